@@ -1,0 +1,3 @@
+#include "core/Application.h"
+
+int Application::Run() { return 0; }

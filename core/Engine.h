@@ -1,0 +1,84 @@
+// The registry of the show: every named resource (scenes, pixel buffers, 2D
+// layers, particle systems), the display, the music and the timeline, in
+// creation order. Creation order is drawing order and search order; entries
+// are never removed before Shutdown.
+#ifndef HALVENOR_CORE_ENGINE_H
+#define HALVENOR_CORE_ENGINE_H
+
+#include <cstdint>
+
+#include "config/ScriptEvent.h"
+
+class Display;
+class Layer2D;
+class ParticleSystem;
+class PBuffer;
+class Scene;
+class Script;
+class SoundStream;
+
+class Engine {
+public:
+    static constexpr int kMaxScenes = 100;
+    static constexpr int kMaxPixelBuffers = 20;
+    static constexpr int kMaxLayers = 200;
+    static constexpr int kMaxParticleSystems = 50;
+    static constexpr int kFileNameSize = 256;
+
+    Engine();
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    // Lookups: first entry in creation order whose name matches ignoring ASCII
+    // case, or null.
+    Scene* FindScene(const char* name) const;
+    PBuffer* FindPixelBuffer(const char* name) const;
+    Layer2D* FindLayer(const char* name) const;
+    ParticleSystem* FindParticleSystem(const char* name) const;
+
+    // Creation. Each refuses, with a log line, a resource beyond its
+    // registry's capacity; the show goes on without it.
+    int LoadSceneAse(const char* fileName, const char* sceneName);
+    int LoadSceneBin(const char* fileName, const char* sceneName);
+    void LoadSound(const char* fileName);
+    void LoadScript(const char* fileName);
+
+    void SetCurrentScene(int index);
+    void PrepareSphereMaps();
+    void Start();
+    float MusicTime() const;
+    void AddMarker(float time);
+
+    // Reads preconfig.txt (or the named file) line by line; false when it
+    // cannot be opened.
+    bool ReadPreconfiguration(const char* fileName);
+    void ProcessPreconfigLine(const char* line);
+
+    void ComposeFrame();
+    int RunDemoStep();
+    void Shutdown();
+
+    // Adds an already built scene, as the scene loaders do; false when the
+    // registry is full (the scene is then not owned).
+    bool RegisterScene(Scene* scene);
+
+    Scene* scenes[kMaxScenes];
+    int32_t sceneCount;
+    PBuffer* pixelBuffers[kMaxPixelBuffers];
+    int32_t pixelBufferCount;
+    Layer2D* layers[kMaxLayers];
+    int32_t layerCount;
+    ParticleSystem* particleSystems[kMaxParticleSystems];
+    int32_t particleSystemCount;
+    Display* display;
+    bool blurEnabled;
+    bool saturateEnabled;
+    Script* script;
+    char scriptFileName[kFileNameSize];
+    ScriptEvent nextEvent;
+    SoundStream* sound;
+    int32_t currentScene;
+};
+
+#endif

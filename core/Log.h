@@ -1,0 +1,19 @@
+// The engine's progress and error journal, error_log.txt in the working
+// directory. Start creates the file empty and writes the banner; Write appends
+// one already formatted text, unchanged, and flushes it at once so that a crash
+// keeps everything written before it.
+#ifndef HALVENOR_CORE_LOG_H
+#define HALVENOR_CORE_LOG_H
+
+class Log {
+public:
+    static void Start();
+    static void Write(const char* text);
+
+    static const char* const FileName;
+};
+
+// The engine's general error box: printf-style text, caption "Engine Error".
+void ShowEngineError(const char* format, ...);
+
+#endif

@@ -1,0 +1,52 @@
+// Performance counter and tick count on CLOCK_MONOTONIC.
+#include "platform/Clock.h"
+
+#include <ctime>
+
+namespace {
+
+bool counterAvailable = true;
+
+int64_t MonotonicNanoseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<int64_t>(now.tv_sec) * 1000000000LL + now.tv_nsec;
+}
+
+}  // namespace
+
+bool QueryPerformanceFrequency(int64_t* frequency) {
+    if (!counterAvailable || frequency == nullptr) {
+        return false;
+    }
+    *frequency = 1000000000LL;
+    return true;
+}
+
+bool QueryPerformanceCounter(int64_t* counter) {
+    if (!counterAvailable || counter == nullptr) {
+        return false;
+    }
+    *counter = MonotonicNanoseconds();
+    return true;
+}
+
+uint32_t GetTickCount() {
+    return static_cast<uint32_t>(MonotonicNanoseconds() / 1000000LL);
+}
+
+namespace Platform {
+
+void SetPerformanceCounterAvailable(bool available) { counterAvailable = available; }
+
+void SleepMs(double milliseconds) {
+    if (milliseconds <= 0.0) {
+        return;
+    }
+    const auto whole = static_cast<int64_t>(milliseconds * 1000000.0);
+    timespec request{static_cast<time_t>(whole / 1000000000LL), static_cast<long>(whole % 1000000000LL)};
+    while (nanosleep(&request, &request) != 0) {
+    }
+}
+
+}  // namespace Platform

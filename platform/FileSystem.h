@@ -1,0 +1,39 @@
+// Stands in for the Windows file-name rules and text-mode reading.
+//
+// Contract: every file the engine opens goes through ResolvePath. Backslashes
+// separate directories, as in shows authored on Windows ("texturas\\font.jpg").
+// A path that exists as written is used as written; otherwise each component is
+// matched case-insensitively against the directory that holds it, because
+// shows were authored on a case-insensitive file system. Components that match
+// nothing (a file about to be created) are kept as written.
+//
+// ReadTextLine is fgets in Windows text mode: a carriage return directly before
+// a line feed is dropped, so "a\r\n" reads as "a\n" and the length limit counts
+// the translated characters.
+#ifndef HALVENOR_PLATFORM_FILESYSTEM_H
+#define HALVENOR_PLATFORM_FILESYSTEM_H
+
+#include <cstdio>
+#include <string>
+
+namespace Platform {
+
+std::string ResolvePath(const char* name);
+
+// fopen on the resolved path; the mode is passed through ("r", "rb", "w", "a").
+FILE* OpenFile(const char* name, const char* mode);
+
+// fgets with text-mode line ends: reads at most size - 1 characters, stops
+// after a line feed, terminates the buffer. Null at the end of the file when
+// nothing was read.
+char* ReadTextLine(char* buffer, int size, FILE* file);
+
+// Reads the whole file as bytes. False when it cannot be opened or read.
+bool ReadWholeFile(const char* name, std::string& contents);
+
+// Drops every carriage return that stands directly before a line feed.
+void ToTextMode(std::string& contents);
+
+}  // namespace Platform
+
+#endif

@@ -1,0 +1,43 @@
+// Non-blocking message boxes: one stderr line each, remembered for tests.
+#include "platform/MessageBox.h"
+
+#include <cstdio>
+
+namespace {
+
+std::vector<Platform::ShownMessageBox>& ShownBoxes() {
+    static std::vector<Platform::ShownMessageBox> boxes;
+    return boxes;
+}
+
+// Keeps the stderr record on one line whatever the text holds.
+std::string OneLine(const char* text) {
+    std::string line;
+    for (const char* c = text; *c != '\0'; ++c) {
+        if (*c == '\n') {
+            line += "\\n";
+        } else if (*c != '\r') {
+            line += *c;
+        }
+    }
+    return line;
+}
+
+}  // namespace
+
+int MessageBoxA(void* /*owner*/, const char* text, const char* caption, unsigned /*type*/) {
+    const char* safeText = text != nullptr ? text : "";
+    const char* safeCaption = caption != nullptr ? caption : "";
+    std::fprintf(stderr, "[%s] %s\n", OneLine(safeCaption).c_str(), OneLine(safeText).c_str());
+    std::fflush(stderr);
+    ShownBoxes().push_back({safeText, safeCaption});
+    return IDOK;
+}
+
+namespace Platform {
+
+const std::vector<ShownMessageBox>& MessageBoxes() { return ShownBoxes(); }
+
+void ClearMessageBoxes() { ShownBoxes().clear(); }
+
+}  // namespace Platform

@@ -1,0 +1,28 @@
+#include "scene/Scene.h"
+
+Scene::Scene()
+    : params(DefaultSceneParams()),
+      display(nullptr),
+      objects(nullptr),
+      objectCount(0),
+      objectsCreated(0),
+      materials(nullptr),
+      materialCount(0),
+      materialsCreated(0),
+      cameras(nullptr),
+      cameraCount(0),
+      camerasCreated(0),
+      lights(nullptr),
+      lightCount(0),
+      lightsCreated(0),
+      currentCamera(0),
+      currentFrame(0.0f),
+      clearBuffers(1),
+      clockStarted(0),
+      clock(),
+      active(0),
+      frameElapsed(0.0f),
+      pbuffer(nullptr),
+      renderToPBuffer(0),
+      backIndex(0),
+      frontCount(0) {}

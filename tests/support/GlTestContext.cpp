@@ -1,0 +1,84 @@
+#include "tests/support/GlTestContext.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "glext/GlExtensions.h"
+
+namespace TestSupport {
+
+namespace {
+
+int openWidth = 0;
+int openHeight = 0;
+
+}  // namespace
+
+bool GlTestContext::Open(int width, int height) {
+    if (openWidth == width && openHeight == height) {
+        return true;
+    }
+    if (SDL_WasInit(SDL_INIT_VIDEO) == 0 && SDL_Init(SDL_INIT_VIDEO) < 0) {
+        std::fprintf(stderr, "GlTestContext: SDL_Init: %s\n", SDL_GetError());
+        return false;
+    }
+    if (SDL_SetVideoMode(width, height, 32, SDL_OPENGL) == nullptr) {
+        std::fprintf(stderr, "GlTestContext: SDL_SetVideoMode: %s\n", SDL_GetError());
+        return false;
+    }
+    if (!InitExtensions("GL_ARB_multitexture WGL_ARB_pbuffer WGL_ARB_pixel_format WGL_ARB_render_texture "
+                        "GL_SGIS_generate_mipmap ")) {
+        std::fprintf(stderr, "GlTestContext: extensions missing\n");
+        return false;
+    }
+    openWidth = width;
+    openHeight = height;
+    glViewport(0, 0, width, height);
+    return true;
+}
+
+void GlTestContext::Close() {
+    if (openWidth != 0) {
+        SDL_Quit();
+        openWidth = 0;
+        openHeight = 0;
+    }
+}
+
+Rgba GlTestContext::ReadPixel(int x, int y) {
+    Rgba pixel{0, 0, 0, 0};
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &pixel);
+    return pixel;
+}
+
+bool GlTestContext::SaveFrame(const std::string& path) {
+    std::vector<uint8_t> rgb(static_cast<size_t>(openWidth) * openHeight * 3);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, openWidth, openHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        return false;
+    }
+    std::fprintf(file, "P6\n%d %d\n255\n", openWidth, openHeight);
+    for (int row = openHeight - 1; row >= 0; --row) {
+        std::fwrite(&rgb[static_cast<size_t>(row) * openWidth * 3], 1, static_cast<size_t>(openWidth) * 3, file);
+    }
+    std::fclose(file);
+    return true;
+}
+
+int GlTestContext::Width() { return openWidth; }
+int GlTestContext::Height() { return openHeight; }
+
+bool NearColour(const Rgba& actual, int r, int g, int b, int tolerance) {
+    return std::abs(actual.r - r) <= tolerance && std::abs(actual.g - g) <= tolerance &&
+           std::abs(actual.b - b) <= tolerance;
+}
+
+}  // namespace TestSupport

@@ -1,0 +1,45 @@
+// A fresh temporary directory that becomes the working directory for the
+// lifetime of the object (the engine reads and writes relative to it), and is
+// removed afterwards.
+#ifndef HALVENOR_TESTS_SUPPORT_TEMPDIR_H
+#define HALVENOR_TESTS_SUPPORT_TEMPDIR_H
+
+#include <string>
+
+namespace TestSupport {
+
+class TempDir {
+public:
+    explicit TempDir(bool enter = true);
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& Path() const { return path; }
+    std::string File(const std::string& name) const { return path + "/" + name; }
+
+    // Writes bytes to a file below the directory, creating parent directories.
+    void Write(const std::string& name, const std::string& contents) const;
+    std::string Read(const std::string& name) const;
+    bool Exists(const std::string& name) const;
+
+private:
+    std::string path;
+    std::string previous;
+    bool entered;
+};
+
+// Runs the halvenor player in dir with extra environment assignments
+// ("NAME=value"), sending it SIGTERM after killAfterMs (0: never) and SIGKILL
+// 20 s later. Answers the exit code, or 128 + signal when it was killed.
+struct RunResult {
+    int exitCode;
+    std::string stdoutText;
+    std::string stderrText;
+    double seconds;
+};
+RunResult RunPlayer(const std::string& dir, int killAfterMs, const std::string& extraEnv = std::string());
+
+}  // namespace TestSupport
+
+#endif
