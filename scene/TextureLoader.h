@@ -1,0 +1,30 @@
+// Image files to OpenGL texture objects. Every loader needs the window's
+// rendering context current and leaves the new texture bound on the active
+// texture unit (unit 0 after a sphere-mapped load). A result of 0 means no
+// texture; callers carry on without one.
+#ifndef HALVENOR_SCENE_TEXTURELOADER_H
+#define HALVENOR_SCENE_TEXTURELOADER_H
+
+#include <cstdint>
+
+// Which loader a file name asks for. The test is a substring test on the
+// whole upper-cased path, TGA before JPG, so "wall.tga.jpg" is a TGA and
+// "photo.jpeg" is nothing.
+enum class TextureFileType { None, Tga, Jpeg };
+TextureFileType TextureTypeOfName(const char* fileName);
+
+// Picks the loader by TextureTypeOfName and never asks for sphere mapping.
+// 0 for an empty or unrecognised name or a failed load.
+uint32_t LoadTexture(const char* fileName);
+
+// A mipmapped RGB texture. Greyscale and CMYK files are turned into RGB.
+// An unopenable or undecodable file is logged and answers 0.
+uint32_t LoadJpegTexture(const char* fileName, bool sphereMap);
+
+// An unmipmapped RGB (24-bit) or RGBA (32-bit) texture at the file's own
+// size, rows in file order. Only uncompressed true-colour files with no image
+// ID, no colour map and zero origins are accepted; anything else answers 0
+// without a message.
+uint32_t LoadTgaTexture(const char* fileName, bool sphereMap);
+
+#endif
