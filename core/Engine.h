@@ -33,6 +33,8 @@ public:
     // Lookups: first entry in creation order whose name matches ignoring ASCII
     // case, or null.
     Scene* FindScene(const char* name) const;
+    // Pixel buffers, layers and particle systems are not built yet: their
+    // lookups answer null until the first of each kind is registered.
     PBuffer* FindPixelBuffer(const char* name) const;
     Layer2D* FindLayer(const char* name) const;
     ParticleSystem* FindParticleSystem(const char* name) const;
@@ -40,7 +42,6 @@ public:
     // Creation. Each refuses, with a log line, a resource beyond its
     // registry's capacity; the show goes on without it.
     int LoadSceneAse(const char* fileName, const char* sceneName);
-    int LoadSceneBin(const char* fileName, const char* sceneName);
     void LoadSound(const char* fileName);
     void LoadScript(const char* fileName);
 
