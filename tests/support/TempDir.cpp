@@ -74,7 +74,8 @@ std::string Slurp(int fd) {
 
 }  // namespace
 
-RunResult RunPlayer(const std::string& dir, int killAfterMs, const std::string& extraEnv) {
+RunResult RunPlayer(const std::string& dir, int killAfterMs, const std::string& extraEnv,
+                    const std::vector<TimedCommand>& commands) {
     RunResult result{-1, "", "", 0.0};
     char outName[] = "/tmp/halvenor-out-XXXXXX";
     char errName[] = "/tmp/halvenor-err-XXXXXX";
@@ -98,6 +99,7 @@ RunResult RunPlayer(const std::string& dir, int killAfterMs, const std::string& 
     }
     int status = 0;
     bool terminated = false;
+    size_t nextCommand = 0;
     for (;;) {
         const pid_t done = waitpid(child, &status, WNOHANG);
         if (done == child) {
@@ -105,6 +107,12 @@ RunResult RunPlayer(const std::string& dir, int killAfterMs, const std::string& 
         }
         const double elapsed =
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
+        if (nextCommand < commands.size() && elapsed >= commands[nextCommand].atMs) {
+            if (std::system(commands[nextCommand].shell.c_str()) != 0) {
+                std::fprintf(stderr, "RunPlayer: command failed: %s\n", commands[nextCommand].shell.c_str());
+            }
+            ++nextCommand;
+        }
         if (killAfterMs > 0 && !terminated && elapsed >= killAfterMs) {
             kill(child, SIGTERM);
             terminated = true;

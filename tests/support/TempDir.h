@@ -5,6 +5,7 @@
 #define HALVENOR_TESTS_SUPPORT_TEMPDIR_H
 
 #include <string>
+#include <vector>
 
 namespace TestSupport {
 
@@ -31,14 +32,20 @@ private:
 
 // Runs the halvenor player in dir with extra environment assignments
 // ("NAME=value"), sending it SIGTERM after killAfterMs (0: never) and SIGKILL
-// 20 s later. Answers the exit code, or 128 + signal when it was killed.
+// 20 s later. Shell commands (an xdotool key press, say) run at their times
+// while it plays. Answers the exit code, or 128 + signal when it was killed.
 struct RunResult {
     int exitCode;
     std::string stdoutText;
     std::string stderrText;
     double seconds;
 };
-RunResult RunPlayer(const std::string& dir, int killAfterMs, const std::string& extraEnv = std::string());
+struct TimedCommand {
+    int atMs;
+    std::string shell;
+};
+RunResult RunPlayer(const std::string& dir, int killAfterMs, const std::string& extraEnv = std::string(),
+                    const std::vector<TimedCommand>& commands = {});
 
 }  // namespace TestSupport
 
