@@ -1,0 +1,439 @@
+// The music library stand-in: libsndfile decodes, SDL's audio output plays,
+// and a mixer on SDL's audio thread counts what the output has consumed.
+//
+// Locking: every stream field is touched under mixer.lock, by the main thread
+// and by the audio callback. SDL audio calls (open, close, pause) are never
+// made while holding it, because SDL waits for a running callback, which may
+// itself be waiting for the lock.
+#include "platform/Bass.h"
+
+#include <SDL/SDL.h>
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/Clock.h"
+#include "platform/FileSystem.h"
+
+namespace {
+
+DWORD reportedVersion = 0x00050001;
+constexpr QWORD kBytesPerFrame = 4;
+constexpr uint32_t kDefaultRate = 44100;
+constexpr uint32_t kMinRate = 1000;
+constexpr uint32_t kMaxRate = 384000;
+// Music-length files only: whole files are decoded into memory.
+constexpr double kMaxSeconds = 30.0 * 60.0;
+constexpr uint64_t kMaxFrames = 30ULL * 60ULL * 48000ULL;
+constexpr Uint16 kDeviceFrames = 1024;
+constexpr int kMixChunkFrames = 256;
+constexpr int kDecodeChunkFrames = 4096;
+
+enum class StreamState { Stopped, Playing, Paused };
+
+struct Stream {
+    std::vector<int16_t> samples;  // interleaved left, right
+    uint32_t rate = 0;
+    uint64_t frames = 0;
+    double position = 0.0;  // in frames; fractional while resampling
+    StreamState state = StreamState::Stopped;
+    bool loop = false;
+    double clockSeconds = 0.0;  // when the monotonic clock last moved position
+    uint32_t peakLeft = 0;
+    uint32_t peakRight = 0;
+};
+
+struct Mixer {
+    std::mutex lock;
+    std::map<DWORD, std::unique_ptr<Stream>> streams;
+    DWORD lastHandle = 0;
+    bool deviceOpen = false;
+    uint32_t deviceRate = kDefaultRate;
+};
+
+// Never destroyed: SDL's audio thread may still run a callback while static
+// objects are torn down at process exit.
+Mixer& TheMixer() {
+    static Mixer* mixer = new Mixer();
+    return *mixer;
+}
+
+double NowSeconds() {
+    int64_t frequency = 0;
+    int64_t counter = 0;
+    if (QueryPerformanceFrequency(&frequency) && frequency > 0 && QueryPerformanceCounter(&counter)) {
+        return static_cast<double>(counter) / static_cast<double>(frequency);
+    }
+    return GetTickCount() / 1000.0;
+}
+
+Stream* FindStream(Mixer& mixer, DWORD handle) {
+    const auto found = mixer.streams.find(handle);
+    return found == mixer.streams.end() ? nullptr : found->second.get();
+}
+
+// Called when position has reached or passed the end.
+void WrapAtEnd(Stream& stream) {
+    const double length = static_cast<double>(stream.frames);
+    if (stream.position < length) {
+        return;
+    }
+    if (stream.loop) {
+        stream.position = std::fmod(stream.position, length);
+    } else {
+        stream.position = length;
+        stream.state = StreamState::Stopped;
+    }
+}
+
+// Without an output device nothing consumes the stream, so a playing stream
+// follows the monotonic clock. With a device only the callback moves it.
+void AdvanceByClock(const Mixer& mixer, Stream& stream, double now) {
+    if (stream.state == StreamState::Playing && !mixer.deviceOpen) {
+        stream.position += (now - stream.clockSeconds) * stream.rate;
+        WrapAtEnd(stream);
+    }
+    stream.clockSeconds = now;
+}
+
+void AdvanceAllByClock(Mixer& mixer) {
+    const double now = NowSeconds();
+    for (auto& entry : mixer.streams) {
+        AdvanceByClock(mixer, *entry.second, now);
+    }
+}
+
+int16_t SampleAt(const Stream& stream, uint64_t frame, int side) {
+    return stream.samples[frame * 2 + side];
+}
+
+// Adds the stream into the accumulator at the output rate with linear
+// interpolation, and records its peaks.
+void MixStream(Stream& stream, int32_t* accumulator, int frameCount, uint32_t deviceRate) {
+    const double step = static_cast<double>(stream.rate) / deviceRate;
+    for (int i = 0; i < frameCount && stream.state == StreamState::Playing; ++i) {
+        const uint64_t frame = static_cast<uint64_t>(stream.position);
+        const double fraction = stream.position - static_cast<double>(frame);
+        uint64_t next = frame + 1;
+        if (next >= stream.frames) {
+            next = stream.loop ? 0 : frame;
+        }
+        for (int side = 0; side < 2; ++side) {
+            const double value = SampleAt(stream, frame, side) * (1.0 - fraction) + SampleAt(stream, next, side) * fraction;
+            const int32_t sample = static_cast<int32_t>(std::lround(value));
+            accumulator[i * 2 + side] += sample;
+            uint32_t& peak = side == 0 ? stream.peakLeft : stream.peakRight;
+            peak = std::max(peak, static_cast<uint32_t>(std::abs(sample)));
+        }
+        stream.position += step;
+        WrapAtEnd(stream);
+    }
+}
+
+void MixChunk(Mixer& mixer, int16_t* out, int frameCount) {
+    int32_t accumulator[kMixChunkFrames * 2] = {};
+    for (auto& entry : mixer.streams) {
+        Stream& stream = *entry.second;
+        if (stream.state == StreamState::Playing) {
+            MixStream(stream, accumulator, frameCount, mixer.deviceRate);
+        }
+    }
+    for (int i = 0; i < frameCount * 2; ++i) {
+        out[i] = static_cast<int16_t>(std::clamp(accumulator[i], -32768, 32767));
+    }
+}
+
+void SDLCALL AudioCallback(void* /*userdata*/, Uint8* buffer, int length) {
+    Mixer& mixer = TheMixer();
+    auto* out = reinterpret_cast<int16_t*>(buffer);
+    int remaining = length / static_cast<int>(kBytesPerFrame);
+    std::lock_guard<std::mutex> guard(mixer.lock);
+    for (auto& entry : mixer.streams) {
+        if (entry.second->state == StreamState::Playing) {
+            entry.second->peakLeft = 0;
+            entry.second->peakRight = 0;
+        }
+    }
+    while (remaining > 0) {
+        const int count = std::min(remaining, kMixChunkFrames);
+        MixChunk(mixer, out, count);
+        out += count * 2;
+        remaining -= count;
+    }
+}
+
+bool DeviceOpen() {
+    Mixer& mixer = TheMixer();
+    std::lock_guard<std::mutex> guard(mixer.lock);
+    return mixer.deviceOpen;
+}
+
+// Appends the first two channels of each frame (mono twice).
+void AppendStereo(std::vector<int16_t>& samples, const short* chunk, sf_count_t frameCount, int channels) {
+    for (sf_count_t i = 0; i < frameCount; ++i) {
+        const short* frame = chunk + i * channels;
+        samples.push_back(frame[0]);
+        samples.push_back(channels > 1 ? frame[1] : frame[0]);
+    }
+}
+
+bool ReadAllFrames(SNDFILE* file, const SF_INFO& info, uint64_t maxFrames, std::vector<int16_t>& samples) {
+    if (info.frames > 0 && static_cast<uint64_t>(info.frames) <= maxFrames) {
+        samples.reserve(static_cast<size_t>(info.frames) * 2);
+    }
+    std::vector<short> chunk(static_cast<size_t>(kDecodeChunkFrames) * info.channels);
+    for (;;) {
+        const sf_count_t read = sf_readf_short(file, chunk.data(), kDecodeChunkFrames);
+        if (read <= 0) {
+            return true;
+        }
+        if (samples.size() / 2 + static_cast<uint64_t>(read) > maxFrames) {
+            return false;
+        }
+        AppendStereo(samples, chunk.data(), read, info.channels);
+    }
+}
+
+std::unique_ptr<Stream> DecodeFile(const char* name) {
+    const std::string path = Platform::ResolvePath(name);
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (file == nullptr) {
+        return nullptr;
+    }
+    const bool usable = info.channels >= 1 && info.samplerate >= static_cast<int>(kMinRate) &&
+                        info.samplerate <= static_cast<int>(kMaxRate);
+    auto stream = std::make_unique<Stream>();
+    bool decoded = false;
+    if (usable) {
+        const uint64_t maxFrames = std::min(kMaxFrames, static_cast<uint64_t>(kMaxSeconds * info.samplerate));
+        decoded = ReadAllFrames(file, info, maxFrames, stream->samples);
+    }
+    sf_close(file);
+    if (!decoded || stream->samples.empty()) {
+        return nullptr;
+    }
+    stream->rate = static_cast<uint32_t>(info.samplerate);
+    stream->frames = stream->samples.size() / 2;
+    return stream;
+}
+
+DWORD NextFreeHandle(Mixer& mixer) {
+    // Handles are not reused, so a stale handle kept by a caller after its
+    // stream was freed stays harmless.
+    do {
+        ++mixer.lastHandle;
+    } while (mixer.lastHandle == 0 || mixer.streams.count(mixer.lastHandle) != 0);
+    return mixer.lastHandle;
+}
+
+}  // namespace
+
+DWORD BASS_GetVersion() { return reportedVersion; }
+
+BOOL BASS_Init(int device, DWORD freq, DWORD /*flags*/, void* /*win*/) {
+    if (device != -1 || DeviceOpen()) {
+        return FALSE;
+    }
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) < 0) {
+        return FALSE;
+    }
+    const uint32_t rate = (freq >= kMinRate && freq <= kMaxRate) ? freq : kDefaultRate;
+    SDL_AudioSpec desired{};
+    desired.freq = static_cast<int>(rate);
+    desired.format = AUDIO_S16SYS;
+    desired.channels = 2;
+    desired.samples = kDeviceFrames;
+    desired.callback = AudioCallback;
+    // The output starts paused; BASS_Start lets it run. Without an obtained
+    // spec SDL converts whatever the hardware wants from exactly this format.
+    if (SDL_OpenAudio(&desired, nullptr) < 0) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return FALSE;
+    }
+    Mixer& mixer = TheMixer();
+    std::lock_guard<std::mutex> guard(mixer.lock);
+    AdvanceAllByClock(mixer);
+    mixer.deviceOpen = true;
+    mixer.deviceRate = rate;
+    return TRUE;
+}
+
+BOOL BASS_Start() {
+    if (!DeviceOpen()) {
+        return FALSE;
+    }
+    SDL_PauseAudio(0);
+    return TRUE;
+}
+
+BOOL BASS_Stop() {
+    if (!DeviceOpen()) {
+        return FALSE;
+    }
+    SDL_PauseAudio(1);
+    return TRUE;
+}
+
+void BASS_Free() {
+    // Someone may have shut SDL down already (the player quits SDL before it
+    // releases the music); then the device is gone and only our state remains.
+    if (DeviceOpen() && SDL_WasInit(SDL_INIT_AUDIO) != 0) {
+        SDL_CloseAudio();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+    std::map<DWORD, std::unique_ptr<Stream>> freed;
+    Mixer& mixer = TheMixer();
+    std::lock_guard<std::mutex> guard(mixer.lock);
+    mixer.deviceOpen = false;
+    freed.swap(mixer.streams);
+}
+
+HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD length, DWORD /*flags*/) {
+    // Only whole files by name; every position is exact, so the pre-scan flag
+    // needs nothing.
+    if (mem || file == nullptr || offset != 0 || length != 0) {
+        return 0;
+    }
+    std::unique_ptr<Stream> stream = DecodeFile(static_cast<const char*>(file));
+    if (!stream) {
+        return 0;
+    }
+    Mixer& mixer = TheMixer();
+    std::lock_guard<std::mutex> guard(mixer.lock);
+    const DWORD handle = NextFreeHandle(mixer);
+    mixer.streams[handle] = std::move(stream);
+    return handle;
+}
+
+BOOL BASS_StreamPlay(HSTREAM handle, BOOL flush, DWORD flags) {
+    Mixer& mixer = TheMixer();
+    std::lock_guard<std::mutex> guard(mixer.lock);
+    Stream* stream = FindStream(mixer, handle);
+    if (stream == nullptr) {
+        return FALSE;
+    }
+    AdvanceByClock(mixer, *stream, NowSeconds());
+    if (flush || stream->position >= static_cast<double>(stream->frames)) {
+        stream->position = 0.0;
+    }
+    stream->loop = (flags & BASS_SAMPLE_LOOP) != 0;
+    stream->state = StreamState::Playing;
+    return TRUE;
+}
+
+void BASS_StreamFree(HSTREAM handle) {
+    std::unique_ptr<Stream> freed;
+    Mixer& mixer = TheMixer();
+    std::lock_guard<std::mutex> guard(mixer.lock);
+    const auto found = mixer.streams.find(handle);
+    if (found != mixer.streams.end()) {
+        freed = std::move(found->second);
+        mixer.streams.erase(found);
+    }
+}
+
+QWORD BASS_StreamGetLength(HSTREAM handle) {
+    Mixer& mixer = TheMixer();
+    std::lock_guard<std::mutex> guard(mixer.lock);
+    const Stream* stream = FindStream(mixer, handle);
+    return stream == nullptr ? 0 : stream->frames * kBytesPerFrame;
+}
+
+BOOL BASS_ChannelPause(DWORD handle) {
+    Mixer& mixer = TheMixer();
+    std::lock_guard<std::mutex> guard(mixer.lock);
+    Stream* stream = FindStream(mixer, handle);
+    if (stream == nullptr) {
+        return FALSE;
+    }
+    AdvanceByClock(mixer, *stream, NowSeconds());
+    if (stream->state != StreamState::Playing) {
+        return FALSE;
+    }
+    stream->state = StreamState::Paused;
+    return TRUE;
+}
+
+BOOL BASS_ChannelResume(DWORD handle) {
+    Mixer& mixer = TheMixer();
+    std::lock_guard<std::mutex> guard(mixer.lock);
+    Stream* stream = FindStream(mixer, handle);
+    if (stream == nullptr || stream->state != StreamState::Paused) {
+        return FALSE;
+    }
+    AdvanceByClock(mixer, *stream, NowSeconds());
+    stream->state = StreamState::Playing;
+    return TRUE;
+}
+
+BOOL BASS_ChannelSetPosition(DWORD handle, QWORD position) {
+    Mixer& mixer = TheMixer();
+    std::lock_guard<std::mutex> guard(mixer.lock);
+    Stream* stream = FindStream(mixer, handle);
+    if (stream == nullptr) {
+        return FALSE;
+    }
+    const QWORD frame = position / kBytesPerFrame;
+    if (frame >= stream->frames) {
+        return FALSE;
+    }
+    AdvanceByClock(mixer, *stream, NowSeconds());
+    stream->position = static_cast<double>(frame);
+    return TRUE;
+}
+
+QWORD BASS_ChannelGetPosition(DWORD handle) {
+    Mixer& mixer = TheMixer();
+    std::lock_guard<std::mutex> guard(mixer.lock);
+    Stream* stream = FindStream(mixer, handle);
+    if (stream == nullptr) {
+        return 0;
+    }
+    AdvanceByClock(mixer, *stream, NowSeconds());
+    return static_cast<QWORD>(stream->position) * kBytesPerFrame;
+}
+
+DWORD BASS_ChannelGetLevel(DWORD handle) {
+    Mixer& mixer = TheMixer();
+    std::lock_guard<std::mutex> guard(mixer.lock);
+    const Stream* stream = FindStream(mixer, handle);
+    if (stream == nullptr) {
+        return 0;
+    }
+    return (stream->peakRight << 16) | stream->peakLeft;
+}
+
+float BASS_ChannelBytes2Seconds(DWORD handle, QWORD position) {
+    Mixer& mixer = TheMixer();
+    std::lock_guard<std::mutex> guard(mixer.lock);
+    const Stream* stream = FindStream(mixer, handle);
+    if (stream == nullptr) {
+        return 0.0f;
+    }
+    return static_cast<float>(static_cast<double>(position) / kBytesPerFrame / stream->rate);
+}
+
+QWORD BASS_ChannelSeconds2Bytes(DWORD handle, float seconds) {
+    Mixer& mixer = TheMixer();
+    std::lock_guard<std::mutex> guard(mixer.lock);
+    const Stream* stream = FindStream(mixer, handle);
+    if (stream == nullptr || !(seconds > 0.0f)) {
+        return 0;
+    }
+    // Far beyond any stream, and far from overflowing.
+    const double frames = std::min(static_cast<double>(seconds) * stream->rate, 1e15);
+    return static_cast<QWORD>(frames) * kBytesPerFrame;
+}
+
+namespace Platform {
+
+void SetBassVersion(DWORD version) { reportedVersion = version; }
+
+}  // namespace Platform

@@ -1,0 +1,72 @@
+// Stands in for the BASS 1.5 audio library: the few calls the engine makes to
+// play its music, with the library's names, types and constants.
+//
+// Contract:
+// - BASS_GetVersion answers 0x00050001 (version 1.5).
+// - BASS_Init opens SDL's default audio output (44 100 Hz unless asked
+//   otherwise, stereo, 16-bit) and answers FALSE when there is none or it is
+//   already open. BASS_Start and BASS_Stop resume and pause the output;
+//   BASS_Free closes it and frees every stream.
+// - BASS_StreamCreateFile decodes a whole file (anything libsndfile reads:
+//   WAV, FLAC, Ogg Vorbis/Opus, MP3) into 16-bit stereo in memory and answers
+//   its handle, or 0 when the file cannot be opened or decoded, is empty or
+//   lasts more than 30 minutes. Mono is duplicated to both sides; a stream
+//   keeps its own rate and is resampled to the output rate when mixed.
+// - Positions and lengths count bytes of the decoded 16-bit stereo stream at
+//   the stream's own rate (4 bytes a frame). The position is what the output
+//   has consumed, so whoever reads it follows what is heard. Without an output
+//   device a playing stream keeps time on the monotonic clock instead, so a
+//   show still plays in time, silently.
+// - BASS_ChannelGetLevel answers the peaks of the last block mixed, left in
+//   the low word and right in the high word, each 0..32768.
+// - An unknown handle (0 included) answers 0 for positions, lengths, levels
+//   and conversions, and FALSE for operations. Stop, StreamFree and Free are
+//   harmless to repeat.
+// - Calls come from one thread; mixing runs on SDL's audio thread.
+// Platform::SetBassVersion lets tests exercise the caller's version check.
+#ifndef HALVENOR_PLATFORM_BASS_H
+#define HALVENOR_PLATFORM_BASS_H
+
+#include <cstdint>
+
+typedef int BOOL;
+typedef uint32_t DWORD;
+typedef uint64_t QWORD;
+typedef DWORD HSTREAM;
+
+#ifndef TRUE
+#define TRUE 1
+#endif
+#ifndef FALSE
+#define FALSE 0
+#endif
+
+constexpr DWORD BASS_SAMPLE_LOOP = 4;      // restart at the end
+constexpr DWORD BASS_MP3_SETPOS = 0x20000;  // pre-scan for exact seeking (always exact here)
+
+DWORD BASS_GetVersion();
+BOOL BASS_Init(int device, DWORD freq, DWORD flags, void* win);
+BOOL BASS_Start();
+BOOL BASS_Stop();
+void BASS_Free();
+
+HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD length, DWORD flags);
+BOOL BASS_StreamPlay(HSTREAM handle, BOOL flush, DWORD flags);
+void BASS_StreamFree(HSTREAM handle);
+QWORD BASS_StreamGetLength(HSTREAM handle);
+
+BOOL BASS_ChannelPause(DWORD handle);
+BOOL BASS_ChannelResume(DWORD handle);
+BOOL BASS_ChannelSetPosition(DWORD handle, QWORD position);
+QWORD BASS_ChannelGetPosition(DWORD handle);
+DWORD BASS_ChannelGetLevel(DWORD handle);
+float BASS_ChannelBytes2Seconds(DWORD handle, QWORD position);
+QWORD BASS_ChannelSeconds2Bytes(DWORD handle, float seconds);
+
+namespace Platform {
+
+void SetBassVersion(DWORD version);
+
+}  // namespace Platform
+
+#endif

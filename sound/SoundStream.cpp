@@ -1,0 +1,85 @@
+#include "sound/SoundStream.h"
+
+#include "platform/Bass.h"
+#include "platform/MessageBox.h"
+
+namespace {
+
+constexpr DWORD kRequiredVersion = 0x00050001;
+constexpr DWORD kOutputRate = 44100;
+constexpr DWORD kLevelMask = 0xFFFF;
+
+}  // namespace
+
+SoundStream::SoundStream() : handle(0), playing(false) {}
+
+bool SoundStream::InitAudio(void* window) {
+    if (BASS_GetVersion() != kRequiredVersion) {
+        MessageBoxA(nullptr, "No se carg\363 BASS version 1.5", "Version de BASS.DLL incorrecta", MB_OK);
+        return false;
+    }
+    if (!BASS_Init(-1, kOutputRate, 0, window)) {
+        MessageBoxA(nullptr, "ERROR!", "No se pudo inicializar el sistema de sonido.", MB_OK);
+        return false;
+    }
+    return BASS_Start() != FALSE;
+}
+
+bool SoundStream::Open(const char* file) {
+    handle = BASS_StreamCreateFile(FALSE, file, 0, 0, BASS_MP3_SETPOS);
+    if (handle == 0) {
+        MessageBoxA(nullptr, "ERROR!", "No se pudo cargar el fichero de musica.", MB_OK);
+        return false;
+    }
+    return true;
+}
+
+bool SoundStream::Play() {
+    const BOOL result = BASS_StreamPlay(handle, FALSE, BASS_SAMPLE_LOOP);
+    playing = true;
+    return result != FALSE;
+}
+
+bool SoundStream::Pause() {
+    const BOOL result = BASS_ChannelPause(handle);
+    playing = false;
+    return result != FALSE;
+}
+
+bool SoundStream::Resume() {
+    const BOOL result = BASS_ChannelResume(handle);
+    playing = true;
+    return result != FALSE;
+}
+
+int SoundStream::Level() const {
+    const DWORD level = BASS_ChannelGetLevel(handle);
+    if (!playing) {
+        return 0;
+    }
+    return static_cast<int>(((level & kLevelMask) + (level >> 16)) / 2);
+}
+
+float SoundStream::Position() const { return BASS_ChannelBytes2Seconds(handle, BASS_ChannelGetPosition(handle)); }
+
+float SoundStream::Length() const { return BASS_ChannelBytes2Seconds(handle, BASS_StreamGetLength(handle)); }
+
+bool SoundStream::SeekBack(float seconds) {
+    const QWORD position = BASS_ChannelGetPosition(handle);
+    const QWORD distance = BASS_ChannelSeconds2Bytes(handle, seconds);
+    // Stepping back further than the start lands on the start rather than
+    // wrapping round to a position past the end, which the library refuses.
+    const QWORD target = distance < position ? position - distance : 0;
+    return BASS_ChannelSetPosition(handle, target) != FALSE;
+}
+
+bool SoundStream::SeekForward(float seconds) {
+    const QWORD position = BASS_ChannelGetPosition(handle);
+    return BASS_ChannelSetPosition(handle, position + BASS_ChannelSeconds2Bytes(handle, seconds)) != FALSE;
+}
+
+void SoundStream::Release() {
+    BASS_Stop();
+    BASS_StreamFree(handle);
+    BASS_Free();
+}

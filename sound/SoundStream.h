@@ -1,0 +1,35 @@
+// The show's music: one file streamed through the audio library, looping, whose
+// playing position is the clock of the timeline.
+#ifndef HALVENOR_SOUND_SOUNDSTREAM_H
+#define HALVENOR_SOUND_SOUNDSTREAM_H
+
+#include <cstdint>
+
+class SoundStream {
+public:
+    SoundStream();
+
+    // Checks the library version, opens the default output and starts it.
+    // False after a message box when any step fails.
+    bool InitAudio(void* window);
+    // Opens the music file; on failure shows a box and keeps handle 0.
+    // Answers whether a stream was opened.
+    bool Open(const char* file);
+
+    bool Play();
+    bool Pause();
+    bool Resume();
+    // Mean of the left and right peaks while playing, else 0.
+    int Level() const;
+    float Position() const;
+    float Length() const;
+    bool SeekBack(float seconds);
+    bool SeekForward(float seconds);
+    // Stops the output and frees the stream and the library; safe to repeat.
+    void Release();
+
+    uint32_t handle;
+    bool playing;
+};
+
+#endif

@@ -1,0 +1,291 @@
+// The music library stand-in against SDL's dummy and disk outputs and with no
+// output at all. Timing checks use lower bounds and generous upper bounds.
+#include "platform/Bass.h"
+
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/TempDir.h"
+
+namespace {
+
+void WriteTone(const std::string& path, double frequency, double seconds, int rate, int channels,
+               double amplitude = 0.5) {
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
+    const auto frames = static_cast<sf_count_t>(seconds * rate);
+    std::vector<short> samples(static_cast<size_t>(frames) * channels);
+    for (sf_count_t i = 0; i < frames; ++i) {
+        const double value = amplitude * 32767.0 * std::sin(2.0 * M_PI * frequency * i / rate);
+        for (int c = 0; c < channels; ++c) {
+            samples[i * channels + c] = static_cast<short>(std::lround(value));
+        }
+    }
+    sf_writef_short(file, samples.data(), frames);
+    sf_close(file);
+}
+
+void Sleep(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+
+float Seconds(HSTREAM handle) { return BASS_ChannelBytes2Seconds(handle, BASS_ChannelGetPosition(handle)); }
+
+class BassTest : public ::testing::Test {
+protected:
+    void UseDriver(const char* name) { setenv("SDL_AUDIODRIVER", name, 1); }
+    void TearDown() override {
+        BASS_Free();
+        unsetenv("SDL_AUDIODRIVER");
+        unsetenv("SDL_DISKAUDIOFILE");
+    }
+    TestSupport::TempDir dir;
+};
+
+TEST_F(BassTest, UnknownHandlesAnswerZeroAndReleaseIsHarmless) {
+    EXPECT_EQ(BASS_GetVersion(), 0x00050001u);
+    for (const DWORD handle : {0u, 12345u}) {
+        EXPECT_EQ(BASS_ChannelGetPosition(handle), 0u);
+        EXPECT_EQ(BASS_StreamGetLength(handle), 0u);
+        EXPECT_EQ(BASS_ChannelGetLevel(handle), 0u);
+        EXPECT_EQ(BASS_ChannelBytes2Seconds(handle, 176400), 0.0f);
+        EXPECT_EQ(BASS_ChannelSeconds2Bytes(handle, 1.0f), 0u);
+        EXPECT_FALSE(BASS_StreamPlay(handle, FALSE, BASS_SAMPLE_LOOP));
+        EXPECT_FALSE(BASS_ChannelPause(handle));
+        EXPECT_FALSE(BASS_ChannelResume(handle));
+        EXPECT_FALSE(BASS_ChannelSetPosition(handle, 0));
+        BASS_StreamFree(handle);
+    }
+    EXPECT_FALSE(BASS_Start());
+    EXPECT_FALSE(BASS_Stop());
+    BASS_Free();
+    BASS_Free();
+}
+
+TEST_F(BassTest, OpenRefusesWhatItCannotPlay) {
+    dir.Write("text.wav", "not a sound file\n");
+    WriteTone(dir.File("empty.wav"), 440.0, 0.0, 8000, 1);
+    // 1 kHz keeps a 31-minute file small on disk.
+    WriteTone(dir.File("long.wav"), 100.0, 31.0 * 60.0, 1000, 1);
+    WriteTone(dir.File("shorter.wav"), 100.0, 29.0 * 60.0, 1000, 1);
+    EXPECT_EQ(BASS_StreamCreateFile(FALSE, "missing.wav", 0, 0, BASS_MP3_SETPOS), 0u);
+    EXPECT_EQ(BASS_StreamCreateFile(FALSE, "text.wav", 0, 0, BASS_MP3_SETPOS), 0u);
+    EXPECT_EQ(BASS_StreamCreateFile(FALSE, "empty.wav", 0, 0, BASS_MP3_SETPOS), 0u);
+    EXPECT_EQ(BASS_StreamCreateFile(FALSE, "long.wav", 0, 0, BASS_MP3_SETPOS), 0u);
+    EXPECT_EQ(BASS_StreamCreateFile(TRUE, "shorter.wav", 0, 0, 0), 0u);
+    EXPECT_EQ(BASS_StreamCreateFile(FALSE, nullptr, 0, 0, 0), 0u);
+    const HSTREAM shorter = BASS_StreamCreateFile(FALSE, "shorter.wav", 0, 0, BASS_MP3_SETPOS);
+    ASSERT_NE(shorter, 0u);
+    EXPECT_NEAR(BASS_ChannelBytes2Seconds(shorter, BASS_StreamGetLength(shorter)), 29.0f * 60.0f, 0.01f);
+}
+
+TEST_F(BassTest, LengthsCountDecodedStereoBytesAtTheStreamRate) {
+    dir.Write("Music/keep.txt", "");
+    WriteTone(dir.File("Music/Tone.wav"), 440.0, 2.0, 22050, 1);
+    WriteTone(dir.File("stereo.wav"), 440.0, 1.5, 48000, 2);
+    const HSTREAM mono = BASS_StreamCreateFile(FALSE, "MUSIC\\tone.WAV", 0, 0, BASS_MP3_SETPOS);
+    const HSTREAM stereo = BASS_StreamCreateFile(FALSE, "stereo.wav", 0, 0, 0);
+    ASSERT_NE(mono, 0u);
+    ASSERT_NE(stereo, 0u);
+    EXPECT_NE(mono, stereo);
+    EXPECT_EQ(BASS_StreamGetLength(mono), 2u * 22050u * 4u);
+    EXPECT_EQ(BASS_StreamGetLength(stereo), 72000u * 4u);
+    EXPECT_FLOAT_EQ(BASS_ChannelBytes2Seconds(mono, BASS_StreamGetLength(mono)), 2.0f);
+    EXPECT_EQ(BASS_ChannelSeconds2Bytes(mono, 1.0f), 88200u);
+    EXPECT_EQ(BASS_ChannelSeconds2Bytes(stereo, 0.5f), 96000u);
+    EXPECT_EQ(BASS_ChannelSeconds2Bytes(stereo, -3.0f), 0u);
+    EXPECT_EQ(BASS_ChannelGetPosition(mono), 0u);
+    // Seeking is bounded by the length and lands on whole frames.
+    EXPECT_TRUE(BASS_ChannelSetPosition(mono, 4003));
+    EXPECT_EQ(BASS_ChannelGetPosition(mono), 4000u);
+    EXPECT_FALSE(BASS_ChannelSetPosition(mono, BASS_StreamGetLength(mono)));
+    EXPECT_EQ(BASS_ChannelGetPosition(mono), 4000u);
+    BASS_StreamFree(mono);
+    BASS_StreamFree(mono);
+    EXPECT_EQ(BASS_StreamGetLength(mono), 0u);
+    EXPECT_NE(BASS_StreamGetLength(stereo), 0u);
+    BASS_Free();
+    EXPECT_EQ(BASS_StreamGetLength(stereo), 0u);
+}
+
+TEST_F(BassTest, WithoutADeviceAPlayingStreamKeepsTimeOnTheClock) {
+    UseDriver("nonexistent");
+    EXPECT_FALSE(BASS_Init(-1, 44100, 0, nullptr));
+    EXPECT_FALSE(BASS_Start());
+    WriteTone(dir.File("tone.wav"), 440.0, 5.0, 44100, 2);
+    const HSTREAM handle = BASS_StreamCreateFile(FALSE, "tone.wav", 0, 0, BASS_MP3_SETPOS);
+    ASSERT_NE(handle, 0u);
+    Sleep(100);
+    EXPECT_EQ(Seconds(handle), 0.0f);
+
+    ASSERT_TRUE(BASS_StreamPlay(handle, FALSE, BASS_SAMPLE_LOOP));
+    Sleep(300);
+    const float playedFor = Seconds(handle);
+    EXPECT_GE(playedFor, 0.29f);
+    EXPECT_LT(playedFor, 2.0f);
+    EXPECT_EQ(BASS_ChannelGetLevel(handle), 0u);
+
+    ASSERT_TRUE(BASS_ChannelPause(handle));
+    const float paused = Seconds(handle);
+    Sleep(200);
+    EXPECT_EQ(Seconds(handle), paused);
+    EXPECT_FALSE(BASS_ChannelPause(handle));
+
+    ASSERT_TRUE(BASS_ChannelResume(handle));
+    EXPECT_FALSE(BASS_ChannelResume(handle));
+    Sleep(200);
+    EXPECT_GE(Seconds(handle), paused + 0.19f);
+
+    ASSERT_TRUE(BASS_ChannelSetPosition(handle, BASS_ChannelSeconds2Bytes(handle, 4.0f)));
+    const float sought = Seconds(handle);
+    EXPECT_GE(sought, 4.0f);
+    EXPECT_LT(sought, 4.5f);
+    Sleep(1200);
+    EXPECT_LT(Seconds(handle), 1.5f) << "a looping stream starts again at its end";
+}
+
+TEST_F(BassTest, WithoutLoopAStreamStopsAtItsEnd) {
+    UseDriver("nonexistent");
+    WriteTone(dir.File("short.wav"), 440.0, 0.2, 44100, 2);
+    const HSTREAM handle = BASS_StreamCreateFile(FALSE, "short.wav", 0, 0, 0);
+    ASSERT_NE(handle, 0u);
+    ASSERT_TRUE(BASS_StreamPlay(handle, FALSE, 0));
+    Sleep(400);
+    EXPECT_EQ(BASS_ChannelGetPosition(handle), BASS_StreamGetLength(handle));
+    EXPECT_FALSE(BASS_ChannelPause(handle));
+    // Playing again from the end starts over.
+    ASSERT_TRUE(BASS_StreamPlay(handle, FALSE, 0));
+    EXPECT_LT(Seconds(handle), 0.1f);
+}
+
+TEST_F(BassTest, DummyOutputConsumesTheStreamInRealTime) {
+    UseDriver("dummy");
+    ASSERT_TRUE(BASS_Init(-1, 44100, 0, nullptr));
+    EXPECT_FALSE(BASS_Init(-1, 44100, 0, nullptr));
+    WriteTone(dir.File("tone.wav"), 440.0, 3.0, 44100, 2);
+    const HSTREAM handle = BASS_StreamCreateFile(FALSE, "tone.wav", 0, 0, BASS_MP3_SETPOS);
+    ASSERT_NE(handle, 0u);
+    ASSERT_TRUE(BASS_StreamPlay(handle, FALSE, BASS_SAMPLE_LOOP));
+    Sleep(300);
+    EXPECT_EQ(Seconds(handle), 0.0f) << "the output has not been started yet";
+
+    ASSERT_TRUE(BASS_Start());
+    Sleep(500);
+    const float played = Seconds(handle);
+    EXPECT_GE(played, 0.3f);
+    EXPECT_LT(played, 2.0f);
+    const DWORD level = BASS_ChannelGetLevel(handle);
+    EXPECT_NEAR(static_cast<double>(level & 0xFFFF), 16384.0, 400.0);
+    EXPECT_NEAR(static_cast<double>(level >> 16), 16384.0, 400.0);
+
+    ASSERT_TRUE(BASS_ChannelPause(handle));
+    Sleep(100);
+    const float paused = Seconds(handle);
+    Sleep(300);
+    EXPECT_EQ(Seconds(handle), paused);
+    ASSERT_TRUE(BASS_ChannelResume(handle));
+    Sleep(300);
+    EXPECT_GE(Seconds(handle), paused + 0.15f);
+
+    ASSERT_TRUE(BASS_ChannelSetPosition(handle, BASS_ChannelSeconds2Bytes(handle, 2.5f)));
+    EXPECT_GE(Seconds(handle), 2.5f);
+    float lowest = 3.0f;
+    for (int i = 0; i < 30 && lowest >= 2.5f; ++i) {
+        Sleep(100);
+        lowest = std::min(lowest, Seconds(handle));
+    }
+    EXPECT_LT(lowest, 2.5f) << "a looping stream starts again at its end";
+
+    ASSERT_TRUE(BASS_Stop());
+    Sleep(100);
+    const float stopped = Seconds(handle);
+    Sleep(300);
+    EXPECT_EQ(Seconds(handle), stopped);
+    BASS_Free();
+    EXPECT_EQ(BASS_ChannelGetPosition(handle), 0u);
+    BASS_Free();
+}
+
+// Reads the left channel of raw 16-bit stereo output.
+std::vector<int16_t> LeftChannel(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<int16_t> left;
+    int16_t frame[2];
+    while (in.read(reinterpret_cast<char*>(frame), sizeof frame)) {
+        left.push_back(frame[0]);
+    }
+    return left;
+}
+
+struct ToneMeasure {
+    double frequency;
+    int peak;
+    size_t soundingSamples;
+};
+
+// Frequency from the rising zero crossings of the sounding part.
+ToneMeasure MeasureTone(const std::vector<int16_t>& samples, int rate) {
+    size_t first = samples.size();
+    size_t last = 0;
+    int peak = 0;
+    for (size_t i = 0; i < samples.size(); ++i) {
+        if (std::abs(samples[i]) > 1000) {
+            first = std::min(first, i);
+            last = i;
+        }
+        peak = std::max(peak, std::abs(static_cast<int>(samples[i])));
+    }
+    if (first >= last) {
+        return {0.0, peak, 0};
+    }
+    size_t crossings = 0;
+    size_t firstCrossing = 0;
+    size_t lastCrossing = 0;
+    for (size_t i = first + 1; i <= last; ++i) {
+        if (samples[i - 1] < 0 && samples[i] >= 0) {
+            if (crossings == 0) {
+                firstCrossing = i;
+            }
+            lastCrossing = i;
+            ++crossings;
+        }
+    }
+    const double span = static_cast<double>(lastCrossing - firstCrossing) / rate;
+    return {crossings > 1 ? (crossings - 1) / span : 0.0, peak, last - first + 1};
+}
+
+TEST_F(BassTest, DiskOutputReceivesTheToneAtItsPitchAndLevel) {
+    const std::string output = dir.File("output.raw");
+    UseDriver("disk");
+    setenv("SDL_DISKAUDIOFILE", output.c_str(), 1);
+    // A mono 22 050 Hz file checks the duplication to stereo and the
+    // resampling to the output rate at once.
+    WriteTone(dir.File("tone.wav"), 440.0, 0.6, 22050, 1);
+    ASSERT_TRUE(BASS_Init(-1, 44100, 0, nullptr));
+    ASSERT_TRUE(BASS_Start());
+    const HSTREAM handle = BASS_StreamCreateFile(FALSE, "tone.wav", 0, 0, BASS_MP3_SETPOS);
+    ASSERT_NE(handle, 0u);
+    ASSERT_TRUE(BASS_StreamPlay(handle, FALSE, 0));
+    for (int i = 0; i < 40 && BASS_ChannelGetPosition(handle) < BASS_StreamGetLength(handle); ++i) {
+        Sleep(100);
+    }
+    Sleep(200);
+    BASS_Free();
+
+    const ToneMeasure tone = MeasureTone(LeftChannel(output), 44100);
+    EXPECT_NEAR(tone.frequency, 440.0, 4.0);
+    EXPECT_NEAR(tone.peak, 16384, 200);
+    EXPECT_NEAR(static_cast<double>(tone.soundingSamples), 0.6 * 44100, 0.02 * 44100);
+}
+
+}  // namespace

@@ -1,0 +1,147 @@
+// The music stream over the library stand-in: its three boxes, what each
+// failure leaves behind, and playback through SDL's dummy output.
+#include "sound/SoundStream.h"
+
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/Bass.h"
+#include "platform/MessageBox.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+void WriteTone(const std::string& path, double seconds) {
+    SF_INFO info{};
+    info.samplerate = 44100;
+    info.channels = 2;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr);
+    const auto frames = static_cast<sf_count_t>(seconds * info.samplerate);
+    std::vector<short> samples(static_cast<size_t>(frames) * 2);
+    for (sf_count_t i = 0; i < frames; ++i) {
+        const auto value = static_cast<short>(std::lround(16383.5 * std::sin(2.0 * M_PI * 440.0 * i / 44100.0)));
+        samples[i * 2] = value;
+        samples[i * 2 + 1] = value;
+    }
+    sf_writef_short(file, samples.data(), frames);
+    sf_close(file);
+}
+
+void Sleep(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+
+class SoundStreamTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Platform::ClearMessageBoxes();
+        WriteTone(dir.File("music.wav"), 3.0);
+    }
+    void TearDown() override {
+        stream.Release();
+        Platform::SetBassVersion(0x00050001);
+        unsetenv("SDL_AUDIODRIVER");
+        Platform::ClearMessageBoxes();
+    }
+    void ExpectOneBox(const char* text, const char* caption) {
+        ASSERT_EQ(Platform::MessageBoxes().size(), 1u);
+        EXPECT_EQ(Platform::MessageBoxes()[0].text, text);
+        EXPECT_EQ(Platform::MessageBoxes()[0].caption, caption);
+    }
+    TestSupport::TempDir dir;
+    SoundStream stream;
+};
+
+TEST_F(SoundStreamTest, WrongLibraryVersionShowsItsBoxAndOpensNoOutput) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    Platform::SetBassVersion(0x00020000);
+    EXPECT_FALSE(stream.InitAudio(nullptr));
+    ExpectOneBox("No se carg\xF3 BASS version 1.5", "Version de BASS.DLL incorrecta");
+    EXPECT_EQ(Platform::MessageBoxes()[0].text.size(), 28u);
+    EXPECT_FALSE(BASS_Start()) << "BASS_Init must not have been called";
+}
+
+TEST_F(SoundStreamTest, WithoutAnOutputTheMusicStillKeepsTime) {
+    setenv("SDL_AUDIODRIVER", "nonexistent", 1);
+    EXPECT_FALSE(stream.InitAudio(nullptr));
+    ExpectOneBox("ERROR!", "No se pudo inicializar el sistema de sonido.");
+    // The engine opens the file all the same.
+    EXPECT_TRUE(stream.Open("music.wav"));
+    EXPECT_EQ(Platform::MessageBoxes().size(), 1u);
+    EXPECT_NE(stream.handle, 0u);
+    EXPECT_FLOAT_EQ(stream.Length(), 3.0f);
+    EXPECT_TRUE(stream.Play());
+    Sleep(300);
+    EXPECT_GE(stream.Position(), 0.29f);
+    EXPECT_LT(stream.Position(), 2.0f);
+    EXPECT_EQ(stream.Level(), 0);
+}
+
+TEST_F(SoundStreamTest, MissingMusicFileShowsItsBoxAndTheShowRunsAtTimeZero) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    EXPECT_TRUE(stream.InitAudio(nullptr));
+    EXPECT_TRUE(Platform::MessageBoxes().empty());
+    EXPECT_FALSE(stream.Open("nothing.ogg"));
+    ExpectOneBox("ERROR!", "No se pudo cargar el fichero de musica.");
+    EXPECT_EQ(stream.handle, 0u);
+    EXPECT_FALSE(stream.Play());
+    EXPECT_TRUE(stream.playing);
+    Sleep(100);
+    EXPECT_EQ(stream.Position(), 0.0f);
+    EXPECT_EQ(stream.Length(), 0.0f);
+    EXPECT_EQ(stream.Level(), 0);
+    EXPECT_FALSE(stream.SeekForward(1.0f));
+    stream.Release();
+    stream.Release();
+}
+
+TEST_F(SoundStreamTest, PlaysPausesSeeksAndLoopsThroughTheOutput) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    ASSERT_TRUE(stream.InitAudio(nullptr));
+    ASSERT_TRUE(stream.Open("music.wav"));
+    EXPECT_FALSE(stream.playing);
+    ASSERT_TRUE(stream.Play());
+    Sleep(400);
+    const float played = stream.Position();
+    EXPECT_GE(played, 0.25f);
+    EXPECT_LT(played, 2.0f);
+    EXPECT_NEAR(stream.Level(), 16384, 400);
+
+    ASSERT_TRUE(stream.Pause());
+    EXPECT_FALSE(stream.playing);
+    EXPECT_EQ(stream.Level(), 0) << "no level while paused, whatever the library keeps";
+    Sleep(100);
+    const float paused = stream.Position();
+    Sleep(200);
+    EXPECT_EQ(stream.Position(), paused);
+    ASSERT_TRUE(stream.Resume());
+    EXPECT_TRUE(stream.playing);
+
+    ASSERT_TRUE(stream.SeekForward(1.5f));
+    EXPECT_GE(stream.Position(), paused + 1.5f);
+    EXPECT_LT(stream.Position(), paused + 2.0f);
+    // Back past the start lands on the start.
+    ASSERT_TRUE(stream.SeekBack(10.0f));
+    EXPECT_LT(stream.Position(), 0.2f);
+    ASSERT_TRUE(stream.SeekForward(2.8f));
+    float lowest = 3.0f;
+    for (int i = 0; i < 20 && lowest >= 2.8f; ++i) {
+        Sleep(100);
+        lowest = std::min(lowest, stream.Position());
+    }
+    EXPECT_LT(lowest, 1.0f) << "the music starts again at its end";
+
+    stream.Release();
+    stream.Release();
+    EXPECT_EQ(stream.Position(), 0.0f);
+    EXPECT_FALSE(BASS_Start()) << "the output is closed";
+}
+
+}  // namespace
