@@ -1,0 +1,185 @@
+#include "config/Script.h"
+
+#include <strings.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "core/Log.h"
+#include "platform/FileSystem.h"
+
+namespace {
+
+struct Word {
+    const char* text;
+    int32_t code;
+};
+
+const Word kTargets[] = {
+    {"DEMO", TARGET_DEMO},
+    {"SCENE", TARGET_SCENE},
+    {"LAYER", TARGET_LAYER},
+    {"PARTICLE", TARGET_PARTICLE},
+};
+
+const Word kEffects[] = {
+    {"FX_START", FX_START},           {"FX_STOP", FX_STOP},
+    {"FX_SHOW", FX_SHOW},             {"FX_HIDE", FX_HIDE},
+    {"FX_CHANGE_CAM", FX_CHANGE_CAM}, {"FX_PB_ACTIVE", FX_PB_ACTIVE},
+    {"FX_ROTATE_OBJ", FX_ROTATE_OBJ}, {"FX_ROLL_CAM", FX_ROLL_CAM},
+    {"FX_DINAMIC_OBJ", FX_DINAMIC_OBJ}, {"FX_SHAKE", FX_SHAKE},
+    {"FX_SATURATE", FX_SATURATE},     {"FX_BLUR", FX_BLUR},
+    {"FX_ALPHA", FX_ALPHA},           {"FX_MOVE", FX_MOVE},
+    {"FX_RESIZE", FX_RESIZE},         {"FX_RESET_ANIM", FX_RESET_ANIM},
+    {"FX_EXPLODE", FX_EXPLODE},
+};
+
+// Leaves field alone when the word is not in the table.
+template <size_t N>
+void MatchWord(const Word (&table)[N], const char* word, int32_t& field) {
+    for (const Word& entry : table) {
+        if (strcasecmp(entry.text, word) == 0) {
+            field = entry.code;
+            return;
+        }
+    }
+}
+
+void ReadNumber(const char* word, float& field) { std::sscanf(word, "%f", &field); }
+
+// Fills event from one line as read (line break included). Answers false for a
+// line that holds no word.
+bool ParseLine(const char* line, ScriptEvent& event) {
+    char work[ScriptEvent::kNameSize];
+    std::snprintf(work, sizeof work, "%s", line);
+    const size_t length = std::strlen(work);
+    if (length == 0) {
+        return false;
+    }
+    // The line break becomes a separator like any space.
+    work[length - 1] = ' ';
+    char* rest = nullptr;
+    int index = 0;
+    for (char* word = strtok_r(work, " ", &rest); word != nullptr; word = strtok_r(nullptr, " ", &rest), ++index) {
+        if (index == 0) {
+            ReadNumber(word, event.time);
+        } else if (index == 1) {
+            MatchWord(kTargets, word, event.target);
+        } else if (index == 2) {
+            std::snprintf(event.name, sizeof event.name, "%s", word);
+        } else if (index == 3) {
+            MatchWord(kEffects, word, event.effect);
+        } else if (index - 4 < ScriptEvent::kParamCount) {
+            ReadNumber(word, event.params[index - 4]);
+        }
+    }
+    return index > 0;
+}
+
+// A time that is not a number sorts after every other, so the comparison
+// stays a strict order.
+bool EarlierThan(const ScriptEvent& first, const ScriptEvent& second) {
+    if (std::isnan(first.time)) {
+        return false;
+    }
+    return std::isnan(second.time) || first.time < second.time;
+}
+
+// True when the file exists, is not empty and its last byte is not a line
+// break: appended text would then run on from its last line.
+bool EndsWithoutLineBreak(const char* fileName) {
+    FILE* file = Platform::OpenFile(fileName, "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    bool open = false;
+    if (std::fseek(file, -1, SEEK_END) == 0) {
+        const int last = std::fgetc(file);
+        open = last != EOF && last != '\n';
+    }
+    std::fclose(file);
+    return open;
+}
+
+}  // namespace
+
+Script::Script()
+    : events(nullptr), capacity(0), count(0), markerCount(0), cursor(0), overflowReported(false) {}
+
+Script::~Script() { delete[] events; }
+
+void Script::Load(const char* fileName) {
+    delete[] events;
+    events = new ScriptEvent[kCapacity]();
+    capacity = kCapacity;
+    count = 0;
+    markerCount = 0;
+    cursor = 0;
+    FILE* file = Platform::OpenFile(fileName, "r");
+    if (file == nullptr) {
+        return;
+    }
+    char line[kLineLimit];
+    // A last line without a line break is not an event.
+    while (Platform::ReadTextLine(line, sizeof line, file) != nullptr && !std::feof(file)) {
+        ScriptEvent event = ScriptEvent::Empty();
+        if (ParseLine(line, event)) {
+            Append(event);
+        }
+    }
+    std::fclose(file);
+}
+
+bool Script::Append(const ScriptEvent& event) {
+    if (count >= capacity) {
+        if (!overflowReported) {
+            Log::Write("-> Script: demasiados eventos, se ignoran los siguientes.\n");
+            overflowReported = true;
+        }
+        return false;
+    }
+    events[count++] = event;
+    return true;
+}
+
+void Script::Sort() {
+    if (count > 1) {
+        std::stable_sort(events, events + count, EarlierThan);
+    }
+}
+
+bool Script::NextEvent(ScriptEvent& event) {
+    if (cursor >= count) {
+        return false;
+    }
+    event = events[cursor++];
+    return true;
+}
+
+void Script::AddMarker(float time) {
+    ScriptEvent marker = ScriptEvent::Empty();
+    marker.time = time;
+    if (Append(marker)) {
+        ++markerCount;
+    }
+}
+
+void Script::SaveMarkers(const char* fileName) const {
+    const bool needsLineBreak = markerCount > 0 && EndsWithoutLineBreak(fileName);
+    FILE* file = Platform::OpenFile(fileName, "a");
+    if (file == nullptr) {
+        std::fprintf(stderr, "-> Script: no se pudo abrir \"%s\" para guardar %d marcas.\n",
+                     fileName != nullptr ? fileName : "",
+                     static_cast<int>(markerCount));
+        return;
+    }
+    if (needsLineBreak) {
+        std::fputc('\n', file);
+    }
+    for (int32_t i = count - markerCount; i < count; ++i) {
+        std::fprintf(file, "%f\n", static_cast<double>(events[i].time));
+    }
+    std::fclose(file);
+}

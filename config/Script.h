@@ -1,0 +1,52 @@
+// The show's timeline: events read from a text file, sorted by time and handed
+// out one by one, plus the sync markers the author records while the show
+// runs, which are appended to the same file at exit.
+#ifndef HALVENOR_CONFIG_SCRIPT_H
+#define HALVENOR_CONFIG_SCRIPT_H
+
+#include <cstdint>
+
+#include "config/ScriptEvent.h"
+
+class Script {
+public:
+    static constexpr int32_t kCapacity = 500;
+    // Read limit per line, line break included; a longer line reads as several.
+    static constexpr int kLineLimit = 254;
+
+    Script();
+    ~Script();
+    Script(const Script&) = delete;
+    Script& operator=(const Script&) = delete;
+
+    // A file that cannot be opened leaves an empty script that still takes
+    // markers. Lines beyond the capacity are refused with a log line.
+    void Load(const char* fileName);
+    // Ascending by time; equal times keep their file order.
+    void Sort();
+    // Copies the event at the cursor and moves on; false, with the record
+    // untouched, when no event is left.
+    bool NextEvent(ScriptEvent& event);
+    void AddMarker(float time);
+    // Appends the recorded marker times, one "%f\n" line each, in recording
+    // order.
+    void SaveMarkers(const char* fileName) const;
+
+    int32_t Count() const { return count; }
+    int32_t MarkerCount() const { return markerCount; }
+    // The caller keeps index below Count().
+    const ScriptEvent& EventAt(int32_t index) const { return events[index]; }
+
+    ScriptEvent* events;
+    int32_t capacity;
+    int32_t count;
+    int32_t markerCount;
+    int32_t cursor;
+
+private:
+    bool Append(const ScriptEvent& event);
+
+    bool overflowReported;
+};
+
+#endif
