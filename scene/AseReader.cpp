@@ -1,0 +1,854 @@
+#include "scene/AseReader.h"
+
+#include <strings.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <climits>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/Log.h"
+#include "platform/FileSystem.h"
+#include "scene/Camera.h"
+#include "scene/Light.h"
+#include "scene/Material.h"
+#include "scene/Scene.h"
+#include "scene/SceneObject.h"
+
+namespace {
+
+// Names read as the rest of a line fit a buffer of this size.
+constexpr size_t kQuotedNameSize = 100;
+// The light reader and the face-normal skip throw away a line through a
+// buffer of this size.
+constexpr size_t kSkippedLineSize = 149;
+// Tokens of the three vertex-normal lines that follow a face normal.
+constexpr int kVertexNormalTokens = 15;
+// Whatever the last frame says, tracks of one import hold at most this many
+// samples together, or one sample per 16 bytes of text if that is more.
+constexpr uint64_t kMinTrackBudget = uint64_t(1) << 21;
+
+// The scanf notion of white space in the C locale.
+struct SpaceTable {
+    bool space[256];
+    SpaceTable() : space() {
+        for (const unsigned char c : {' ', '\t', '\n', '\v', '\f', '\r'}) {
+            space[c] = true;
+        }
+    }
+};
+const SpaceTable kSpaces;
+
+inline bool IsSpace(char c) { return kSpaces.space[static_cast<unsigned char>(c)]; }
+
+template <size_t N>
+inline bool Is(const char* text, size_t length, const char (&keyword)[N]) {
+    return length == N - 1 && std::memcmp(text, keyword, N - 1) == 0;
+}
+
+void LogFormat(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    const int size = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    std::string line(size > 0 ? static_cast<size_t>(size) : 0, '\0');
+    std::vsnprintf(&line[0], line.size() + 1, format, args);
+    va_end(args);
+    Log::Write(line.c_str());
+}
+
+// File (x, y, z) is Z-up; the scene is Y-up. Only the numbers that were read
+// change the stored value, as a scanf that stops early leaves its fields.
+void StoreYUp(float* stored, const float* read, int matched) {
+    if (matched > 0) {
+        stored[0] = read[0];
+    }
+    if (matched > 1) {
+        stored[2] = -read[1];
+    }
+    if (matched > 2) {
+        stored[1] = read[2];
+    }
+}
+
+// UTF-16 text (either byte order, after its byte-order mark) becomes the 8-bit
+// text it would have been saved as: code units below 256 keep their value,
+// others become '?'. Done in place; the text only shrinks.
+void NarrowUtf16(std::string& text) {
+    if (text.size() < 2) {
+        return;
+    }
+    const unsigned char first = static_cast<unsigned char>(text[0]);
+    const unsigned char second = static_cast<unsigned char>(text[1]);
+    const bool little = first == 0xFF && second == 0xFE;
+    const bool big = first == 0xFE && second == 0xFF;
+    if (!little && !big) {
+        return;
+    }
+    size_t out = 0;
+    for (size_t in = 2; in + 1 < text.size(); in += 2) {
+        const unsigned lo = static_cast<unsigned char>(text[in + (little ? 0 : 1)]);
+        const unsigned hi = static_cast<unsigned char>(text[in + (little ? 1 : 0)]);
+        const unsigned unit = hi << 8 | lo;
+        text[out++] = unit < 256 ? static_cast<char>(unit) : '?';
+    }
+    text.resize(out);
+}
+
+// A corner inside its array points at its element; one outside it gets no
+// pointer until the object is complete, when it is clamped into the array.
+template <typename Element>
+Element* CornerAddress(int32_t corner, Element* elements, uint32_t count) {
+    return elements != nullptr && corner >= 0 && static_cast<uint32_t>(corner) < count ? &elements[corner] : nullptr;
+}
+
+void PointFace(Face& face, const SceneObject& object) {
+    face.va = CornerAddress(face.a, object.vertices, object.vertexCount);
+    face.vb = CornerAddress(face.b, object.vertices, object.vertexCount);
+    face.vc = CornerAddress(face.c, object.vertices, object.vertexCount);
+}
+
+void PointTexFace(TexFace& face, const SceneObject& object) {
+    face.ta = CornerAddress(face.a, object.texVertices, object.texVertexCount);
+    face.tb = CornerAddress(face.b, object.texVertices, object.texVertexCount);
+    face.tc = CornerAddress(face.c, object.texVertices, object.texVertexCount);
+}
+
+// Answers 1 when the corner had to move.
+int ClampCorner(int32_t& corner, uint32_t count) {
+    const int32_t before = corner;
+    if (count == 0 || corner < 0) {
+        corner = 0;
+    } else if (static_cast<uint32_t>(corner) >= count) {
+        corner = static_cast<int32_t>(count - 1);
+    }
+    return corner != before ? 1 : 0;
+}
+
+// Every corner of every face ends up indexing an element of its array, and
+// every pointer pointing at it, so drawing code can follow any face's
+// pointers whenever the object has vertices (with none, corners are 0 and
+// pointers null). Faces are pointed again here because the arrays may have
+// been created anew after some faces were read (a second mesh block).
+void ResolveAllFaces(SceneObject& object) {
+    int clamped = 0;
+    for (uint32_t i = 0; i < object.faceCount && object.faces != nullptr; ++i) {
+        Face& face = object.faces[i];
+        clamped += ClampCorner(face.a, object.vertexCount) | ClampCorner(face.b, object.vertexCount) |
+                   ClampCorner(face.c, object.vertexCount);
+        PointFace(face, object);
+    }
+    for (uint32_t i = 0; i < object.texFaceCount && object.texFaces != nullptr; ++i) {
+        TexFace& face = object.texFaces[i];
+        clamped += ClampCorner(face.a, object.texVertexCount) | ClampCorner(face.b, object.texVertexCount) |
+                   ClampCorner(face.c, object.texVertexCount);
+        PointTexFace(face, object);
+    }
+    if (clamped > 0) {
+        LogFormat("]>   ** AVISO ** %d caras con indices fuera de su vector: se ajustan al vector.\n", clamped);
+    }
+}
+
+// A camera sample that no line has given values yet starts as the sample
+// before it (or the static key for the first), so every sample carries
+// forward what its own lines do not set.
+void FillFrom(CameraKey& sample, const CameraKey& from) {
+    std::copy(from.eye, from.eye + 3, sample.eye);
+    std::copy(from.target, from.target + 3, sample.target);
+    sample.fov = from.fov;
+    sample.filled = 1;
+}
+
+}  // namespace
+
+AseReader::AseReader()
+    : text(),
+      cursor(nullptr),
+      end(nullptr),
+      objectsRead(0),
+      camerasRead(0),
+      lightsRead(0),
+      scene(nullptr),
+      trackSamplesLeft(0) {}
+
+void AseReader::Read(const char* fileName, Scene& target) {
+    const char* name = fileName != nullptr ? fileName : "";
+    scene = &target;
+    Log::Write("\nLECTOR DE FICHEROS ASE v0.5 by Dralven / Brassmoor Team\n]> Comenzada la lectura del fichero .ASE\n");
+    LogFormat("]> LEYENDO FICHERO ASE: [ %s ]\n", name);
+    if (!LoadText(name)) {
+        LogFormat("]> ** ERROR ** El fichero [ %s ] no se encuentra. **\n", name);
+        std::exit(1);
+    }
+    CreateArraysFromCounts();
+
+    cursor = text.data();
+    Token token;
+    while (NextToken(token)) {
+        if (Is(token.text, token.length, "*MATERIAL_LIST")) {
+            ReadMaterialList();
+        } else if (Is(token.text, token.length, "*CAMERAOBJECT")) {
+            ReadCamera();
+        } else if (Is(token.text, token.length, "*LIGHTOBJECT")) {
+            ReadLight();
+        } else if (Is(token.text, token.length, "*GEOMOBJECT")) {
+            ReadGeomObject();
+        } else if (Is(token.text, token.length, "*SCENE")) {
+            ReadSceneParams();
+        }
+    }
+
+    LogFormat("\n Leidos: %u Objetos - %u Materiales - %u Camaras - %u Luces.", scene->ObjectCount(),
+              scene->MaterialCount(), scene->CameraCount(), scene->LightCount());
+    Log::Write("\n FINALIZADA LA CARGA DEL FICHERO ASE.\n\n");
+    std::string().swap(text);
+    cursor = end = nullptr;
+}
+
+bool AseReader::LoadText(const char* fileName) {
+    // Sized up front so that reading never holds two copies of a large file.
+    struct stat info {};
+    if (stat(Platform::ResolvePath(fileName).c_str(), &info) == 0 && info.st_size > 0) {
+        text.reserve(static_cast<size_t>(info.st_size));
+    }
+    if (!Platform::ReadWholeFile(fileName, text)) {
+        return false;
+    }
+    NarrowUtf16(text);
+    Platform::ToTextMode(text);
+    cursor = text.data();
+    end = text.data() + text.size();
+    trackSamplesLeft = std::max<uint64_t>(kMinTrackBudget, text.size() / 16);
+    return true;
+}
+
+void AseReader::CreateArraysFromCounts() {
+    // A keyword is a whole token: its '*' follows white space or starts the
+    // text, and white space or the end of the text follows its last letter.
+    uint32_t cameras = 0;
+    uint32_t objects = 0;
+    uint32_t lights = 0;
+    const char* begin = text.data();
+    const char* scan = begin;
+    while (scan < end) {
+        const char* star = static_cast<const char*>(std::memchr(scan, '*', static_cast<size_t>(end - scan)));
+        if (star == nullptr) {
+            break;
+        }
+        scan = star + 1;
+        if (star != begin && !IsSpace(star[-1])) {
+            continue;
+        }
+        const char* last = star;
+        while (last < end && !IsSpace(*last)) {
+            ++last;
+        }
+        const size_t length = static_cast<size_t>(last - star);
+        cameras += Is(star, length, "*CAMERAOBJECT") ? 1 : 0;
+        objects += Is(star, length, "*GEOMOBJECT") ? 1 : 0;
+        lights += Is(star, length, "*LIGHTOBJECT") ? 1 : 0;
+        scan = last;
+    }
+    scene->InitCameras(cameras);
+    scene->InitObjects(objects);
+    scene->InitLights(lights);
+    objectsRead = 0;
+    camerasRead = 0;
+    lightsRead = 0;
+}
+
+// ---------------------------------------------------------------------------
+// Scene header
+
+void AseReader::ReadSceneParams() {
+    Log::Write("]> - CARGANDO PARAMETROS ESCENA.\n");
+    SceneParams params = DefaultSceneParams();
+    Token token;
+    while (NextToken(token)) {
+        const char* word = token.text;
+        const size_t length = token.length;
+        if (Is(word, length, "}")) {
+            break;
+        } else if (Is(word, length, "*SCENE_LASTFRAME")) {
+            ReadInt(params.lastFrame);
+        } else if (Is(word, length, "*SCENE_FRAMESPEED")) {
+            ReadInt(params.frameSpeed);
+        } else if (Is(word, length, "*SCENE_TICKSPERFRAME")) {
+            ReadInt(params.ticksPerFrame);
+        } else if (Is(word, length, "*SCENE_BACKGROUND_STATIC")) {
+            ReadFloats(params.background, 3);
+        } else if (Is(word, length, "*SCENE_AMBIENT_STATIC")) {
+            ReadFloats(params.ambient, 3);
+        }
+    }
+    // The whole header is replaced: the name and fog are set later.
+    scene->SetParams(params);
+}
+
+// ---------------------------------------------------------------------------
+// Materials
+
+void AseReader::ReadMaterialList() {
+    Log::Write("]> - CARGANDO MATERIALES.\n");
+    Token token;
+    bool counted = false;
+    while (!counted && NextToken(token)) {
+        counted = Is(token.text, token.length, "*MATERIAL_COUNT");
+    }
+    if (!counted) {
+        return;
+    }
+    int32_t announced = 0;
+    ReadInt(announced);
+    const uint32_t count = BoundedCount("*MATERIAL_COUNT", announced, sizeof("*MATERIAL") + 1);
+    scene->InitMaterials(count);
+    for (uint32_t i = 0; i < count; ++i) {
+        if (!ReadMaterial(i)) {
+            break;
+        }
+    }
+}
+
+bool AseReader::ReadMaterial(uint32_t position) {
+    Material material;
+    MaterialProps props{};
+    // A material without its number line goes to its place in the list.
+    int32_t number = static_cast<int32_t>(position);
+    float transparency = 0.0f;
+    float selfIllumination = 0.0f;
+    float vOffset = 0.0f;
+    char name[kQuotedNameSize];
+    int depth = 0;
+    bool complete = false;
+    Token token;
+    while (!complete && NextToken(token)) {
+        const char* word = token.text;
+        const size_t length = token.length;
+        // Map keywords address the last map named by *BITMAP; before the
+        // first one, or past the two slots, there is no map to change.
+        const int slot = props.mapCount - 1;
+        const bool haveSlot = slot >= 0 && slot < Material::kMapSlots;
+        TextureMap map = haveSlot ? material.GetMap(slot) : TextureMap();
+        bool mapChanged = false;
+        if (Is(word, length, "{")) {
+            ++depth;
+        } else if (Is(word, length, "}")) {
+            complete = --depth == 0;
+        } else if (Is(word, length, "*MATERIAL")) {
+            ReadInt(number);
+            props.index = number;
+        } else if (Is(word, length, "*MATERIAL_NAME")) {
+            ReadQuotedName(props.name, MaterialProps::kNameSize);
+        } else if (Is(word, length, "*MATERIAL_AMBIENT")) {
+            ReadFloats(props.ambient, 3);
+        } else if (Is(word, length, "*MATERIAL_DIFFUSE")) {
+            ReadFloats(props.diffuse, 3);
+        } else if (Is(word, length, "*MATERIAL_SPECULAR")) {
+            ReadFloats(props.specular, 3);
+        } else if (Is(word, length, "*MATERIAL_SHINE")) {
+            ReadFloat(props.shininess);
+        } else if (Is(word, length, "*MATERIAL_TWOSIDED")) {
+            props.twoSided = 1;
+        } else if (Is(word, length, "*MATERIAL_TRANSPARENCY")) {
+            ReadFloat(transparency);
+            props.ambient[3] = props.diffuse[3] = props.specular[3] = 1.0f - transparency;
+        } else if (Is(word, length, "*MATERIAL_SELFILLUM")) {
+            ReadFloat(selfIllumination);
+            props.emission[0] = props.emission[1] = props.emission[2] = selfIllumination;
+        } else if (Is(word, length, "*BITMAP")) {
+            ReadQuotedName(name, sizeof name);
+            if (props.mapCount < Material::kMapSlots) {
+                TextureMap named;
+                std::strncpy(named.file, name, TextureMap::kFileSize - 1);
+                material.SetMap(props.mapCount, named);
+                ++props.mapCount;
+            }
+        } else if (Is(word, length, "*MAP_TYPE")) {
+            Token type;
+            if (NextToken(type)) {
+                map.sphereMap = type.length == 9 && strncasecmp(type.text, "Spherical", 9) == 0 ? 1 : 0;
+                mapChanged = true;
+            }
+        } else if (Is(word, length, "*UVW_U_TILING")) {
+            mapChanged = ReadFloat(map.uTiling);
+        } else if (Is(word, length, "*UVW_V_TILING")) {
+            mapChanged = ReadFloat(map.vTiling);
+        } else if (Is(word, length, "*UVW_U_OFFSET")) {
+            mapChanged = ReadFloat(map.uOffset);
+        } else if (Is(word, length, "*UVW_V_OFFSET")) {
+            ReadFloat(vOffset);
+            map.vOffset = -vOffset;
+            mapChanged = true;
+        }
+        if (mapChanged && haveSlot) {
+            material.SetMap(slot, map);
+        }
+    }
+    material.SetProps(props);
+    scene->SetMaterial(static_cast<uint32_t>(number), material);
+    return complete;
+}
+
+// ---------------------------------------------------------------------------
+// Geometry objects
+
+void AseReader::ReadGeomObject() {
+    Log::Write("]> - CARGANDO OBJETO.\n");
+    SceneObject object;
+    object.SetMaterialRef(-1);
+    int depth = 1;
+    bool named = false;
+    char name[kQuotedNameSize];
+    Token token;
+    while (NextToken(token)) {
+        const char* word = token.text;
+        const size_t length = token.length;
+        if (length == 1) {
+            if (*word == '{') {
+                ++depth;
+            } else if (*word == '}' && --depth == 1) {
+                break;
+            }
+            continue;
+        }
+        if (*word != '*') {
+            continue;
+        }
+        int32_t count = 0;
+        if (Is(word, length, "*MESH_FACE")) {
+            ReadMeshFace(object);
+        } else if (Is(word, length, "*MESH_VERTEX")) {
+            ReadMeshVertex(object);
+        } else if (Is(word, length, "*MESH_TVERT")) {
+            ReadMeshTexVertex(object);
+        } else if (Is(word, length, "*MESH_TFACE")) {
+            ReadMeshTexFace(object);
+        } else if (Is(word, length, "*MESH_FACENORMAL")) {
+            ReadMeshFaceNormal(object);
+        } else if (Is(word, length, "*NODE_NAME") && !named) {
+            ReadQuotedName(name, sizeof name);
+            object.SetName(name);
+            named = true;
+        } else if (Is(word, length, "*MESH_NUMVERTEX")) {
+            ReadInt(count);
+            object.InitVertices(BoundedCount("*MESH_NUMVERTEX", count, sizeof("*MESH_VERTEX") + 1));
+        } else if (Is(word, length, "*MESH_NUMFACES")) {
+            ReadInt(count);
+            object.InitFaces(BoundedCount("*MESH_NUMFACES", count, sizeof("*MESH_FACE") + 1));
+        } else if (Is(word, length, "*MESH_NUMTVERTEX")) {
+            ReadInt(count);
+            object.InitTexVertices(BoundedCount("*MESH_NUMTVERTEX", count, sizeof("*MESH_TVERT") + 1));
+        } else if (Is(word, length, "*MESH_NUMTVFACES")) {
+            ReadInt(count);
+            object.InitTexFaces(BoundedCount("*MESH_NUMTVFACES", count, sizeof("*MESH_TFACE") + 1));
+        } else if (Is(word, length, "*MATERIAL_REF")) {
+            ReadInt(object.materialRef);
+        } else if (Is(word, length, "*TM_POS")) {
+            // The object's position comes from centring its vertices.
+            float ignored[3];
+            ReadFloats(ignored, 3);
+        }
+    }
+    StoreObject(object);
+}
+
+void AseReader::ReadMeshVertex(SceneObject& object) {
+    int32_t index = 0;
+    float read[3];
+    int matched = 0;
+    if (ReadInt(index)) {
+        matched = ReadFloats(read, 3);
+    }
+    Vertex vertex = object.GetVertex(static_cast<uint32_t>(index));
+    StoreYUp(vertex.position, read, matched);
+    object.SetVertex(static_cast<uint32_t>(index), vertex);
+}
+
+void AseReader::ReadMeshTexVertex(SceneObject& object) {
+    int32_t index = 0;
+    ReadInt(index);
+    TexVertex texVertex = object.GetTexVertex(static_cast<uint32_t>(index));
+    // The third coordinate is left for the token loop to skip.
+    float v = 0.0f;
+    if (ReadFloat(texVertex.u) && ReadFloat(v)) {
+        texVertex.v = -v;
+    }
+    object.SetTexVertex(static_cast<uint32_t>(index), texVertex);
+}
+
+void AseReader::ReadMeshFace(SceneObject& object) {
+    // "%d:\t", then "A:\t%d B:\t%d C:\t%d"; exports write spaces where the
+    // formats have tabs, and a blank in a format matches any white space.
+    int32_t index = 0;
+    if (ReadInt(index) && MatchChar(':')) {
+        SkipSpace();
+    }
+    Face face = object.GetFace(static_cast<uint32_t>(index));
+    if (MatchChar('A') && MatchChar(':') && ReadInt(face.a)) {
+        SkipSpace();
+        if (MatchChar('B') && MatchChar(':') && ReadInt(face.b)) {
+            SkipSpace();
+            if (MatchChar('C') && MatchChar(':')) {
+                ReadInt(face.c);
+            }
+        }
+    }
+    PointFace(face, object);
+    object.SetFace(static_cast<uint32_t>(index), face);
+}
+
+void AseReader::ReadMeshTexFace(SceneObject& object) {
+    int32_t index = 0;
+    ReadInt(index);
+    TexFace texFace = object.GetTexFace(static_cast<uint32_t>(index));
+    if (ReadInt(texFace.a) && ReadInt(texFace.b)) {
+        ReadInt(texFace.c);
+    }
+    PointTexFace(texFace, object);
+    object.SetTexFace(static_cast<uint32_t>(index), texFace);
+}
+
+void AseReader::ReadMeshFaceNormal(SceneObject& object) {
+    int32_t index = 0;
+    ReadInt(index);
+    Face face = object.GetFace(static_cast<uint32_t>(index));
+    float read[3];
+    StoreYUp(face.normal, read, ReadFloats(read, 3));
+    // Vertex normals are computed at preparation; their three lines are
+    // passed over.
+    SkipLine(kSkippedLineSize);
+    SkipTokens(kVertexNormalTokens);
+    object.SetFace(static_cast<uint32_t>(index), face);
+}
+
+void AseReader::StoreObject(SceneObject& object) {
+    ResolveAllFaces(object);
+    const bool fits = scene->objectsCreated && static_cast<uint32_t>(objectsRead) < scene->objectCount &&
+                      scene->frontCount < scene->backIndex;
+    scene->SetObject(static_cast<uint32_t>(objectsRead), object);
+    if (!fits) {
+        // The scene refused it, so its arrays are still the reader's.
+        object.Release();
+    }
+    ++objectsRead;
+}
+
+// ---------------------------------------------------------------------------
+// Cameras
+
+uint32_t AseReader::TrackLength() {
+    const int64_t wanted = std::max<int64_t>(1, int64_t(scene->GetParams().lastFrame) + 1);
+    const uint64_t granted = std::min<uint64_t>(static_cast<uint64_t>(wanted), std::max<uint64_t>(1, trackSamplesLeft));
+    if (granted < static_cast<uint64_t>(wanted)) {
+        LogFormat("]>   ** AVISO ** Pista de %lld muestras demasiado larga para el fichero: se reduce a %llu.\n",
+                  static_cast<long long>(wanted), static_cast<unsigned long long>(granted));
+    }
+    trackSamplesLeft -= std::min(trackSamplesLeft, granted);
+    return static_cast<uint32_t>(granted);
+}
+
+void AseReader::TakeCameraSample(Camera& camera, uint32_t sample, const CameraKey& staticKey,
+                                 CameraKey& key) const {
+    key = camera.GetSample(sample);
+    if (!key.filled) {
+        FillFrom(key, sample == 0 ? staticKey : camera.GetSample(sample - 1));
+    }
+}
+
+void AseReader::ReadCamera() {
+    Log::Write("]> - CARGANDO CAMARA.\n");
+    Camera camera;
+    CameraKey staticKey{};
+    uint32_t sample = 0;
+    int trackKind = 0;
+    bool fovAnimation = false;
+    bool positionSeen = false;
+    float fov = 0.0f;
+    int depth = 0;
+    Token token;
+    while (NextToken(token)) {
+        const char* word = token.text;
+        const size_t length = token.length;
+        if (Is(word, length, "{")) {
+            ++depth;
+        } else if (Is(word, length, "}")) {
+            if (--depth == 0) {
+                break;
+            }
+        } else if (Is(word, length, "*TM_POS")) {
+            // The first node is the camera, a second one its target.
+            float read[3];
+            StoreYUp(positionSeen ? staticKey.target : staticKey.eye, read, ReadFloats(read, 3));
+            positionSeen = true;
+        } else if (Is(word, length, "*CAMERA_FOV")) {
+            ReadFloat(fov);
+            const float degrees = static_cast<float>(fov * 180.0 / 3.1416);
+            if (!fovAnimation) {
+                staticKey.fov = degrees;
+            } else {
+                if (sample < camera.SampleCount()) {
+                    CameraKey key;
+                    TakeCameraSample(camera, sample, staticKey, key);
+                    key.fov = degrees;
+                    camera.SetSample(sample, key);
+                }
+                ++sample;
+            }
+        } else if (Is(word, length, "*CAMERA_ANIMATION")) {
+            sample = 0;
+            fovAnimation = true;
+            if (camera.track == nullptr) {
+                camera.CreateTrack(TrackLength());
+            }
+        } else if (Is(word, length, "*CONTROL_POS_TRACK")) {
+            Log::Write("]>   - LEYENDO ANIMACION DE CAMARA.\n");
+            sample = 0;
+            if (camera.track == nullptr) {
+                camera.CreateTrack(TrackLength());
+            }
+            ++trackKind;
+        } else if (Is(word, length, "*CONTROL_POS_SAMPLE")) {
+            // The first position track moves the eye, the second the target;
+            // samples past the end of the track are dropped.
+            if (trackKind == 1 || trackKind == 2) {
+                int32_t tick = 0;
+                float read[3];
+                int matched = 0;
+                if (ReadInt(tick)) {
+                    matched = ReadFloats(read, 3);
+                }
+                if (sample < camera.SampleCount()) {
+                    CameraKey key;
+                    TakeCameraSample(camera, sample, staticKey, key);
+                    StoreYUp(trackKind == 1 ? key.eye : key.target, read, matched);
+                    camera.SetSample(sample, key);
+                }
+            }
+            ++sample;
+        }
+    }
+    camera.SetKey(staticKey);
+    const bool fits = scene->camerasCreated && static_cast<uint32_t>(camerasRead) < scene->cameraCount;
+    scene->SetCamera(static_cast<uint32_t>(camerasRead), camera);
+    if (!fits) {
+        delete[] camera.track;
+    }
+    ++camerasRead;
+}
+
+// ---------------------------------------------------------------------------
+// Lights
+
+void AseReader::ReadLight() {
+    Log::Write("]> - CARGANDO LUZ.\n");
+    Light light;
+    LightKey key{};
+    key.number = lightsRead;
+    LightKey sample{};
+    uint32_t next = 0;
+    int state = 0;
+    int32_t useGlobal = 0;
+    Token token;
+    // Lights end by counting closing braces: node block, settings block,
+    // then either the object's own brace or the end of its position track.
+    while (NextToken(token)) {
+        const char* word = token.text;
+        const size_t length = token.length;
+        float read[3];
+        if (Is(word, length, "}")) {
+            if (state == 2) {
+                break;
+            }
+            ++state;
+        } else if (Is(word, length, "*TM_POS")) {
+            StoreYUp(key.position, read, ReadFloats(read, 3));
+        } else if (Is(word, length, "*LIGHT_COLOR")) {
+            ReadFloats(key.colour, 3);
+            state = 1;
+        } else if (Is(word, length, "*LIGHT_USEGLOBAL")) {
+            ReadInt(useGlobal);
+            light.flare = useGlobal == 1 ? 1 : 0;
+        } else if (Is(word, length, "*CONTROL_POS_TRACK")) {
+            if (light.track == nullptr) {
+                light.CreateTrack(TrackLength());
+            }
+            state = 2;
+            next = 0;
+            Log::Write("]>   - LEYENDO ANIMACION DE LUZ.\n");
+        } else if (Is(word, length, "*CONTROL_POS_SAMPLE")) {
+            int32_t tick = 0;
+            int matched = 0;
+            if (ReadInt(tick)) {
+                matched = ReadFloats(read, 3);
+            }
+            StoreYUp(sample.position, read, matched);
+            // Samples past the end of the track, or before any track, are dropped.
+            if (next < light.SampleCount()) {
+                light.SetSample(next, sample);
+            }
+            ++next;
+        } else {
+            SkipLine(kSkippedLineSize);
+        }
+    }
+    light.SetKey(key);
+    const bool fits = scene->lightsCreated && static_cast<uint32_t>(lightsRead) < scene->lightCount;
+    scene->SetLight(static_cast<uint32_t>(lightsRead), light);
+    if (!fits) {
+        delete[] light.track;
+    }
+    ++lightsRead;
+}
+
+// ---------------------------------------------------------------------------
+// Counts
+
+uint32_t AseReader::BoundedCount(const char* keyword, int32_t count, size_t bytesPerElement) const {
+    if (count < 0) {
+        LogFormat("]> ** AVISO ** %s %d es negativo: se toma 0.\n", keyword, count);
+        return 0;
+    }
+    const size_t most = BytesLeft() / bytesPerElement;
+    if (static_cast<size_t>(count) > most) {
+        LogFormat("]> ** AVISO ** %s %d no cabe en el resto del fichero: se reduce a %zu.\n", keyword, count, most);
+        return static_cast<uint32_t>(most);
+    }
+    return static_cast<uint32_t>(count);
+}
+
+// ---------------------------------------------------------------------------
+// Scanner
+
+void AseReader::SkipSpace() {
+    while (cursor < end && IsSpace(*cursor)) {
+        ++cursor;
+    }
+}
+
+bool AseReader::NextToken(Token& token) {
+    SkipSpace();
+    if (cursor >= end) {
+        return false;
+    }
+    const char* start = cursor;
+    while (cursor < end && !IsSpace(*cursor)) {
+        ++cursor;
+    }
+    token.text = start;
+    token.length = static_cast<size_t>(cursor - start);
+    return true;
+}
+
+bool AseReader::MatchChar(char c) {
+    if (cursor < end && *cursor == c) {
+        ++cursor;
+        return true;
+    }
+    return false;
+}
+
+bool AseReader::ReadInt(int32_t& value) {
+    SkipSpace();
+    const char* scan = cursor;
+    bool negative = false;
+    if (scan < end && (*scan == '+' || *scan == '-')) {
+        negative = *scan == '-';
+        ++scan;
+    }
+    if (scan >= end || *scan < '0' || *scan > '9') {
+        return false;
+    }
+    // Like strtol into a long, saturating, then narrowed to int.
+    unsigned long long magnitude = 0;
+    const unsigned long long limit = negative ? static_cast<unsigned long long>(LONG_MAX) + 1 : LONG_MAX;
+    while (scan < end && *scan >= '0' && *scan <= '9') {
+        const unsigned digit = static_cast<unsigned>(*scan - '0');
+        magnitude = magnitude > (limit - digit) / 10 ? limit : magnitude * 10 + digit;
+        ++scan;
+    }
+    const long wide = negative ? static_cast<long>(0 - magnitude) : static_cast<long>(magnitude);
+    value = static_cast<int32_t>(static_cast<uint32_t>(static_cast<unsigned long>(wide)));
+    cursor = scan;
+    return true;
+}
+
+bool AseReader::ReadFloat(float& value) {
+    SkipSpace();
+    const char* scan = cursor;
+    if (scan < end && *scan == '+') {
+        ++scan;
+        if (scan < end && (*scan == '-' || *scan == '+')) {
+            return false;
+        }
+    }
+    const bool hex = end - scan > 1 && scan[0] == '0' && (scan[1] == 'x' || scan[1] == 'X');
+    const bool signedHex = end - scan > 2 && scan[0] == '-' && scan[1] == '0' && (scan[2] == 'x' || scan[2] == 'X');
+    float parsed = 0.0f;
+    const std::from_chars_result result = std::from_chars(scan, end, parsed);
+    if (result.ec == std::errc() && !hex && !signedHex) {
+        value = parsed;
+        cursor = result.ptr;
+        return true;
+    }
+    if (result.ec == std::errc::invalid_argument && !hex && !signedHex) {
+        return false;
+    }
+    // Rare forms (out of range, hexadecimal) go through the C library, which
+    // is what scanf itself would use.
+    char number[128];
+    size_t length = 0;
+    for (const char* c = cursor; c < end && !IsSpace(*c) && length + 1 < sizeof number; ++c) {
+        number[length++] = *c;
+    }
+    number[length] = '\0';
+    char* stop = nullptr;
+    errno = 0;
+    const float converted = std::strtof(number, &stop);
+    if (stop == number) {
+        return false;
+    }
+    value = converted;
+    cursor += stop - number;
+    return true;
+}
+
+int AseReader::ReadFloats(float* values, int count) {
+    int matched = 0;
+    while (matched < count && ReadFloat(values[matched])) {
+        ++matched;
+    }
+    return matched;
+}
+
+void AseReader::ReadQuotedName(char* buffer, size_t capacity) {
+    SkipSpace();
+    MatchChar('"');
+    const char* start = cursor;
+    const char* newline = static_cast<const char*>(std::memchr(start, '\n', BytesLeft()));
+    cursor = newline != nullptr ? newline + 1 : end;
+    // The line's last two characters are its closing quote and its line end.
+    size_t length = static_cast<size_t>(cursor - start);
+    length = length >= 2 ? length - 2 : 0;
+    length = std::min(length, std::min(capacity, kQuotedNameSize) - 1);
+    std::memcpy(buffer, start, length);
+    buffer[length] = '\0';
+}
+
+void AseReader::SkipLine(size_t size) {
+    const size_t span = std::min(size, BytesLeft());
+    const char* newline = static_cast<const char*>(std::memchr(cursor, '\n', span));
+    cursor = newline != nullptr ? newline + 1 : cursor + span;
+}
+
+void AseReader::SkipTokens(int count) {
+    Token token;
+    for (int i = 0; i < count && NextToken(token); ++i) {
+    }
+}
