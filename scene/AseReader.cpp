@@ -132,6 +132,29 @@ int ClampCorner(int32_t& corner, uint32_t count) {
     return corner != before ? 1 : 0;
 }
 
+// Text-mode line ends, as Platform::ToTextMode makes them (a carriage return
+// directly before a line feed is dropped), moving whole lines at a time.
+void DropCarriageReturns(std::string& text) {
+    char* const data = &text[0];
+    const size_t size = text.size();
+    const char* found = static_cast<const char*>(std::memchr(data, '\r', size));
+    if (found == nullptr) {
+        return;
+    }
+    size_t out = static_cast<size_t>(found - data);
+    size_t in = out;
+    while (in < size) {
+        const char* next = static_cast<const char*>(std::memchr(data + in + 1, '\r', size - in - 1));
+        const size_t stop = next != nullptr ? static_cast<size_t>(next - data) : size;
+        // data[in] is a carriage return: dropped when a line feed follows.
+        const size_t from = in + 1 < size && data[in + 1] == '\n' ? in + 1 : in;
+        std::memmove(data + out, data + from, stop - from);
+        out += stop - from;
+        in = stop;
+    }
+    text.resize(out);
+}
+
 // Every corner of every face ends up indexing an element of its array, and
 // every pointer pointing at it, so drawing code can follow any face's
 // pointers whenever the object has vertices (with none, corners are 0 and
@@ -222,7 +245,7 @@ bool AseReader::LoadText(const char* fileName) {
         return false;
     }
     NarrowUtf16(text);
-    Platform::ToTextMode(text);
+    DropCarriageReturns(text);
     cursor = text.data();
     end = text.data() + text.size();
     trackSamplesLeft = std::max<uint64_t>(kMinTrackBudget, text.size() / 16);
@@ -230,30 +253,33 @@ bool AseReader::LoadText(const char* fileName) {
 }
 
 void AseReader::CreateArraysFromCounts() {
-    // A keyword is a whole token: its '*' follows white space or starts the
-    // text, and white space or the end of the text follows its last letter.
+    // The three block keywords all end in "OBJECT", whose 'J' is rare in an
+    // export; each "OBJECT" is widened to its whole token, which must equal
+    // the keyword.
     uint32_t cameras = 0;
     uint32_t objects = 0;
     uint32_t lights = 0;
+    static const char kSuffix[] = "OBJECT";
     const char* begin = text.data();
     const char* scan = begin;
-    while (scan < end) {
-        const char* star = static_cast<const char*>(std::memchr(scan, '*', static_cast<size_t>(end - scan)));
-        if (star == nullptr) {
-            break;
-        }
-        scan = star + 1;
-        if (star != begin && !IsSpace(star[-1])) {
+    while (const void* hit = std::memchr(scan, 'J', static_cast<size_t>(end - scan))) {
+        const char* j = static_cast<const char*>(hit);
+        scan = j + 1;
+        if (j - begin < 2 || end - j < 4 || std::memcmp(j - 2, kSuffix, sizeof kSuffix - 1) != 0) {
             continue;
         }
-        const char* last = star;
+        const char* first = j - 2;
+        const char* last = j + 4;
+        while (first > begin && !IsSpace(first[-1])) {
+            --first;
+        }
         while (last < end && !IsSpace(*last)) {
             ++last;
         }
-        const size_t length = static_cast<size_t>(last - star);
-        cameras += Is(star, length, "*CAMERAOBJECT") ? 1 : 0;
-        objects += Is(star, length, "*GEOMOBJECT") ? 1 : 0;
-        lights += Is(star, length, "*LIGHTOBJECT") ? 1 : 0;
+        const size_t length = static_cast<size_t>(last - first);
+        cameras += Is(first, length, "*CAMERAOBJECT") ? 1 : 0;
+        objects += Is(first, length, "*GEOMOBJECT") ? 1 : 0;
+        lights += Is(first, length, "*LIGHTOBJECT") ? 1 : 0;
         scan = last;
     }
     scene->InitCameras(cameras);
