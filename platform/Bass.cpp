@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -151,6 +152,7 @@ void MixChunk(Mixer& mixer, int16_t* out, int frameCount) {
 
 void SDLCALL AudioCallback(void* /*userdata*/, Uint8* buffer, int length) {
     Mixer& mixer = TheMixer();
+    std::memset(buffer, 0, static_cast<size_t>(length));
     auto* out = reinterpret_cast<int16_t*>(buffer);
     int remaining = length / static_cast<int>(kBytesPerFrame);
     std::lock_guard<std::mutex> guard(mixer.lock);
