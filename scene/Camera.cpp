@@ -1,0 +1,31 @@
+#include "scene/Camera.h"
+
+#include "glext/GlExtensions.h"
+
+void Camera::Apply(float& frame) const {
+    const CameraKey* sample = &key;
+    if (sampleCount != 0 && track != nullptr) {
+        // The end of the camera's track restarts the whole scene's animation.
+        if (!(frame < static_cast<float>(sampleCount))) {
+            frame = 0.0f;
+        }
+        if (frame < 0.0f) {
+            frame = static_cast<float>(sampleCount - 1);
+        }
+        // A frame that is not a number passes both tests; the clamp keeps the
+        // index inside the track anyway.
+        uint32_t index = 0;
+        if (frame > 0.0f) {
+            index = static_cast<uint32_t>(frame);
+            if (index >= sampleCount) {
+                index = sampleCount - 1;
+            }
+        }
+        sample = &track[index];
+    }
+    glLoadIdentity();
+    // Rolling before the look-at turns the image about the viewing direction.
+    glRotatef(roll, 0.0f, 0.0f, 1.0f);
+    gluLookAt(sample->eye[0], sample->eye[1], sample->eye[2], sample->target[0], sample->target[1],
+              sample->target[2], 0.0, 1.0, 0.0);
+}
