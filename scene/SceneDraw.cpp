@@ -4,6 +4,8 @@
 // and link objects to their materials.
 #include "scene/Scene.h"
 
+#include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -23,6 +25,22 @@ constexpr double kClearDepth = 1000000.0;
 constexpr double kDefaultEye[3] = {0.0, 50.0, 80.0};
 
 constexpr int kSceneLightCount = 7;
+
+// The frame number that samples the light tracks: the frame truncated
+// towards zero, kept inside the range of an int (and 0 for a frame that is
+// not a number), so that no conversion overflows.
+int FrameNumber(float frame) {
+    if (std::isnan(frame)) {
+        return 0;
+    }
+    if (frame >= static_cast<float>(INT_MAX)) {
+        return INT_MAX;
+    }
+    if (frame <= static_cast<float>(INT_MIN)) {
+        return INT_MIN;
+    }
+    return static_cast<int>(frame);
+}
 
 bool MaterialInRange(int32_t index, uint32_t count) {
     return index >= 0 && static_cast<uint32_t>(index) < count;
@@ -96,7 +114,7 @@ void Scene::Draw() {
     } else {
         glDisable(GL_LIGHT0);
         // The camera may have restarted the animation: read the frame after it.
-        const int frame = static_cast<int>(currentFrame);
+        const int frame = FrameNumber(currentFrame);
         for (uint32_t i = 0; i < lightsInUse; ++i) {
             lights[i].Apply(frame);
         }

@@ -291,6 +291,10 @@ void SceneObject::Prepare(bool binaryScene) {
 
 void SceneObject::Snapshot() {
     const uint32_t count = vertices != nullptr ? vertexCount : 0;
+    // A second snapshot replaces the first rather than losing it.
+    if (hasRestVertices != 0) {
+        delete[] restVertices;
+    }
     restVertices = new Vertex[count];
     if (count != 0) {
         std::memcpy(restVertices, vertices, sizeof(Vertex) * count);
