@@ -1,0 +1,1198 @@
+// Writes the sample show's assets into a directory: the textures the engine
+// and the scene name, a small 3ds Max-style ASCII scene and a music loop.
+// Everything is computed here from fixed seeds, so two runs write the same
+// bytes.
+//
+//   MakeSampleAssets <target directory>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <jpeglib.h>
+#include <sndfile.h>
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// ---------------------------------------------------------------------------
+// Small maths.
+
+struct Vec3 {
+    double x, y, z;
+};
+
+Vec3 operator+(const Vec3& a, const Vec3& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+Vec3 operator-(const Vec3& a, const Vec3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+Vec3 operator*(const Vec3& a, double s) { return {a.x * s, a.y * s, a.z * s}; }
+double Dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+Vec3 Cross(const Vec3& a, const Vec3& b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+Vec3 Normalised(const Vec3& v) {
+    const double length = std::sqrt(Dot(v, v));
+    return length > 0.0 ? v * (1.0 / length) : Vec3{0.0, 0.0, 1.0};
+}
+
+double Clamp01(double v) { return v < 0.0 ? 0.0 : (v > 1.0 ? 1.0 : v); }
+double Mix(double a, double b, double t) { return a + (b - a) * t; }
+double SmoothStep(double edge0, double edge1, double v) {
+    const double t = Clamp01((v - edge0) / (edge1 - edge0));
+    return t * t * (3.0 - 2.0 * t);
+}
+
+// A fixed linear congruential generator: the same numbers on every machine,
+// unlike the standard library's distributions.
+class Random {
+public:
+    explicit Random(uint32_t seed) : state(seed) {}
+    uint32_t Next() {
+        state = state * 1664525u + 1013904223u;
+        return state;
+    }
+    // In [0, 1).
+    double Unit() { return (Next() >> 8) * (1.0 / 16777216.0); }
+
+private:
+    uint32_t state;
+};
+
+// Value noise on a square lattice that wraps every `period` cells, so that
+// textures built from it tile without seams.
+class TilingNoise {
+public:
+    TilingNoise(int period, uint32_t seed) : period(period), values(static_cast<size_t>(period) * period) {
+        Random random(seed);
+        for (double& v : values) {
+            v = random.Unit();
+        }
+    }
+    // x and y in lattice cells.
+    double At(double x, double y) const {
+        const double fx = std::floor(x);
+        const double fy = std::floor(y);
+        const int x0 = Wrap(static_cast<int>(fx));
+        const int y0 = Wrap(static_cast<int>(fy));
+        const double tx = SmoothStep(0.0, 1.0, x - fx);
+        const double ty = SmoothStep(0.0, 1.0, y - fy);
+        const double top = Mix(Value(x0, y0), Value(x0 + 1, y0), tx);
+        const double bottom = Mix(Value(x0, y0 + 1), Value(x0 + 1, y0 + 1), tx);
+        return Mix(top, bottom, ty);
+    }
+    // Several octaves; u and v in [0, 1) cover the whole period once.
+    double Fractal(double u, double v, int octaves) const {
+        double sum = 0.0;
+        double amplitude = 0.5;
+        double scale = 1.0;
+        for (int i = 0; i < octaves; ++i) {
+            sum += amplitude * At(u * period * scale, v * period * scale);
+            amplitude *= 0.5;
+            scale *= 2.0;
+        }
+        return sum;
+    }
+
+private:
+    int Wrap(int i) const { return ((i % period) + period) % period; }
+    double Value(int x, int y) const { return values[static_cast<size_t>(Wrap(y)) * period + Wrap(x)]; }
+
+    int period;
+    std::vector<double> values;
+};
+
+// ---------------------------------------------------------------------------
+// Images.
+
+struct Colour {
+    double r, g, b;
+};
+
+Colour operator*(const Colour& c, double s) { return {c.r * s, c.g * s, c.b * s}; }
+Colour operator+(const Colour& a, const Colour& b) { return {a.r + b.r, a.g + b.g, a.b + b.b}; }
+Colour MixColour(const Colour& a, const Colour& b, double t) { return {Mix(a.r, b.r, t), Mix(a.g, b.g, t), Mix(a.b, b.b, t)}; }
+
+// RGB rows, top row first.
+class Image {
+public:
+    Image(int width, int height) : width(width), height(height), rgb(static_cast<size_t>(width) * height * 3, 0) {}
+
+    void Set(int x, int y, const Colour& c) {
+        uint8_t* const p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+        p[0] = ToByte(c.r);
+        p[1] = ToByte(c.g);
+        p[2] = ToByte(c.b);
+    }
+    void FlipRows() {
+        const size_t rowBytes = static_cast<size_t>(width) * 3;
+        std::vector<uint8_t> swap(rowBytes);
+        for (int y = 0; y < height / 2; ++y) {
+            uint8_t* const a = &rgb[y * rowBytes];
+            uint8_t* const b = &rgb[(height - 1 - y) * rowBytes];
+            std::memcpy(swap.data(), a, rowBytes);
+            std::memcpy(a, b, rowBytes);
+            std::memcpy(b, swap.data(), rowBytes);
+        }
+    }
+
+    const int width;
+    const int height;
+    std::vector<uint8_t> rgb;
+
+private:
+    static uint8_t ToByte(double v) { return static_cast<uint8_t>(std::lround(Clamp01(v) * 255.0)); }
+};
+
+// Full-resolution chroma keeps thin glyph strokes and hard checker edges clean.
+bool WriteJpeg(const std::string& path, const Image& image, int quality) {
+    FILE* const file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        return false;
+    }
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    jpeg_stdio_dest(&info, file);
+    info.image_width = static_cast<JDIMENSION>(image.width);
+    info.image_height = static_cast<JDIMENSION>(image.height);
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, quality, TRUE);
+    for (int c = 0; c < info.num_components; ++c) {
+        info.comp_info[c].h_samp_factor = 1;
+        info.comp_info[c].v_samp_factor = 1;
+    }
+    jpeg_start_compress(&info, TRUE);
+    const size_t rowBytes = static_cast<size_t>(image.width) * 3;
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW row = const_cast<uint8_t*>(&image.rgb[info.next_scanline * rowBytes]);
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    return std::fclose(file) == 0;
+}
+
+// Uncompressed 24-bit TGA, B G R per pixel. Rows are written top row first
+// because the engine hands file rows to OpenGL in file order.
+bool WriteTga(const std::string& path, const Image& image) {
+    FILE* const file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        return false;
+    }
+    uint8_t header[18] = {};
+    header[2] = 2;
+    header[12] = static_cast<uint8_t>(image.width & 0xFF);
+    header[13] = static_cast<uint8_t>(image.width >> 8);
+    header[14] = static_cast<uint8_t>(image.height & 0xFF);
+    header[15] = static_cast<uint8_t>(image.height >> 8);
+    header[16] = 24;
+    header[17] = 0x20;  // top-left origin, so that viewers agree with the engine
+    std::fwrite(header, 1, sizeof header, file);
+    std::vector<uint8_t> bgr(image.rgb);
+    for (size_t i = 0; i < bgr.size(); i += 3) {
+        std::swap(bgr[i], bgr[i + 2]);
+    }
+    std::fwrite(bgr.data(), 1, bgr.size(), file);
+    return std::fclose(file) == 0;
+}
+
+// The lens flare: a soft bluish-white glow that fades to pure black well
+// inside the square, because flares are added to the frame.
+Image MakeFlare() {
+    const int size = 128;
+    Image image(size, size);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const double dx = (x + 0.5 - size / 2.0) / (size / 2.0);
+            const double dy = (y + 0.5 - size / 2.0) / (size / 2.0);
+            const double r = std::sqrt(dx * dx + dy * dy);
+            const double fade = 1.0 - SmoothStep(0.75, 0.98, r);
+            const double halo = std::exp(-r * r * 4.5) * 0.9;
+            const double core = std::exp(-r * r * 25.0);
+            const double ring = std::exp(-std::pow((r - 0.62) / 0.035, 2.0)) * 0.12;
+            const Colour glow = Colour{0.55, 0.72, 1.0} * (halo + ring) + Colour{1.0, 1.0, 1.0} * core;
+            image.Set(x, y, glow * fade);
+        }
+    }
+    return image;
+}
+
+// ---------------------------------------------------------------------------
+// Bitmap font: 5 x 7 glyphs for the codes 32 to 127, '#' for a lit pixel.
+
+const char* const kGlyphs[96][7] = {
+    {".....", ".....", ".....", ".....", ".....", ".....", "....."},  // space
+    {"..#..", "..#..", "..#..", "..#..", "..#..", ".....", "..#.."},  // !
+    {".#.#.", ".#.#.", ".#.#.", ".....", ".....", ".....", "....."},  // "
+    {".#.#.", ".#.#.", "#####", ".#.#.", "#####", ".#.#.", ".#.#."},  // #
+    {"..#..", ".####", "#.#..", ".###.", "..#.#", "####.", "..#.."},  // $
+    {"##...", "##..#", "...#.", "..#..", ".#...", "#..##", "...##"},  // %
+    {".##..", "#..#.", "#.#..", ".#...", "#.#.#", "#..#.", ".##.#"},  // &
+    {"..#..", "..#..", ".#...", ".....", ".....", ".....", "....."},  // '
+    {"...#.", "..#..", ".#...", ".#...", ".#...", "..#..", "...#."},  // (
+    {".#...", "..#..", "...#.", "...#.", "...#.", "..#..", ".#..."},  // )
+    {".....", "..#..", "#.#.#", ".###.", "#.#.#", "..#..", "....."},  // *
+    {".....", "..#..", "..#..", "#####", "..#..", "..#..", "....."},  // +
+    {".....", ".....", ".....", ".....", ".##..", "..#..", ".#..."},  // ,
+    {".....", ".....", ".....", "#####", ".....", ".....", "....."},  // -
+    {".....", ".....", ".....", ".....", ".....", ".##..", ".##.."},  // .
+    {".....", "....#", "...#.", "..#..", ".#...", "#....", "....."},  // /
+    {".###.", "#...#", "#..##", "#.#.#", "##..#", "#...#", ".###."},  // 0
+    {"..#..", ".##..", "..#..", "..#..", "..#..", "..#..", ".###."},  // 1
+    {".###.", "#...#", "....#", "...#.", "..#..", ".#...", "#####"},  // 2
+    {"#####", "...#.", "..#..", "...#.", "....#", "#...#", ".###."},  // 3
+    {"...#.", "..##.", ".#.#.", "#..#.", "#####", "...#.", "...#."},  // 4
+    {"#####", "#....", "####.", "....#", "....#", "#...#", ".###."},  // 5
+    {"..##.", ".#...", "#....", "####.", "#...#", "#...#", ".###."},  // 6
+    {"#####", "....#", "...#.", "..#..", ".#...", ".#...", ".#..."},  // 7
+    {".###.", "#...#", "#...#", ".###.", "#...#", "#...#", ".###."},  // 8
+    {".###.", "#...#", "#...#", ".####", "....#", "...#.", ".##.."},  // 9
+    {".....", ".##..", ".##..", ".....", ".##..", ".##..", "....."},  // :
+    {".....", ".##..", ".##..", ".....", ".##..", "..#..", ".#..."},  // ;
+    {"...#.", "..#..", ".#...", "#....", ".#...", "..#..", "...#."},  // <
+    {".....", ".....", "#####", ".....", "#####", ".....", "....."},  // =
+    {".#...", "..#..", "...#.", "....#", "...#.", "..#..", ".#..."},  // >
+    {".###.", "#...#", "....#", "...#.", "..#..", ".....", "..#.."},  // ?
+    {".###.", "#...#", "....#", ".##.#", "#.#.#", "#.#.#", ".###."},  // @
+    {".###.", "#...#", "#...#", "#####", "#...#", "#...#", "#...#"},  // A
+    {"####.", "#...#", "#...#", "####.", "#...#", "#...#", "####."},  // B
+    {".###.", "#...#", "#....", "#....", "#....", "#...#", ".###."},  // C
+    {"###..", "#..#.", "#...#", "#...#", "#...#", "#..#.", "###.."},  // D
+    {"#####", "#....", "#....", "####.", "#....", "#....", "#####"},  // E
+    {"#####", "#....", "#....", "####.", "#....", "#....", "#...."},  // F
+    {".###.", "#...#", "#....", "#.###", "#...#", "#...#", ".####"},  // G
+    {"#...#", "#...#", "#...#", "#####", "#...#", "#...#", "#...#"},  // H
+    {".###.", "..#..", "..#..", "..#..", "..#..", "..#..", ".###."},  // I
+    {"..###", "...#.", "...#.", "...#.", "...#.", "#..#.", ".##.."},  // J
+    {"#...#", "#..#.", "#.#..", "##...", "#.#..", "#..#.", "#...#"},  // K
+    {"#....", "#....", "#....", "#....", "#....", "#....", "#####"},  // L
+    {"#...#", "##.##", "#.#.#", "#.#.#", "#...#", "#...#", "#...#"},  // M
+    {"#...#", "#...#", "##..#", "#.#.#", "#..##", "#...#", "#...#"},  // N
+    {".###.", "#...#", "#...#", "#...#", "#...#", "#...#", ".###."},  // O
+    {"####.", "#...#", "#...#", "####.", "#....", "#....", "#...."},  // P
+    {".###.", "#...#", "#...#", "#...#", "#.#.#", "#..#.", ".##.#"},  // Q
+    {"####.", "#...#", "#...#", "####.", "#.#..", "#..#.", "#...#"},  // R
+    {".####", "#....", "#....", ".###.", "....#", "....#", "####."},  // S
+    {"#####", "..#..", "..#..", "..#..", "..#..", "..#..", "..#.."},  // T
+    {"#...#", "#...#", "#...#", "#...#", "#...#", "#...#", ".###."},  // U
+    {"#...#", "#...#", "#...#", "#...#", "#...#", ".#.#.", "..#.."},  // V
+    {"#...#", "#...#", "#...#", "#.#.#", "#.#.#", "#.#.#", ".#.#."},  // W
+    {"#...#", "#...#", ".#.#.", "..#..", ".#.#.", "#...#", "#...#"},  // X
+    {"#...#", "#...#", "#...#", ".#.#.", "..#..", "..#..", "..#.."},  // Y
+    {"#####", "....#", "...#.", "..#..", ".#...", "#....", "#####"},  // Z
+    {".###.", ".#...", ".#...", ".#...", ".#...", ".#...", ".###."},  // [
+    {".....", "#....", ".#...", "..#..", "...#.", "....#", "....."},  // backslash
+    {".###.", "...#.", "...#.", "...#.", "...#.", "...#.", ".###."},  // ]
+    {"..#..", ".#.#.", "#...#", ".....", ".....", ".....", "....."},  // ^
+    {".....", ".....", ".....", ".....", ".....", ".....", "#####"},  // _
+    {".#...", "..#..", "...#.", ".....", ".....", ".....", "....."},  // `
+    {".....", ".....", ".###.", "....#", ".####", "#...#", ".####"},  // a
+    {"#....", "#....", "#.##.", "##..#", "#...#", "#...#", "####."},  // b
+    {".....", ".....", ".###.", "#....", "#....", "#...#", ".###."},  // c
+    {"....#", "....#", ".##.#", "#..##", "#...#", "#...#", ".####"},  // d
+    {".....", ".....", ".###.", "#...#", "#####", "#....", ".###."},  // e
+    {"..##.", ".#..#", ".#...", "###..", ".#...", ".#...", ".#..."},  // f
+    {".....", ".####", "#...#", "#...#", ".####", "....#", ".###."},  // g
+    {"#....", "#....", "#.##.", "##..#", "#...#", "#...#", "#...#"},  // h
+    {"..#..", ".....", ".##..", "..#..", "..#..", "..#..", ".###."},  // i
+    {"...#.", ".....", "..##.", "...#.", "...#.", "#..#.", ".##.."},  // j
+    {"#....", "#....", "#..#.", "#.#..", "##...", "#.#..", "#..#."},  // k
+    {".##..", "..#..", "..#..", "..#..", "..#..", "..#..", ".###."},  // l
+    {".....", ".....", "##.#.", "#.#.#", "#.#.#", "#...#", "#...#"},  // m
+    {".....", ".....", "#.##.", "##..#", "#...#", "#...#", "#...#"},  // n
+    {".....", ".....", ".###.", "#...#", "#...#", "#...#", ".###."},  // o
+    {".....", ".....", "####.", "#...#", "####.", "#....", "#...."},  // p
+    {".....", ".....", ".##.#", "#..##", ".####", "....#", "....#"},  // q
+    {".....", ".....", "#.##.", "##..#", "#....", "#....", "#...."},  // r
+    {".....", ".....", ".###.", "#....", ".###.", "....#", "####."},  // s
+    {".#...", ".#...", "###..", ".#...", ".#...", ".#..#", "..##."},  // t
+    {".....", ".....", "#...#", "#...#", "#...#", "#..##", ".##.#"},  // u
+    {".....", ".....", "#...#", "#...#", "#...#", ".#.#.", "..#.."},  // v
+    {".....", ".....", "#...#", "#...#", "#.#.#", "#.#.#", ".#.#."},  // w
+    {".....", ".....", "#...#", ".#.#.", "..#..", ".#.#.", "#...#"},  // x
+    {".....", ".....", "#...#", "#...#", ".####", "....#", ".###."},  // y
+    {".....", ".....", "#####", "...#.", "..#..", ".#...", "#####"},  // z
+    {"...#.", "..#..", "..#..", ".#...", "..#..", "..#..", "...#."},  // {
+    {"..#..", "..#..", "..#..", "..#..", "..#..", "..#..", "..#.."},  // |
+    {".#...", "..#..", "..#..", "...#.", "..#..", "..#..", ".#..."},  // }
+    {".....", ".....", ".#...", "#.#.#", "...#.", ".....", "....."},  // ~
+    {"#.#.#", ".#.#.", "#.#.#", ".#.#.", "#.#.#", ".#.#.", "#.#.#"},  // 127
+};
+
+// How much of the font pixel grid covers a point of the cell: glyphs are
+// 5 x 7 pixels stretched over an 8 x 14 box at (1, 1) of the 16 x 16 cell,
+// leaving the right of the cell dark because the pen advances less than a
+// cell and neighbouring cells overlap when drawn.
+bool GlyphLit(int glyph, double cellX, double cellY) {
+    const double fx = (cellX - 1.0) / 1.6;
+    const double fy = (cellY - 1.0) / 2.0;
+    if (fx < 0.0 || fy < 0.0 || fx >= 5.0 || fy >= 7.0) {
+        return false;
+    }
+    return kGlyphs[glyph][static_cast<int>(fy)][static_cast<int>(fx)] == '#';
+}
+
+void DrawGlyph(Image& image, int cell, int glyph, const Colour& ink) {
+    const int left = (cell % 16) * 16;
+    const int top = (cell / 16) * 16;
+    const int samples = 4;
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            int lit = 0;
+            for (int sy = 0; sy < samples; ++sy) {
+                for (int sx = 0; sx < samples; ++sx) {
+                    lit += GlyphLit(glyph, x + (sx + 0.5) / samples, y + (sy + 0.5) / samples) ? 1 : 0;
+                }
+            }
+            image.Set(left + x, top + y, ink * (static_cast<double>(lit) / (samples * samples)));
+        }
+    }
+}
+
+// 16 x 16 cells of 16 x 16 texels. Both character sets start at the space:
+// glyph d shows code 32 + d in set 0 (white) and code d - 96 in set 1
+// (amber, used for the console's input line). The font quads take cell row
+// d / 16 counting from the texture's t = 1 edge, and their top edge at the
+// larger t, while the picture's first row is t = 0; so the sheet is drawn
+// upright and then flipped top to bottom.
+Image MakeFont() {
+    Image image(256, 256);
+    for (int code = 32; code < 128; ++code) {
+        DrawGlyph(image, code - 32, code - 32, Colour{1.0, 1.0, 1.0});
+        DrawGlyph(image, code + 96, code - 32, Colour{1.0, 0.85, 0.45});
+    }
+    image.FlipRows();
+    return image;
+}
+
+// Dark blue panel texture with faint scan lines; tiles in both directions.
+Image MakeConsoleBackground() {
+    const int size = 128;
+    Image image(size, size);
+    const TilingNoise noise(8, 0xC0FFEEu);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const double n = noise.Fractal(static_cast<double>(x) / size, static_cast<double>(y) / size, 4);
+            const double line = (y % 4 == 0) ? 0.75 : 1.0;
+            const Colour c = MixColour(Colour{0.02, 0.04, 0.12}, Colour{0.08, 0.16, 0.38}, n) * line;
+            image.Set(x, y, c);
+        }
+    }
+    return image;
+}
+
+// Eight by eight squares with a thin grout line and a little grain.
+Image MakeChecker() {
+    const int size = 256;
+    const int square = 32;
+    Image image(size, size);
+    const TilingNoise noise(16, 0x5EED01u);
+    const Colour light{0.86, 0.84, 0.76};
+    const Colour dark{0.18, 0.22, 0.32};
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const bool odd = ((x / square) + (y / square)) % 2 != 0;
+            const bool grout = x % square == 0 || y % square == 0;
+            const double grain = 0.9 + 0.2 * noise.Fractal(static_cast<double>(x) / size, static_cast<double>(y) / size, 3);
+            const Colour base = odd ? dark : light;
+            image.Set(x, y, (grout ? base * 0.6 : base) * grain);
+        }
+    }
+    return image;
+}
+
+// Cream marble with grey-green veins bent by turbulence; tiles seamlessly.
+Image MakeMarble() {
+    const int size = 256;
+    Image image(size, size);
+    const TilingNoise noise(8, 0x3A4B1Eu);
+    const Colour stone{0.93, 0.90, 0.84};
+    const Colour vein{0.30, 0.38, 0.36};
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const double u = static_cast<double>(x) / size;
+            const double v = static_cast<double>(y) / size;
+            const double turbulence = noise.Fractal(u, v, 4);
+            const double wave = std::sin((u * 2.0 + v) * 2.0 * kPi + turbulence * 5.0);
+            const double veinAmount = 0.85 * std::pow(1.0 - std::fabs(wave), 12.0) + 0.15 * (wave + 1.0) * 0.5;
+            image.Set(x, y, MixColour(stone, vein, veinAmount) * (0.94 + 0.06 * turbulence));
+        }
+    }
+    return image;
+}
+
+// What a mirror ball sees, in eye space (y up, the viewer along +z): sky
+// above the horizon with a sun, a tiled floor below.
+Colour Environment(const Vec3& r) {
+    const Vec3 sun = Normalised(Vec3{0.45, 0.55, 0.7});
+    if (r.y >= 0.0) {
+        const Colour sky = MixColour(Colour{0.85, 0.90, 1.0}, Colour{0.12, 0.28, 0.65}, std::pow(r.y, 0.6));
+        const double glare = std::pow(std::fmax(0.0, Dot(r, sun)), 200.0) * 1.5;
+        return sky + Colour{1.0, 0.95, 0.8} * glare;
+    }
+    const double distance = 1.0 / std::fmax(-r.y, 0.05);
+    const bool odd = (static_cast<int>(std::floor(r.x * distance * 2.0)) + static_cast<int>(std::floor(r.z * distance * 2.0))) % 2 != 0;
+    const Colour floor = odd ? Colour{0.35, 0.30, 0.26} : Colour{0.65, 0.58, 0.48};
+    return MixColour(floor, Colour{0.80, 0.82, 0.86}, std::exp(r.y * 12.0));
+}
+
+// Sphere map: texel (s, t) holds the colour reflected by the sphere point
+// whose normal is (2s - 1, 2t - 1, nz). The picture's first row is t = 0, so
+// as a picture the floor is at the top.
+Image MakeSphereMap() {
+    const int size = 256;
+    Image image(size, size);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const double nx = 2.0 * (x + 0.5) / size - 1.0;
+            const double ny = 2.0 * (y + 0.5) / size - 1.0;
+            const double rim = nx * nx + ny * ny;
+            const double nz = std::sqrt(std::fmax(0.0, 1.0 - rim));
+            const Vec3 reflected{2.0 * nz * nx, 2.0 * nz * ny, 2.0 * nz * nz - 1.0};
+            const Colour c = Environment(Normalised(reflected));
+            image.Set(x, y, rim < 1.0 ? c : Colour{0.80, 0.82, 0.86});
+        }
+    }
+    return image;
+}
+
+// ---------------------------------------------------------------------------
+// Meshes, in the modeller's Z-up world coordinates.
+
+struct Mesh {
+    std::string name;
+    int materialRef = 0;
+    int smoothing = 1;
+    std::vector<Vec3> vertices;
+    std::vector<int> faces;  // three vertex indices per face, counter-clockwise seen from outside
+    std::vector<Vec3> texVertices;
+    std::vector<int> texFaces;
+    std::vector<int> faceSmoothing;
+
+    void AddFace(int a, int b, int c, int ta, int tb, int tc, int group) {
+        faces.insert(faces.end(), {a, b, c});
+        texFaces.insert(texFaces.end(), {ta, tb, tc});
+        faceSmoothing.push_back(group);
+    }
+    size_t FaceCount() const { return faces.size() / 3; }
+    Vec3 FaceNormal(size_t f) const {
+        const Vec3& a = vertices[faces[f * 3]];
+        return Normalised(Cross(vertices[faces[f * 3 + 1]] - a, vertices[faces[f * 3 + 2]] - a));
+    }
+    Vec3 Centre() const {
+        Vec3 low{1e9, 1e9, 1e9};
+        Vec3 high{-1e9, -1e9, -1e9};
+        for (const Vec3& v : vertices) {
+            low = {std::fmin(low.x, v.x), std::fmin(low.y, v.y), std::fmin(low.z, v.z)};
+            high = {std::fmax(high.x, v.x), std::fmax(high.y, v.y), std::fmax(high.z, v.z)};
+        }
+        return (low + high) * 0.5;
+    }
+};
+
+// A grid of (columns + 1) x (rows + 1) texture vertices over [0, 1] x [0, 1].
+void AddTexGrid(Mesh& mesh, int columns, int rows) {
+    for (int j = 0; j <= rows; ++j) {
+        for (int i = 0; i <= columns; ++i) {
+            mesh.texVertices.push_back({static_cast<double>(i) / columns, static_cast<double>(j) / rows, 0.0});
+        }
+    }
+}
+
+Mesh MakeGround(double size, int cells) {
+    Mesh mesh;
+    mesh.name = "Suelo";
+    mesh.materialRef = 0;
+    for (int j = 0; j <= cells; ++j) {
+        for (int i = 0; i <= cells; ++i) {
+            mesh.vertices.push_back({(static_cast<double>(i) / cells - 0.5) * size, (static_cast<double>(j) / cells - 0.5) * size, 0.0});
+        }
+    }
+    AddTexGrid(mesh, cells, cells);
+    const int stride = cells + 1;
+    for (int j = 0; j < cells; ++j) {
+        for (int i = 0; i < cells; ++i) {
+            const int a = j * stride + i;
+            mesh.AddFace(a, a + 1, a + stride + 1, a, a + 1, a + stride + 1, 1);
+            mesh.AddFace(a + stride + 1, a + stride, a, a + stride + 1, a + stride, a, 1);
+        }
+    }
+    return mesh;
+}
+
+// Tilted about X so that the ring shows its hole to the orbiting camera.
+Mesh MakeTorus(const Vec3& centre, double major, double minor, int around, int across, double tiltDegrees) {
+    Mesh mesh;
+    mesh.name = "Toroide";
+    mesh.materialRef = 1;
+    const double tilt = tiltDegrees * kPi / 180.0;
+    for (int j = 0; j < across; ++j) {
+        const double phi = 2.0 * kPi * j / across;
+        for (int i = 0; i < around; ++i) {
+            const double theta = 2.0 * kPi * i / around;
+            const double ring = major + minor * std::cos(phi);
+            const Vec3 flat{ring * std::cos(theta), ring * std::sin(theta), minor * std::sin(phi)};
+            const Vec3 tilted{flat.x, flat.y * std::cos(tilt) - flat.z * std::sin(tilt), flat.y * std::sin(tilt) + flat.z * std::cos(tilt)};
+            mesh.vertices.push_back(centre + tilted);
+        }
+    }
+    AddTexGrid(mesh, around, across);
+    const int texStride = around + 1;
+    for (int j = 0; j < across; ++j) {
+        for (int i = 0; i < around; ++i) {
+            const int a = j * around + i;
+            const int b = j * around + (i + 1) % around;
+            const int c = ((j + 1) % across) * around + (i + 1) % around;
+            const int d = ((j + 1) % across) * around + i;
+            const int ta = j * texStride + i;
+            mesh.AddFace(a, b, c, ta, ta + 1, ta + texStride + 1, 1);
+            mesh.AddFace(c, d, a, ta + texStride + 1, ta + texStride, ta, 1);
+        }
+    }
+    return mesh;
+}
+
+// Latitude-longitude sphere with one vertex at each pole.
+Mesh MakeSphere(const std::string& name, int materialRef, const Vec3& centre, double radius, int around, int rings) {
+    Mesh mesh;
+    mesh.name = name;
+    mesh.materialRef = materialRef;
+    mesh.vertices.push_back(centre + Vec3{0.0, 0.0, radius});
+    for (int j = 1; j < rings; ++j) {
+        const double polar = kPi * j / rings;
+        for (int i = 0; i < around; ++i) {
+            const double azimuth = 2.0 * kPi * i / around;
+            mesh.vertices.push_back(centre + Vec3{radius * std::sin(polar) * std::cos(azimuth),
+                                                  radius * std::sin(polar) * std::sin(azimuth), radius * std::cos(polar)});
+        }
+    }
+    const int south = static_cast<int>(mesh.vertices.size());
+    mesh.vertices.push_back(centre + Vec3{0.0, 0.0, -radius});
+    AddTexGrid(mesh, around, rings);
+    const int texStride = around + 1;
+    // Ring r (1 .. rings - 1) vertex i; texture row counts from the south pole.
+    auto ringVertex = [around](int r, int i) { return 1 + (r - 1) * around + i % around; };
+    auto tex = [texStride, rings](int r, int i) { return (rings - r) * texStride + i; };
+    for (int i = 0; i < around; ++i) {
+        mesh.AddFace(0, ringVertex(1, i), ringVertex(1, i + 1), tex(0, i), tex(1, i), tex(1, i + 1), 1);
+        for (int r = 1; r < rings - 1; ++r) {
+            mesh.AddFace(ringVertex(r, i), ringVertex(r + 1, i), ringVertex(r + 1, i + 1), tex(r, i), tex(r + 1, i),
+                         tex(r + 1, i + 1), 1);
+            mesh.AddFace(ringVertex(r + 1, i + 1), ringVertex(r, i + 1), ringVertex(r, i), tex(r + 1, i + 1),
+                         tex(r, i + 1), tex(r, i), 1);
+        }
+        mesh.AddFace(ringVertex(rings - 1, i), south, ringVertex(rings - 1, i + 1), tex(rings - 1, i), tex(rings, i),
+                     tex(rings - 1, i + 1), 1);
+    }
+    return mesh;
+}
+
+// A box with its own four corners per side, so that each side is lit flat.
+Mesh MakeBox(const Vec3& centre, double half) {
+    Mesh mesh;
+    mesh.name = "Cristal";
+    mesh.materialRef = 3;
+    mesh.smoothing = 0;
+    const Vec3 axes[3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    mesh.texVertices = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
+    for (int side = 0; side < 6; ++side) {
+        const Vec3 normal = axes[side / 2] * (side % 2 == 0 ? 1.0 : -1.0);
+        const Vec3 u = axes[(side / 2 + 1) % 3] * (side % 2 == 0 ? 1.0 : -1.0);
+        const Vec3 v = Cross(normal, u);
+        const int first = static_cast<int>(mesh.vertices.size());
+        const Vec3 middle = centre + normal * half;
+        mesh.vertices.push_back(middle - u * half - v * half);
+        mesh.vertices.push_back(middle + u * half - v * half);
+        mesh.vertices.push_back(middle + u * half + v * half);
+        mesh.vertices.push_back(middle - u * half + v * half);
+        mesh.AddFace(first, first + 1, first + 2, 0, 1, 2, 2 + side);
+        mesh.AddFace(first + 2, first + 3, first, 2, 3, 0, 2 + side);
+    }
+    return mesh;
+}
+
+// ---------------------------------------------------------------------------
+// The ASCII scene file.
+
+class AseWriter {
+public:
+    explicit AseWriter(FILE* file) : file(file) {}
+
+    void Header(int lastFrame) {
+        Line("*3DSMAX_ASCIIEXPORT\t200");
+        Line("*COMMENT \"Halvenor sample scene, written by MakeSampleAssets\"");
+        Open("*SCENE");
+        Line("*SCENE_FILENAME \"escena.max\"");
+        Line("*SCENE_FIRSTFRAME 0");
+        Line("*SCENE_LASTFRAME " + std::to_string(lastFrame));
+        Line("*SCENE_FRAMESPEED 25");
+        Line("*SCENE_TICKSPERFRAME 160");
+        Line("*SCENE_BACKGROUND_STATIC " + Triple(0.0, 0.02, 0.06));
+        Line("*SCENE_AMBIENT_STATIC " + Triple(0.1, 0.1, 0.1));
+        Close();
+    }
+
+    struct MaterialSpec {
+        const char* name;
+        Colour diffuse;
+        double shine;
+        double transparency;
+        bool twoSided;
+        const char* bitmap;
+        bool spherical;
+        double tiling;
+    };
+
+    void Materials(const std::vector<MaterialSpec>& materials) {
+        Open("*MATERIAL_LIST");
+        Line("*MATERIAL_COUNT " + std::to_string(materials.size()));
+        for (size_t i = 0; i < materials.size(); ++i) {
+            Material(static_cast<int>(i), materials[i]);
+        }
+        Close();
+    }
+
+    void GeomObject(const Mesh& mesh) {
+        Open("*GEOMOBJECT");
+        Line("*NODE_NAME \"" + mesh.name + "\"");
+        NodeTm(mesh.name, mesh.Centre(), nullptr);
+        Open("*MESH");
+        Line("*TIMEVALUE 0");
+        Line("*MESH_NUMVERTEX " + std::to_string(mesh.vertices.size()));
+        Line("*MESH_NUMFACES " + std::to_string(mesh.FaceCount()));
+        VertexList(mesh);
+        FaceList(mesh);
+        TexVertexList(mesh);
+        Line("*MESH_NUMCVERTEX 0");
+        Normals(mesh);
+        Close();
+        Line("*PROP_MOTIONBLUR 0");
+        Line("*PROP_CASTSHADOW 1");
+        Line("*PROP_RECVSHADOW 1");
+        Line("*MATERIAL_REF " + std::to_string(mesh.materialRef));
+        Close();
+    }
+
+    // A target camera; a track gives one eye sample per frame.
+    void CameraObject(const std::string& name, const Vec3& eye, const Vec3& target, double fov,
+                      const std::vector<Vec3>& eyeTrack) {
+        Open("*CAMERAOBJECT");
+        Line("*NODE_NAME \"" + name + "\"");
+        Line("*CAMERA_TYPE Target");
+        const Vec3 back = Normalised(eye - target);
+        const Vec3 side = Normalised(Cross(Vec3{0, 0, 1}, back));
+        const Vec3 rows[3] = {side, Cross(back, side), back};
+        NodeTm(name, eye, rows);
+        NodeTm(name + ".Target", target, nullptr);
+        Open("*CAMERA_SETTINGS");
+        Line("*TIMEVALUE 0");
+        Line("*CAMERA_NEAR 0.0000");
+        Line("*CAMERA_FAR 1000.0000");
+        Line("*CAMERA_FOV " + Number(fov));
+        Line("*CAMERA_TDIST " + Number(std::sqrt(Dot(eye - target, eye - target))));
+        Close();
+        PositionTrack(name, eyeTrack);
+        Close();
+    }
+
+    void OmniLight(const std::string& name, const Vec3& position, const Colour& colour, bool flare,
+                   const std::vector<Vec3>& track) {
+        Open("*LIGHTOBJECT");
+        Line("*NODE_NAME \"" + name + "\"");
+        Line("*LIGHT_TYPE Omni");
+        NodeTm(name, position, nullptr);
+        Line("*LIGHT_SHADOWS Off");
+        Line("*LIGHT_USELIGHT 1");
+        Line("*LIGHT_SPOTSHAPE Circle");
+        Line(std::string("*LIGHT_USEGLOBAL ") + (flare ? "1" : "0"));
+        Line("*LIGHT_ABSMAPBIAS 0");
+        Line("*LIGHT_OVERSHOOT 0");
+        Open("*LIGHT_SETTINGS");
+        Line("*TIMEVALUE 0");
+        Line("*LIGHT_COLOR " + Triple(colour.r, colour.g, colour.b));
+        Line("*LIGHT_INTENS 1.0000");
+        Line("*LIGHT_ASPECT -1.0000");
+        Line("*LIGHT_TDIST -1.0000");
+        Line("*LIGHT_MAPBIAS 1.0000");
+        Line("*LIGHT_MAPRANGE 4.0000");
+        Line("*LIGHT_MAPSIZE 512");
+        Line("*LIGHT_RAYBIAS 0.0000");
+        Close();
+        PositionTrack(name, track);
+        Close();
+    }
+
+private:
+    static std::string Number(double v) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.4f", std::fabs(v) < 0.00005 ? 0.0 : v);
+        return text;
+    }
+    static std::string Triple(double x, double y, double z) { return Number(x) + "\t" + Number(y) + "\t" + Number(z); }
+    static std::string Triple(const Vec3& v) { return Triple(v.x, v.y, v.z); }
+
+    void Line(const std::string& text) {
+        std::fputs(std::string(depth, '\t').c_str(), file);
+        std::fputs(text.c_str(), file);
+        std::fputc('\n', file);
+    }
+    void Open(const std::string& keyword) {
+        Line(keyword + " {");
+        ++depth;
+    }
+    void Close() {
+        --depth;
+        Line("}");
+    }
+
+    void Material(int index, const MaterialSpec& m) {
+        Open("*MATERIAL " + std::to_string(index));
+        Line(std::string("*MATERIAL_NAME \"") + m.name + "\"");
+        Line("*MATERIAL_CLASS \"Standard\"");
+        Line("*MATERIAL_AMBIENT " + Triple(m.diffuse.r * 0.2, m.diffuse.g * 0.2, m.diffuse.b * 0.2));
+        Line("*MATERIAL_DIFFUSE " + Triple(m.diffuse.r, m.diffuse.g, m.diffuse.b));
+        Line("*MATERIAL_SPECULAR " + Triple(0.9, 0.9, 0.9));
+        Line("*MATERIAL_SHINE " + Number(m.shine));
+        Line("*MATERIAL_SHINESTRENGTH 0.2000");
+        Line("*MATERIAL_TRANSPARENCY " + Number(m.transparency));
+        Line("*MATERIAL_WIRESIZE 1.0000");
+        if (m.twoSided) {
+            Line("*MATERIAL_TWOSIDED");
+        }
+        Line("*MATERIAL_SHADING Blinn");
+        Line("*MATERIAL_XP_FALLOFF 0.0000");
+        Line("*MATERIAL_SELFILLUM 0.0000");
+        Line("*MATERIAL_FALLOFF In");
+        Line("*MATERIAL_XP_TYPE Filter");
+        Open("*MAP_DIFFUSE");
+        Line("*MAP_NAME \"Map #" + std::to_string(index + 1) + "\"");
+        Line("*MAP_CLASS \"Bitmap\"");
+        Line("*MAP_SUBNO 1");
+        Line("*MAP_AMOUNT 1.0000");
+        Line(std::string("*BITMAP \"") + m.bitmap + "\"");
+        Line(std::string("*MAP_TYPE ") + (m.spherical ? "Spherical" : "Screen"));
+        Line("*UVW_U_OFFSET 0.0000");
+        Line("*UVW_V_OFFSET 0.0000");
+        Line("*UVW_U_TILING " + Number(m.tiling));
+        Line("*UVW_V_TILING " + Number(m.tiling));
+        Line("*UVW_ANGLE 0.0000");
+        Line("*UVW_BLUR 1.0000");
+        Line("*UVW_BLUR_OFFSET 0.0000");
+        Line("*UVW_NOUSE_AMT 1.0000");
+        Line("*UVW_NOISE_SIZE 1.0000");
+        Line("*UVW_NOISE_LEVEL 1");
+        Line("*UVW_NOISE_PHASE 0.0000");
+        Line("*BITMAP_FILTER Pyramidal");
+        Close();
+        Close();
+    }
+
+    // rows: the node's X, Y and Z axes, or null for the world axes.
+    void NodeTm(const std::string& name, const Vec3& position, const Vec3* rows) {
+        static const Vec3 kWorld[3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+        const Vec3* const axes = rows != nullptr ? rows : kWorld;
+        Open("*NODE_TM");
+        Line("*NODE_NAME \"" + name + "\"");
+        Line("*INHERIT_POS 0 0 0");
+        Line("*INHERIT_ROT 0 0 0");
+        Line("*INHERIT_SCL 0 0 0");
+        Line("*TM_ROW0 " + Triple(axes[0]));
+        Line("*TM_ROW1 " + Triple(axes[1]));
+        Line("*TM_ROW2 " + Triple(axes[2]));
+        Line("*TM_ROW3 " + Triple(position));
+        Line("*TM_POS " + Triple(position));
+        Line("*TM_ROTAXIS " + Triple(0.0, 0.0, 0.0));
+        Line("*TM_ROTANGLE 0.0000");
+        Line("*TM_SCALE " + Triple(1.0, 1.0, 1.0));
+        Line("*TM_SCALEAXIS " + Triple(0.0, 0.0, 0.0));
+        Line("*TM_SCALEAXISANG 0.0000");
+        Close();
+    }
+
+    void PositionTrack(const std::string& name, const std::vector<Vec3>& track) {
+        if (track.empty()) {
+            return;
+        }
+        Open("*TM_ANIMATION");
+        Line("*NODE_NAME \"" + name + "\"");
+        Open("*CONTROL_POS_TRACK");
+        for (size_t frame = 0; frame < track.size(); ++frame) {
+            Line("*CONTROL_POS_SAMPLE " + std::to_string(frame * 160) + "\t" + Triple(track[frame]));
+        }
+        Close();
+        Close();
+    }
+
+    void VertexList(const Mesh& mesh) {
+        Open("*MESH_VERTEX_LIST");
+        for (size_t i = 0; i < mesh.vertices.size(); ++i) {
+            Line(Indexed("*MESH_VERTEX", i) + "\t" + Triple(mesh.vertices[i]));
+        }
+        Close();
+    }
+
+    void FaceList(const Mesh& mesh) {
+        Open("*MESH_FACE_LIST");
+        for (size_t f = 0; f < mesh.FaceCount(); ++f) {
+            char text[200];
+            std::snprintf(text, sizeof text,
+                          "*MESH_FACE %4zu:    A: %4d B: %4d C: %4d AB:    1 BC:    1 CA:    0\t *MESH_SMOOTHING %d \t*MESH_MTLID 0",
+                          f, mesh.faces[f * 3], mesh.faces[f * 3 + 1], mesh.faces[f * 3 + 2],
+                          mesh.smoothing != 0 ? mesh.faceSmoothing[f] : 0);
+            Line(text);
+        }
+        Close();
+    }
+
+    void TexVertexList(const Mesh& mesh) {
+        Line("*MESH_NUMTVERTEX " + std::to_string(mesh.texVertices.size()));
+        Open("*MESH_TVERTLIST");
+        for (size_t i = 0; i < mesh.texVertices.size(); ++i) {
+            Line("*MESH_TVERT " + std::to_string(i) + "\t" + Triple(mesh.texVertices[i]));
+        }
+        Close();
+        Line("*MESH_NUMTVFACES " + std::to_string(mesh.FaceCount()));
+        Open("*MESH_TFACELIST");
+        for (size_t f = 0; f < mesh.FaceCount(); ++f) {
+            Line("*MESH_TFACE " + std::to_string(f) + "\t" + std::to_string(mesh.texFaces[f * 3]) + "\t" +
+                 std::to_string(mesh.texFaces[f * 3 + 1]) + "\t" + std::to_string(mesh.texFaces[f * 3 + 2]));
+        }
+        Close();
+    }
+
+    // Vertex normals as the modeller writes them: per face corner, the mean
+    // of the normals of the faces that share the vertex.
+    void Normals(const Mesh& mesh) {
+        std::vector<Vec3> vertexNormals(mesh.vertices.size(), Vec3{0, 0, 0});
+        for (size_t f = 0; f < mesh.FaceCount(); ++f) {
+            for (int corner = 0; corner < 3; ++corner) {
+                Vec3& n = vertexNormals[mesh.faces[f * 3 + corner]];
+                n = n + mesh.FaceNormal(f);
+            }
+        }
+        Open("*MESH_NORMALS");
+        for (size_t f = 0; f < mesh.FaceCount(); ++f) {
+            Line(Indexed("*MESH_FACENORMAL", f) + "\t" + Triple(mesh.FaceNormal(f)));
+            for (int corner = 0; corner < 3; ++corner) {
+                const int v = mesh.faces[f * 3 + corner];
+                Line("\t*MESH_VERTEXNORMAL " + std::to_string(v) + "\t" + Triple(Normalised(vertexNormals[v])));
+            }
+        }
+        Close();
+    }
+
+    static std::string Indexed(const char* keyword, size_t index) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%s %4zu", keyword, index);
+        return text;
+    }
+
+    FILE* file;
+    int depth = 0;
+};
+
+constexpr int kLastFrame = 249;
+
+std::vector<Vec3> CameraOrbit() {
+    std::vector<Vec3> track;
+    for (int frame = 0; frame <= kLastFrame; ++frame) {
+        const double angle = 2.0 * kPi * frame / (kLastFrame + 1) - kPi / 2.0;
+        track.push_back({195.0 * std::cos(angle), 195.0 * std::sin(angle), 80.0 + 25.0 * std::sin(2.0 * angle)});
+    }
+    return track;
+}
+
+// The flare light drifts across the sky behind the scene.
+std::vector<Vec3> FlarePath() {
+    std::vector<Vec3> track;
+    for (int frame = 0; frame <= kLastFrame; ++frame) {
+        const double angle = kPi * 0.25 + kPi * frame / (kLastFrame + 1);
+        track.push_back({150.0 * std::cos(angle), 150.0 * std::sin(angle), 105.0 + 25.0 * std::sin(angle)});
+    }
+    return track;
+}
+
+bool WriteScene(const std::string& path) {
+    FILE* const file = std::fopen(path.c_str(), "w");
+    if (file == nullptr) {
+        return false;
+    }
+    AseWriter ase(file);
+    ase.Header(kLastFrame);
+    ase.Materials({
+        {"Suelo", {0.8, 0.8, 0.8}, 0.1, 0.0, false, "texturas\\checker.jpg", false, 8.0},
+        {"Marmol", {0.9, 0.9, 0.9}, 0.5, 0.0, false, "texturas\\marble.tga", false, 2.0},
+        {"Cromo", {0.9, 0.9, 0.9}, 0.8, 0.0, false, "texturas\\env.jpg", true, 1.0},
+        {"Cristal", {0.6, 0.8, 1.0}, 0.6, 0.4, true, "texturas\\checker.jpg", false, 1.0},
+    });
+    ase.GeomObject(MakeGround(600.0, 20));
+    ase.GeomObject(MakeTorus(Vec3{0.0, 0.0, 48.0}, 32.0, 12.0, 32, 16, 65.0));
+    ase.GeomObject(MakeSphere("Esfera", 2, Vec3{85.0, -30.0, 24.0}, 24.0, 24, 16));
+    ase.GeomObject(MakeBox(Vec3{-85.0, 25.0, 18.0}, 18.0));
+    const std::vector<Vec3> orbit = CameraOrbit();
+    ase.CameraObject("Camera01", orbit[0], Vec3{0.0, 0.0, 30.0}, 0.7854, orbit);
+    ase.CameraObject("Camera02", Vec3{-40.0, -240.0, 140.0}, Vec3{0.0, 0.0, 25.0}, 0.9, {});
+    ase.OmniLight("Omni01", Vec3{160.0, -120.0, 140.0}, Colour{1.0, 0.72, 0.45}, false, {});
+    ase.OmniLight("Omni02", Vec3{-150.0, 140.0, 90.0}, Colour{0.35, 0.55, 1.0}, false, {});
+    const std::vector<Vec3> flare = FlarePath();
+    ase.OmniLight("Sol", flare[0], Colour{1.0, 1.0, 1.0}, true, flare);
+    return std::fclose(file) == 0;
+}
+
+// ---------------------------------------------------------------------------
+// Music: eight bars at 96 beats per minute, 20 seconds that loop seamlessly
+// (every sound that rings past the end wraps round to the start).
+
+constexpr int kSampleRate = 44100;
+constexpr double kBeat = 60.0 / 96.0;
+constexpr int kBars = 8;
+constexpr double kLength = kBars * 4 * kBeat;
+
+class Track {
+public:
+    Track() : frames(static_cast<size_t>(kLength * kSampleRate)), left(frames, 0.0), right(frames, 0.0) {}
+
+    // Adds a voice from `start` seconds on; `voice` gives the mono sample at
+    // a time since the note began, `pan` 0 (left) to 1 (right).
+    template <typename Voice>
+    void Add(double start, double duration, double pan, Voice voice) {
+        const size_t first = static_cast<size_t>(std::lround(start * kSampleRate));
+        const size_t count = static_cast<size_t>(duration * kSampleRate);
+        const double release = 0.01 * kSampleRate;  // no click where a note is cut
+        const double leftGain = std::cos(pan * kPi / 2.0);
+        const double rightGain = std::sin(pan * kPi / 2.0);
+        for (size_t i = 0; i < count; ++i) {
+            const double value = voice(static_cast<double>(i) / kSampleRate) * std::fmin(1.0, (count - i) / release);
+            const size_t at = (first + i) % frames;
+            left[at] += value * leftGain;
+            right[at] += value * rightGain;
+        }
+    }
+
+    // Ping-pong echo, also wrapping, applied to a separate send track.
+    void AddEchoOf(const Track& send, double delaySeconds, double feedback, int repeats) {
+        const size_t delay = static_cast<size_t>(delaySeconds * kSampleRate);
+        double gain = 1.0;
+        for (int r = 1; r <= repeats; ++r) {
+            gain *= feedback;
+            const bool swap = r % 2 == 1;
+            for (size_t i = 0; i < frames; ++i) {
+                const size_t at = (i + delay * r) % frames;
+                left[at] += (swap ? send.right[i] : send.left[i]) * gain;
+                right[at] += (swap ? send.left[i] : send.right[i]) * gain;
+            }
+        }
+    }
+
+    void Mix(const Track& other, double gain) {
+        for (size_t i = 0; i < frames; ++i) {
+            left[i] += other.left[i] * gain;
+            right[i] += other.right[i] * gain;
+        }
+    }
+
+    // Interleaved stereo scaled to a peak of 0.9.
+    std::vector<float> Interleaved() const {
+        double peak = 1e-9;
+        for (size_t i = 0; i < frames; ++i) {
+            peak = std::fmax(peak, std::fmax(std::fabs(left[i]), std::fabs(right[i])));
+        }
+        const double scale = 0.9 / peak;
+        std::vector<float> out(frames * 2);
+        for (size_t i = 0; i < frames; ++i) {
+            out[i * 2] = static_cast<float>(left[i] * scale);
+            out[i * 2 + 1] = static_cast<float>(right[i] * scale);
+        }
+        return out;
+    }
+
+    const size_t frames;
+
+private:
+    std::vector<double> left;
+    std::vector<double> right;
+};
+
+double NoteFrequency(int midiNote) { return 440.0 * std::pow(2.0, (midiNote - 69) / 12.0); }
+
+// Band-limited saw from its first harmonics.
+double Saw(double phase, int harmonics) {
+    double sum = 0.0;
+    for (int n = 1; n <= harmonics; ++n) {
+        sum += std::sin(2.0 * kPi * n * phase) / n;
+    }
+    return sum * 0.6;
+}
+
+double Triangle(double phase) {
+    return std::sin(2.0 * kPi * phase) - std::sin(6.0 * kPi * phase) / 9.0 + std::sin(10.0 * kPi * phase) / 25.0;
+}
+
+double Pluck(double t, double attack, double decay) { return t < attack ? t / attack : std::exp(-(t - attack) / decay); }
+
+struct Chord {
+    int root;   // bass note
+    int tones[3];
+};
+
+// Am F C G | Am F Dm E: the last bar leads back to the first.
+const Chord kProgression[kBars] = {
+    {45, {57, 60, 64}}, {41, {57, 60, 65}}, {48, {55, 60, 64}}, {43, {55, 59, 62}},
+    {45, {57, 60, 64}}, {41, {57, 60, 65}}, {50, {57, 62, 65}}, {40, {56, 59, 64}},
+};
+
+void AddBass(Track& track, double barStart, const Chord& chord) {
+    static const int kSteps[8] = {0, 0, 12, 0, 7, 0, 12, 7};
+    for (int step = 0; step < 8; ++step) {
+        const double frequency = NoteFrequency(chord.root + kSteps[step]);
+        track.Add(barStart + step * kBeat / 2.0, kBeat * 0.9, 0.5, [frequency](double t) {
+            return Saw(frequency * t, 6) * Pluck(t, 0.004, 0.16) * 0.5 + std::sin(2.0 * kPi * frequency * t) * Pluck(t, 0.004, 0.3) * 0.35;
+        });
+    }
+}
+
+void AddArpeggio(Track& track, double barStart, const Chord& chord) {
+    static const int kOrder[16] = {0, 1, 2, 3, 4, 5, 4, 3, 1, 2, 3, 4, 5, 4, 2, 1};
+    for (int step = 0; step < 16; ++step) {
+        const int index = kOrder[step];
+        const int note = chord.tones[index % 3] + 12 * (1 + index / 3);
+        const double frequency = NoteFrequency(note);
+        const double pan = step % 2 == 0 ? 0.3 : 0.7;
+        track.Add(barStart + step * kBeat / 4.0, 0.7, pan, [frequency](double t) {
+            const double tone = Triangle(frequency * t) + 0.4 * Triangle(frequency * 1.004 * t);
+            return tone * Pluck(t, 0.003, 0.11) * 0.22;
+        });
+    }
+}
+
+void AddPad(Track& track, double barStart, const Chord& chord) {
+    const double length = 4.0 * kBeat;
+    for (int i = 0; i < 3; ++i) {
+        const double frequency = NoteFrequency(chord.tones[i]);
+        track.Add(barStart, length + 0.6, 0.2 + 0.3 * i, [frequency, length](double t) {
+            const double swell = SmoothStep(0.0, 0.5, t) * (1.0 - SmoothStep(length - 0.1, length + 0.6, t));
+            const double vibrato = 1.0 + 0.003 * std::sin(2.0 * kPi * 5.0 * t);
+            const double phase = frequency * vibrato * t;
+            return (std::sin(2.0 * kPi * phase) + 0.3 * std::sin(4.0 * kPi * phase)) * swell * 0.07;
+        });
+    }
+}
+
+void AddDrums(Track& track, double barStart, Random& random) {
+    for (int beat = 0; beat < 4; ++beat) {
+        const double at = barStart + beat * kBeat;
+        track.Add(at, 0.5, 0.5, [](double t) {
+            const double phase = 45.0 * t + (150.0 - 45.0) * 0.04 * (1.0 - std::exp(-t / 0.04));
+            return std::sin(2.0 * kPi * phase) * std::exp(-t / 0.16) * 0.8;
+        });
+        if (beat % 2 == 1) {
+            std::vector<double> noise(static_cast<size_t>(0.3 * kSampleRate));
+            for (double& n : noise) {
+                n = random.Unit() * 2.0 - 1.0;
+            }
+            track.Add(at, 0.3, 0.45, [&noise](double t) {
+                const size_t i = std::min(noise.size() - 1, static_cast<size_t>(t * kSampleRate));
+                return (noise[i] * 0.5 + std::sin(2.0 * kPi * 185.0 * t) * 0.4) * std::exp(-t / 0.08) * 0.45;
+            });
+        }
+        std::vector<double> hiss(static_cast<size_t>(0.1 * kSampleRate));
+        double previous = 0.0;
+        for (double& n : hiss) {
+            const double white = random.Unit() * 2.0 - 1.0;
+            n = white - previous;  // a first difference keeps only the top of the spectrum
+            previous = white;
+        }
+        track.Add(at + kBeat / 2.0, 0.1, 0.65, [&hiss](double t) {
+            const size_t i = std::min(hiss.size() - 1, static_cast<size_t>(t * kSampleRate));
+            return hiss[i] * std::exp(-t / 0.025) * 0.18;
+        });
+    }
+}
+
+std::vector<float> ComposeMusic() {
+    Track mix;
+    Track arpeggio;
+    Random random(0xD12u);
+    for (int bar = 0; bar < kBars; ++bar) {
+        const double start = bar * 4.0 * kBeat;
+        const Chord& chord = kProgression[bar];
+        AddBass(mix, start, chord);
+        AddPad(mix, start, chord);
+        AddDrums(mix, start, random);
+        AddArpeggio(arpeggio, start, chord);
+    }
+    mix.Mix(arpeggio, 1.0);
+    mix.AddEchoOf(arpeggio, kBeat * 0.75, 0.35, 4);
+    return mix.Interleaved();
+}
+
+// FLAC when the library can write it (under half the size), else WAV; both
+// 16-bit. Not Ogg Vorbis: its stream serial number is random, so two runs
+// would not write the same bytes.
+std::string WriteMusic(const std::string& directory) {
+    const std::vector<float> samples = ComposeMusic();
+    SF_INFO info{};
+    info.samplerate = kSampleRate;
+    info.channels = 2;
+    info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+    std::string name = "musica.flac";
+    if (sf_format_check(&info) == 0) {
+        info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+        name = "musica.wav";
+    }
+    const std::string path = directory + "/" + name;
+    SNDFILE* const file = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (file == nullptr) {
+        std::fprintf(stderr, "MakeSampleAssets: %s: %s\n", path.c_str(), sf_strerror(nullptr));
+        return std::string();
+    }
+    const sf_count_t frames = static_cast<sf_count_t>(samples.size() / 2);
+    const bool complete = sf_writef_float(file, samples.data(), frames) == frames;
+    sf_close(file);
+    return complete ? name : std::string();
+}
+
+// ---------------------------------------------------------------------------
+
+bool MakeDirectory(const std::string& path) {
+    return mkdir(path.c_str(), 0755) == 0 || errno == EEXIST;
+}
+
+bool Report(bool ok, const std::string& path) {
+    std::printf("%s %s\n", ok ? "wrote" : "FAILED", path.c_str());
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: MakeSampleAssets <target directory>\n");
+        return 2;
+    }
+    const std::string root = argv[1];
+    const std::string textures = root + "/texturas";
+    if (!MakeDirectory(root) || !MakeDirectory(textures)) {
+        std::fprintf(stderr, "MakeSampleAssets: cannot create %s\n", textures.c_str());
+        return 1;
+    }
+    bool ok = true;
+    ok &= Report(WriteJpeg(textures + "/Blue.jpg", MakeFlare(), 92), textures + "/Blue.jpg");
+    ok &= Report(WriteJpeg(textures + "/font.jpg", MakeFont(), 95), textures + "/font.jpg");
+    ok &= Report(WriteJpeg(textures + "/consola_fondo.jpg", MakeConsoleBackground(), 90), textures + "/consola_fondo.jpg");
+    ok &= Report(WriteJpeg(textures + "/checker.jpg", MakeChecker(), 90), textures + "/checker.jpg");
+    ok &= Report(WriteTga(textures + "/marble.tga", MakeMarble()), textures + "/marble.tga");
+    ok &= Report(WriteJpeg(textures + "/env.jpg", MakeSphereMap(), 90), textures + "/env.jpg");
+    ok &= Report(WriteScene(root + "/escena.ase"), root + "/escena.ase");
+    const std::string music = WriteMusic(root);
+    ok &= Report(!music.empty(), root + "/" + (music.empty() ? "musica" : music));
+    return ok ? 0 : 1;
+}
