@@ -351,6 +351,7 @@ bool AseReader::ReadMaterial(uint32_t position) {
     float selfIllumination = 0.0f;
     float vOffset = 0.0f;
     char name[kQuotedNameSize];
+    int bitmaps = 0;
     int depth = 0;
     bool complete = false;
     Token token;
@@ -358,8 +359,8 @@ bool AseReader::ReadMaterial(uint32_t position) {
         const char* word = token.text;
         const size_t length = token.length;
         // Map keywords address the last map named by *BITMAP; before the
-        // first one, or past the two slots, there is no map to change.
-        const int slot = props.mapCount - 1;
+        // first one, or after a third one, there is no slot to change.
+        const int slot = bitmaps - 1;
         const bool haveSlot = slot >= 0 && slot < Material::kMapSlots;
         TextureMap map = haveSlot ? material.GetMap(slot) : TextureMap();
         bool mapChanged = false;
@@ -390,11 +391,11 @@ bool AseReader::ReadMaterial(uint32_t position) {
             props.emission[0] = props.emission[1] = props.emission[2] = selfIllumination;
         } else if (Is(word, length, "*BITMAP")) {
             ReadQuotedName(name, sizeof name);
-            if (props.mapCount < Material::kMapSlots) {
+            if (++bitmaps <= Material::kMapSlots) {
                 TextureMap named;
                 std::strncpy(named.file, name, TextureMap::kFileSize - 1);
-                material.SetMap(props.mapCount, named);
-                ++props.mapCount;
+                material.SetMap(bitmaps - 1, named);
+                props.mapCount = bitmaps;
             }
         } else if (Is(word, length, "*MAP_TYPE")) {
             Token type;
@@ -417,8 +418,12 @@ bool AseReader::ReadMaterial(uint32_t position) {
             material.SetMap(slot, map);
         }
     }
-    material.SetProps(props);
-    scene->SetMaterial(static_cast<uint32_t>(number), material);
+    // A block the file cut short may be anything (the reader may have run
+    // past the list); only finished materials are stored.
+    if (complete) {
+        material.SetProps(props);
+        scene->SetMaterial(static_cast<uint32_t>(number), material);
+    }
     return complete;
 }
 
