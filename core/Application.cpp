@@ -1,3 +1,146 @@
 #include "core/Application.h"
 
-int Application::Run() { return 0; }
+#include <SDL.h>
+
+#include <cstdio>
+
+#include "core/Engine.h"
+#include "core/Log.h"
+#include "fx2d/ConsoleText.h"
+#include "glext/GlExtensions.h"
+#include "scene/Scene.h"
+
+namespace {
+
+// The one registry and the console live for the whole process: a fatal exit
+// after scenes were loaded still releases them from the registry's destructor.
+Engine engine;
+ConsoleText consoleText;
+
+const char* const kPreconfigFile = "preconfig.txt";
+constexpr int kLandObject = 5;
+constexpr int kLandBlendMode = 8;
+
+void NextCamera(Engine& engine) {
+    if (engine.sceneCount == 0) {
+        return;
+    }
+    Scene& scene = *engine.scenes[engine.currentScene];
+    scene.SelectCamera(scene.currentCamera + 1);
+}
+
+void PreviousScene(Engine& engine) {
+    if (engine.currentScene > 0) {
+        engine.currentScene -= 1;
+    }
+}
+
+void NextScene(Engine& engine) {
+    if (engine.currentScene < engine.sceneCount - 1) {
+        engine.currentScene += 1;
+    }
+}
+
+void HandleKey(SDLKey key, Engine& engine, ConsoleText& text, InputState& state) {
+    switch (key) {
+        case SDLK_TAB:
+            state.consoleVisible = !state.consoleVisible;
+            break;
+        case SDLK_RETURN:
+            if (state.consoleVisible) {
+                text.Commit();
+            }
+            break;
+        case SDLK_ESCAPE:
+            if (state.consoleVisible) {
+                state.consoleVisible = false;
+            } else {
+                state.quit = true;
+            }
+            break;
+        case SDLK_SPACE:
+            NextCamera(engine);
+            break;
+        case SDLK_a:
+            PreviousScene(engine);
+            break;
+        case SDLK_s:
+            NextScene(engine);
+            break;
+        case SDLK_l:
+            engine.AddMarker(engine.MusicTime());
+            break;
+        case SDLK_p:
+        case SDLK_q:
+        case SDLK_r:
+        case SDLK_t:
+        case SDLK_w:
+            // Reserved for authoring commands.
+            break;
+        default:
+            if (state.consoleVisible) {
+                text.AppendChar(static_cast<char>(key & 0xFF));
+            }
+            break;
+    }
+}
+
+void RunFrameLoop(Engine& engine, ConsoleText& text) {
+    InputState state{false, false};
+    while (!state.quit) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        engine.ComposeFrame();
+        // The console panel is drawn here once the font and its layers exist.
+        if (engine.RunDemoStep() == -1) {
+            state.quit = true;
+        }
+        SDL_GL_SwapBuffers();
+        SDL_Event event;
+        while (SDL_PollEvent(&event) != 0) {
+            Application::HandleEvent(event, engine, text, state);
+        }
+    }
+}
+
+}  // namespace
+
+void Application::HandleEvent(const SDL_Event& event, Engine& engine, ConsoleText& text, InputState& state) {
+    if (event.type == SDL_QUIT) {
+        state.quit = true;
+    } else if (event.type == SDL_KEYDOWN) {
+        HandleKey(event.key.keysym.sym, engine, text, state);
+    }
+}
+
+void Application::AdjustLandScene(Engine& engine) {
+    Scene* land = engine.FindScene("LAND");
+    if (land == nullptr || land->objectCount <= static_cast<uint32_t>(kLandObject)) {
+        return;
+    }
+    Material* material = land->objects[kLandObject].material;
+    if (material != nullptr) {
+        material->props.blendMode = kLandBlendMode;
+    }
+}
+
+int Application::Run() {
+    Log::Start();
+    if (!engine.ReadPreconfiguration(kPreconfigFile)) {
+        std::fprintf(stderr, "halvenor: no se puede abrir %s en el directorio de trabajo\n", kPreconfigFile);
+        Log::Write("-> ERROR: no se puede abrir preconfig.txt\n");
+        return 1;
+    }
+    if (engine.display == nullptr) {
+        std::fprintf(stderr, "halvenor: %s no tiene linea LOAD DISPLAY\n", kPreconfigFile);
+        Log::Write("-> ERROR: preconfig.txt no tiene linea LOAD DISPLAY\n");
+        return 1;
+    }
+    AdjustLandScene(engine);
+    engine.currentScene = 0;
+    engine.Start();
+    // The console copies the display and sets up its panels here once it is drawn.
+    RunFrameLoop(engine, consoleText);
+    SDL_Quit();
+    engine.Shutdown();
+    return 0;
+}

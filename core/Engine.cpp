@@ -1,1 +1,211 @@
 #include "core/Engine.h"
+
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+
+#include "config/Script.h"
+#include "core/Display.h"
+#include "core/Log.h"
+#include "glext/GlExtensions.h"
+#include "scene/Scene.h"
+#include "sound/SoundStream.h"
+
+namespace {
+
+// ASCII letters only, so that lookups do not depend on the locale.
+bool SameNameIgnoringCase(const char* a, const char* b) {
+    for (;; ++a, ++b) {
+        char ca = *a;
+        char cb = *b;
+        if (ca >= 'A' && ca <= 'Z') {
+            ca = static_cast<char>(ca - 'A' + 'a');
+        }
+        if (cb >= 'A' && cb <= 'Z') {
+            cb = static_cast<char>(cb - 'A' + 'a');
+        }
+        if (ca != cb) {
+            return false;
+        }
+        if (ca == '\0') {
+            return true;
+        }
+    }
+}
+
+void SetupSphereMapGeneration(const TextureMap& map) {
+    for (const GLenum unit : {GL_TEXTURE0_ARB, GL_TEXTURE1_ARB}) {
+        glActiveTextureARB(unit);
+        map.Bind();
+        glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+        glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+    }
+}
+
+}  // namespace
+
+Engine::Engine()
+    : scenes(),
+      sceneCount(0),
+      pixelBuffers(),
+      pixelBufferCount(0),
+      layers(),
+      layerCount(0),
+      particleSystems(),
+      particleSystemCount(0),
+      display(nullptr),
+      blurEnabled(false),
+      saturateEnabled(false),
+      script(nullptr),
+      scriptFileName(),
+      nextEvent(ScriptEvent::Empty()),
+      sound(nullptr),
+      currentScene(0) {}
+
+Engine::~Engine() {
+    // A process that ends without the normal exit path still releases its
+    // scenes; after a normal exit everything is gone already.
+    if (sceneCount > 0) {
+        Shutdown();
+    }
+}
+
+Scene* Engine::FindScene(const char* name) const {
+    if (name == nullptr) {
+        return nullptr;
+    }
+    for (int i = 0; i < sceneCount; ++i) {
+        if (SameNameIgnoringCase(scenes[i]->Name(), name)) {
+            return scenes[i];
+        }
+    }
+    return nullptr;
+}
+
+PBuffer* Engine::FindPixelBuffer(const char* /*name*/) const { return nullptr; }
+
+Layer2D* Engine::FindLayer(const char* /*name*/) const { return nullptr; }
+
+ParticleSystem* Engine::FindParticleSystem(const char* /*name*/) const { return nullptr; }
+
+bool Engine::RegisterScene(Scene* scene) {
+    if (sceneCount >= kMaxScenes) {
+        return false;
+    }
+    currentScene = sceneCount;
+    scenes[sceneCount] = scene;
+    sceneCount += 1;
+    return true;
+}
+
+void Engine::LoadSound(const char* fileName) {
+    // A second SOUND line replaces the music; the first stream stops for good.
+    if (sound != nullptr) {
+        sound->Release();
+        delete sound;
+    }
+    sound = new SoundStream();
+    sound->InitAudio(nullptr);
+    sound->Open(fileName);
+}
+
+void Engine::LoadScript(const char* fileName) {
+    delete script;
+    script = new Script();
+    std::snprintf(scriptFileName, sizeof scriptFileName, "%s", fileName);
+    script->Load(fileName);
+    script->Sort();
+}
+
+void Engine::SetCurrentScene(int index) {
+    if (index >= 0 && index < sceneCount) {
+        currentScene = index;
+    }
+}
+
+void Engine::PrepareSphereMaps() {
+    // Texture generation belongs to the rendering context, so this runs once
+    // in the window and once in every pixel buffer.
+    for (int s = 0; s < sceneCount; ++s) {
+        const Scene& scene = *scenes[s];
+        for (uint32_t m = 0; m < scene.materialCount; ++m) {
+            const Material& material = scene.materials[m];
+            const int mapCount = material.props.mapCount < Material::kMapSlots ? material.props.mapCount
+                                                                                : Material::kMapSlots;
+            for (int slot = 0; slot < mapCount; ++slot) {
+                if (material.maps[slot].sphereMap != 0) {
+                    SetupSphereMapGeneration(material.maps[slot]);
+                }
+            }
+        }
+    }
+}
+
+void Engine::Start() {
+    PrepareSphereMaps();
+    if (sound != nullptr) {
+        sound->Play();
+    }
+}
+
+float Engine::MusicTime() const {
+    return sound != nullptr ? sound->Position() : 0.0f;
+}
+
+void Engine::AddMarker(float time) {
+    if (script != nullptr) {
+        script->AddMarker(time);
+    }
+}
+
+void Engine::Shutdown() {
+    Log::Write("-> Cerrando el sistema...\n");
+    if (sound != nullptr) {
+        sound->Release();
+    }
+
+    Log::Write("-> Liberando fuentes: ");
+    if (display != nullptr) {
+        display->FreeFont();
+    }
+    Log::Write("[OK]\n");
+
+    Log::Write("-> Liberando Escenas: ");
+    for (int i = 0; i < sceneCount; ++i) {
+        scenes[i]->Release();
+        delete scenes[i];
+        scenes[i] = nullptr;
+    }
+    sceneCount = 0;
+    Log::Write("[OK]\n");
+
+    Log::Write("-> Liberando Layers2D: ");
+    layerCount = 0;
+    Log::Write("[OK]\n");
+
+    Log::Write("-> Liberando Particulas: ");
+    particleSystemCount = 0;
+    Log::Write("[OK]\n");
+
+    Log::Write("-> Liberando PBuffers: ");
+    pixelBufferCount = 0;
+    Log::Write("[OK]\n");
+
+    if (sound != nullptr) {
+        Log::Write("-> Liberando sonido: ");
+        sound->Release();
+        delete sound;
+        sound = nullptr;
+        Log::Write("[OK]\n");
+    }
+
+    if (script != nullptr) {
+        Log::Write("-> Liberando Script y guardando (y ordenando): ");
+        script->SaveMarkers(scriptFileName);
+        delete script;
+        script = nullptr;
+        Log::Write("[OK]\n");
+    }
+
+    Log::Write("===> Sistema cerrado correctamente.\n");
+}
