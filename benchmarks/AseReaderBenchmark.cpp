@@ -1,7 +1,7 @@
 // Times the ASE reader on a large export: eight meshes of 20 000 faces each
 // with texture faces and face and vertex normals (about 60 MB of text),
-// written to /tmp first. Prints the time of each read and the peak resident
-// memory of the process.
+// written to /tmp first, then the same file with CR LF line ends. Prints the
+// time of each read and the peak resident memory of the process.
 //
 // Usage: AseReaderBenchmark [runs]   (default 5)
 #include <sys/resource.h>
@@ -118,6 +118,40 @@ bool WriteScene(const std::string& path) {
     return std::fclose(file) == 0;
 }
 
+// The same scene as a Windows export writes it, with CR LF line ends.
+bool WriteCrlfCopy(const std::string& from, const std::string& to) {
+    FILE* in = std::fopen(from.c_str(), "rb");
+    FILE* out = std::fopen(to.c_str(), "wb");
+    if (in == nullptr || out == nullptr) {
+        return false;
+    }
+    for (int c = std::getc(in); c != EOF; c = std::getc(in)) {
+        if (c == '\n') {
+            std::putc('\r', out);
+        }
+        std::putc(c, out);
+    }
+    std::fclose(in);
+    return std::fclose(out) == 0;
+}
+
+void TimeReads(const std::string& path, int runs, const char* label) {
+    std::vector<double> seconds;
+    for (int run = 0; run < runs; ++run) {
+        Scene scene;
+        const auto start = std::chrono::steady_clock::now();
+        AseReader reader;
+        reader.Read(path.c_str(), scene);
+        const auto stop = std::chrono::steady_clock::now();
+        seconds.push_back(std::chrono::duration<double>(stop - start).count());
+        std::printf("%s run %d: %.3f s (%u objects, %u faces in the first)\n", label, run + 1, seconds.back(),
+                    scene.ObjectCount(), scene.ObjectCount() > 0 ? scene.objects[0].FaceCount() : 0);
+        scene.Release();
+    }
+    std::sort(seconds.begin(), seconds.end());
+    std::printf("%s: best %.3f s, median %.3f s\n", label, seconds.front(), seconds[seconds.size() / 2]);
+}
+
 long PeakResidentKilobytes() {
     rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
@@ -146,21 +180,15 @@ int main(int argc, char** argv) {
     std::printf("file: %s, %.1f MB\n", path.c_str(), bytes / 1e6);
     std::printf("peak RSS before reading: %ld kB\n", PeakResidentKilobytes());
 
-    std::vector<double> seconds;
-    for (int run = 0; run < runs; ++run) {
-        Scene scene;
-        const auto start = std::chrono::steady_clock::now();
-        AseReader reader;
-        reader.Read(path.c_str(), scene);
-        const auto stop = std::chrono::steady_clock::now();
-        seconds.push_back(std::chrono::duration<double>(stop - start).count());
-        std::printf("run %d: %.3f s (%u objects, %u faces in the first)\n", run + 1, seconds.back(),
-                    scene.ObjectCount(), scene.ObjectCount() > 0 ? scene.objects[0].FaceCount() : 0);
-        scene.Release();
-    }
-    std::sort(seconds.begin(), seconds.end());
-    std::printf("best %.3f s, median %.3f s\n", seconds.front(), seconds[seconds.size() / 2]);
+    TimeReads(path, runs, "LF");
     std::printf("peak RSS: %ld kB\n", PeakResidentKilobytes());
+
+    const std::string crlfPath = std::string(directory) + "/bench_crlf.ase";
+    if (WriteCrlfCopy(path, crlfPath)) {
+        TimeReads(crlfPath, runs, "CR LF");
+        std::printf("peak RSS: %ld kB\n", PeakResidentKilobytes());
+        std::remove(crlfPath.c_str());
+    }
     std::remove(path.c_str());
     std::remove((std::string(directory) + "/error_log.txt").c_str());
     rmdir(directory);

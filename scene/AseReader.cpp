@@ -620,7 +620,7 @@ void AseReader::ReadCamera() {
             positionSeen = true;
         } else if (Is(word, length, "*CAMERA_FOV")) {
             ReadFloat(fov);
-            const float degrees = static_cast<float>(fov * 180.0 / 3.1416);
+            const float degrees = fov * 180.0f / 3.1416f;
             if (!fovAnimation) {
                 staticKey.fov = degrees;
             } else {
