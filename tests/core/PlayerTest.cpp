@@ -1,8 +1,12 @@
 // Whole-program runs of the halvenor player in a temporary show directory:
 // exit codes, error_log.txt and stderr.
 #include <gtest/gtest.h>
+#include <sndfile.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "tests/support/TempDir.h"
 
@@ -32,6 +36,28 @@ std::string StartOfShow(const char* fullscreenWord) {
 bool EndsWith(const std::string& text, const std::string& tail) {
     return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
+
+// A quiet 220 Hz tone, long enough for the shows below.
+void WriteMusic(const std::string& path, double seconds) {
+    SF_INFO info{};
+    info.samplerate = 44100;
+    info.channels = 2;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr);
+    std::vector<short> samples(static_cast<size_t>(seconds * info.samplerate) * 2);
+    for (size_t i = 0; i < samples.size(); i += 2) {
+        const double t = static_cast<double>(i / 2) / info.samplerate;
+        samples[i] = samples[i + 1] = static_cast<short>(2000.0 * std::sin(2.0 * M_PI * 220.0 * t));
+    }
+    sf_write_short(file, samples.data(), static_cast<sf_count_t>(samples.size()));
+    sf_close(file);
+}
+
+const char* const kTimedShow =
+    "LOAD DISPLAY 320 240 32 NO\n"
+    "LOAD SOUND musica.wav\n"
+    "LOAD SCRIPT guion.txt\n";
 
 TEST(Player, OpensTheDisplayAndShutsDownInOrderOnSigterm) {
     for (const char* lineEnd : {"\n", "\r\n"}) {
@@ -69,12 +95,77 @@ TEST(Player, AVideoSystemThatCannotStartEndsWithStatusOne) {
     EXPECT_EQ(run.stderrText.rfind("Error inicializando SDL: ", 0), 0u) << run.stderrText;
 }
 
+TEST(Player, AWindowThatCannotBeOpenedEndsWithStatusTwo) {
+    TempDir dir(false);
+    dir.Write("preconfig.txt", "LOAD DISPLAY 100000 100000 32 NO\n");
+    const auto run = RunPlayer(dir.Path(), 0, kAudio);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.stderrText.rfind("No se pudo crear la pantalla OpenGL: ", 0), 0u) << run.stderrText;
+}
+
 TEST(Player, MissingOpenGlExtensionsEndWithStatusMinusOne) {
     TempDir dir(false);
     dir.Write("preconfig.txt", "LOAD DISPLAY 640 480 32 NO\n");
     const auto run = RunPlayer(dir.Path(), 0, std::string(kAudio) + " MESA_EXTENSION_OVERRIDE=-GL_ARB_multitexture");
     EXPECT_EQ(run.exitCode, 255);
     EXPECT_TRUE(EndsWith(dir.Read("error_log.txt"), "Error al inicializar las extensiones GL\n"));
+}
+
+TEST(Player, AShowEndsByItselfAtItsStopEvent) {
+    TempDir dir(false);
+    WriteMusic(dir.File("musica.wav"), 6.0);
+    dir.Write("preconfig.txt", kTimedShow);
+    dir.Write("guion.txt", "2.0 DEMO x FX_STOP\n0.0 DEMO x FX_BLUR 0\n");
+    const auto run = RunPlayer(dir.Path(), 0, kAudio);
+    EXPECT_EQ(run.exitCode, 0) << run.stderrText;
+    EXPECT_GE(run.seconds, 1.9);
+    EXPECT_LT(run.seconds, 20.0);
+    EXPECT_TRUE(EndsWith(dir.Read("error_log.txt"),
+                         "-> Liberando PBuffers: [OK]\n"
+                         "-> Liberando sonido: [OK]\n"
+                         "-> Liberando Script y guardando (y ordenando): [OK]\n"
+                         "===> Sistema cerrado correctamente.\n"));
+    EXPECT_EQ(dir.Read("guion.txt"), "2.0 DEMO x FX_STOP\n0.0 DEMO x FX_BLUR 0\n");
+}
+
+TEST(Player, MarkersRecordedWithTheKeyAreAppendedToTheScript) {
+    if (std::system("command -v xdotool >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "xdotool is needed to press keys in the window";
+    }
+    TempDir dir(false);
+    WriteMusic(dir.File("musica.wav"), 8.0);
+    dir.Write("preconfig.txt", kTimedShow);
+    dir.Write("guion.txt", "0.0 DEMO x FX_BLUR 0\n3.5 DEMO x FX_STOP\n");
+    const std::string press =
+        "xdotool search --sync --name 'Halvenor Engine' windowfocus --sync key l >/dev/null 2>&1";
+    const auto run = RunPlayer(dir.Path(), 0, kAudio, {{1500, press}});
+    EXPECT_EQ(run.exitCode, 0) << run.stderrText;
+    const std::string script = dir.Read("guion.txt");
+    const std::string head = "0.0 DEMO x FX_BLUR 0\n3.5 DEMO x FX_STOP\n";
+    ASSERT_EQ(script.compare(0, head.size(), head), 0) << script;
+    const std::string marker = script.substr(head.size());
+    ASSERT_FALSE(marker.empty()) << "no marker was appended";
+    EXPECT_EQ(marker.back(), '\n');
+    const double time = std::atof(marker.c_str());
+    EXPECT_GT(time, 0.5);
+    EXPECT_LT(time, 3.5);
+    EXPECT_EQ(marker.find('.') + 7, marker.size() - 1) << marker;  // "%f": six decimals
+}
+
+TEST(Player, TheSampleShowLoadsAndPlays) {
+    TempDir dir(false);
+    const std::string sample = std::string(HALVENOR_SOURCE_DIR) + "/shows/sample";
+    const std::string generate = std::string(HALVENOR_BINARY_DIR) + "/MakeSampleAssets '" + dir.Path() +
+                                 "' >/dev/null && cp '" + sample + "/preconfig.txt' '" + sample + "/guion.txt' '" +
+                                 dir.Path() + "'";
+    ASSERT_EQ(std::system(generate.c_str()), 0);
+    const auto run = RunPlayer(dir.Path(), 3000, kAudio);
+    EXPECT_EQ(run.exitCode, 0) << run.stderrText;
+    EXPECT_EQ(run.stderrText.find('['), std::string::npos) << "unexpected message box: " << run.stderrText;
+    const std::string log = dir.Read("error_log.txt");
+    EXPECT_NE(log.find(" Leidos: 4 Objetos - 4 Materiales - 2 Camaras - 3 Luces."), std::string::npos) << log;
+    EXPECT_EQ(log.find("Error"), std::string::npos) << log;
+    EXPECT_TRUE(EndsWith(log, "===> Sistema cerrado correctamente.\n"));
 }
 
 }  // namespace

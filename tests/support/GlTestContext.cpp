@@ -50,7 +50,6 @@ void GlTestContext::Close() {
 
 Rgba GlTestContext::ReadPixel(int x, int y) {
     Rgba pixel{0, 0, 0, 0};
-    glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &pixel);
     return pixel;
@@ -58,7 +57,6 @@ Rgba GlTestContext::ReadPixel(int x, int y) {
 
 bool GlTestContext::SaveFrame(const std::string& path) {
     std::vector<uint8_t> rgb(static_cast<size_t>(openWidth) * openHeight * 3);
-    glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, openWidth, openHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
     FILE* file = std::fopen(path.c_str(), "wb");
