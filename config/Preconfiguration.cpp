@@ -1,6 +1,5 @@
 // Reading preconfig.txt: the DISPLAY line opens the window, LOAD lines create
 // the show's resources through the registry, SET lines configure them.
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 
@@ -23,15 +22,6 @@ const char* const kRequiredExtensions =
 
 const char* const kSecondLogIndent = "             ";
 
-void LogFormat(const char* format, ...) {
-    char text[256];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    Log::Write(text);
-}
-
 int LayerTypeCode(const char* word) {
     if (EqualsIgnoringCase(word, "BOARD")) {
         return 1;
@@ -48,25 +38,11 @@ int LayerTypeCode(const char* word) {
     return 0;
 }
 
-// The running OpenGL state of the show, set once after the window opens.
-void SetRunningGlState() {
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClearDepth(1000000.0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glDepthFunc(GL_LESS);
-    glEnable(GL_DEPTH_TEST);
-    glShadeModel(GL_SMOOTH);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-    glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, 1);
-    glEnable(GL_CULL_FACE);
-    glCullFace(GL_BACK);
-}
-
 void OpenDisplay(Engine& engine, const PreconfigLine& line) {
     const int width = line.IntArg(1);
     const int height = line.IntArg(2);
     const int bits = line.IntArg(3);
-    LogFormat("-- PRECONFIG -- Configurando pantalla a [ %d x %d x %d ] [ Fullscreen: %s ]\n", width, height, bits,
+    Log::Format("-- PRECONFIG -- Configurando pantalla a [ %d x %d x %d ] [ Fullscreen: %s ]\n", width, height, bits,
               line.Arg(4));
     engine.display = new Display();
     engine.display->Open(static_cast<uint32_t>(width), static_cast<uint32_t>(height), bits,
@@ -74,7 +50,7 @@ void OpenDisplay(Engine& engine, const PreconfigLine& line) {
     Log::Write("-> La inicializacion grafica fue correcta.\n");
     Log::Write("-> Inicializando fuentes.\n");
     engine.display->InitFont();
-    SetRunningGlState();
+    engine.display->SetRunningState();
     if (!InitExtensions(kRequiredExtensions)) {
         Log::Write("Error al inicializar las extensiones GL\n");
         std::exit(-1);
@@ -87,37 +63,37 @@ bool RequireDisplay(const Engine& engine, const char* fileName) {
     if (engine.display != nullptr) {
         return true;
     }
-    LogFormat("-- PRECONFIG -- Falta la linea DISPLAY antes de [ %s ]: se ignora.\n", fileName);
+    Log::Format("-- PRECONFIG -- Falta la linea DISPLAY antes de [ %s ]: se ignora.\n", fileName);
     return false;
 }
 
 void ProcessLoad(Engine& engine, const PreconfigLine& line) {
     if (line.KindIs("ESCENA_BIN")) {
-        LogFormat("-- PRECONFIG -- Cargando Escena [ %s ] como \"%s\"\n", line.Arg(1), line.Arg(2));
+        Log::Format("-- PRECONFIG -- Cargando Escena [ %s ] como \"%s\"\n", line.Arg(1), line.Arg(2));
         // Binary scene files are not read yet.
     } else if (line.KindIs("ESCENA_ASE")) {
-        LogFormat("-- PRECONFIG -- Cargando Escena [ %s ] como \"%s\"\n", line.Arg(1), line.Arg(2));
+        Log::Format("-- PRECONFIG -- Cargando Escena [ %s ] como \"%s\"\n", line.Arg(1), line.Arg(2));
         if (RequireDisplay(engine, line.Arg(1))) {
             engine.LoadSceneAse(line.Arg(1), line.Arg(2));
         }
     } else if (line.KindIs("LAYER2D")) {
-        LogFormat("-- PRECONFIG -- Cargando Layer [ %s ] como \"%s\" tipo %d\n", line.Arg(1), line.Arg(3),
+        Log::Format("-- PRECONFIG -- Cargando Layer [ %s ] como \"%s\" tipo %d\n", line.Arg(1), line.Arg(3),
                   LayerTypeCode(line.Arg(2)));
     } else if (line.KindIs("PARTICULAS")) {
-        LogFormat("-- PRECONFIG -- Cargando Particulas [ %s ] como \"%s\"\n", line.Arg(1), line.Arg(2));
+        Log::Format("-- PRECONFIG -- Cargando Particulas [ %s ] como \"%s\"\n", line.Arg(1), line.Arg(2));
     } else if (line.KindIs("SOUND")) {
-        LogFormat("-- PRECONFIG -- Cargando Sonido [ %s ]\n", line.Arg(1));
+        Log::Format("-- PRECONFIG -- Cargando Sonido [ %s ]\n", line.Arg(1));
         engine.LoadSound(line.Arg(1));
     } else if (line.KindIs("DISPLAY")) {
         OpenDisplay(engine, line);
     } else if (line.KindIs("LOAD_SCREEN")) {
-        LogFormat("-- PRECONFIG -- [ Poniendo pantalla de carga  \"%s\" ]\n", line.Arg(1));
+        Log::Format("-- PRECONFIG -- [ Poniendo pantalla de carga  \"%s\" ]\n", line.Arg(1));
     } else if (line.KindIs("SCRIPT")) {
-        LogFormat("-- PRECONFIG -- [ Cargando fichero Script  \"%s\" ]\n", line.Arg(1));
+        Log::Format("-- PRECONFIG -- [ Cargando fichero Script  \"%s\" ]\n", line.Arg(1));
         engine.LoadScript(line.Arg(1));
         engine.script->NextEvent(engine.nextEvent);
     } else if (line.KindIs("PBUFFER")) {
-        LogFormat("-- PRECONFIG -- [ Creando pixelbuffer \"%s\" :: %d x %d ]\n", line.Arg(1), line.IntArg(2),
+        Log::Format("-- PRECONFIG -- [ Creando pixelbuffer \"%s\" :: %d x %d ]\n", line.Arg(1), line.IntArg(2),
                   line.IntArg(3));
     }
 }
@@ -135,7 +111,7 @@ void SetSceneFog(Scene& scene, const PreconfigLine& line) {
 }
 
 void ProcessSetScene(Engine& engine, const PreconfigLine& line) {
-    LogFormat("-- PRECONFIG -- Configurando Escena [ %s ] \n", line.Arg(1));
+    Log::Format("-- PRECONFIG -- Configurando Escena [ %s ] \n", line.Arg(1));
     Scene* scene = engine.FindScene(line.Arg(1));
     if (scene == nullptr) {
         return;
@@ -143,13 +119,13 @@ void ProcessSetScene(Engine& engine, const PreconfigLine& line) {
     const char* sub = line.Arg(2);
     if (EqualsIgnoringCase(sub, "FOG")) {
         SetSceneFog(*scene, line);
-        LogFormat("%s-- Configurando Niebla\n", kSecondLogIndent);
+        Log::Format("%s-- Configurando Niebla\n", kSecondLogIndent);
     } else if (EqualsIgnoringCase(sub, "PBUFFER")) {
         scene->SetPBuffer(engine.FindPixelBuffer(line.Arg(3)));
-        LogFormat("%s-- Asignando PBUFFER %s \n", kSecondLogIndent, line.Arg(3));
+        Log::Format("%s-- Asignando PBUFFER %s \n", kSecondLogIndent, line.Arg(3));
     } else if (EqualsIgnoringCase(sub, "CLEAR")) {
         scene->SetClearBuffers(EqualsIgnoringCase(line.Arg(3), "YES"));
-        LogFormat("%s-- Configurando borrado de Depth/Color buffer [ %s ]\n", kSecondLogIndent, line.Arg(3));
+        Log::Format("%s-- Configurando borrado de Depth/Color buffer [ %s ]\n", kSecondLogIndent, line.Arg(3));
     }
 }
 
@@ -157,10 +133,10 @@ void ProcessSet(Engine& engine, const PreconfigLine& line) {
     if (line.KindIs("ESCENA")) {
         ProcessSetScene(engine, line);
     } else if (line.KindIs("PARTICULAS")) {
-        LogFormat("-- PRECONFIG -- Configurando Particulas [ %s ] \n", line.Arg(1));
+        Log::Format("-- PRECONFIG -- Configurando Particulas [ %s ] \n", line.Arg(1));
         // Particle systems are not built yet: there is nothing to configure.
     } else if (line.KindIs("LAYER2D")) {
-        LogFormat("-- PRECONFIG -- Configurando Layer2D [ %s ] \n", line.Arg(1));
+        Log::Format("-- PRECONFIG -- Configurando Layer2D [ %s ] \n", line.Arg(1));
         // Layers are not built yet: there is nothing to configure.
     }
 }

@@ -53,6 +53,20 @@ void Display::InitGL() {
     SetPerspective();
 }
 
+void Display::SetRunningState() {
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    // Asking for the farthest depth; OpenGL clamps it to 1.0.
+    glClearDepth(1000000.0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glDepthFunc(GL_LESS);
+    glEnable(GL_DEPTH_TEST);
+    glShadeModel(GL_SMOOTH);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, 1);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+}
+
 void Display::SetPerspective() {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();

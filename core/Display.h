@@ -14,6 +14,9 @@ public:
     // (exit status 1 when SDL cannot start, 2 when the video mode fails).
     void Open(uint32_t width, uint32_t height, int32_t bitsPerPixel, bool fullscreen);
     void InitGL();
+    // The OpenGL state the show runs with, set once the window is open: only
+    // nearer fragments pass the depth test, back faces are culled.
+    void SetRunningState();
 
     void SetPerspective();
     void SetFieldOfView(float degrees);

@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <string>
 
 #include "platform/MessageBox.h"
 
@@ -28,6 +29,19 @@ void Log::Write(const char* text) {
     }
     std::fputs(text, file);
     std::fclose(file);
+}
+
+void Log::Format(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list measure;
+    va_copy(measure, args);
+    const int size = std::vsnprintf(nullptr, 0, format, measure);
+    va_end(measure);
+    std::string text(size > 0 ? static_cast<size_t>(size) : 0, '\0');
+    std::vsnprintf(&text[0], text.size() + 1, format, args);
+    va_end(args);
+    Write(text.c_str());
 }
 
 void ShowEngineError(const char* format, ...) {

@@ -9,6 +9,8 @@ class Log {
 public:
     static void Start();
     static void Write(const char* text);
+    // Formats printf-style, whatever the length, and writes the result.
+    static void Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
     static const char* const FileName;
 };

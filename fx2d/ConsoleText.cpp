@@ -1,5 +1,6 @@
 #include "fx2d/ConsoleText.h"
 
+#include <cstdio>
 #include <cstring>
 
 ConsoleText::ConsoleText() : lines(), lineCount(0), input(), inputLength(0) { ResetInput(); }
@@ -26,17 +27,12 @@ void ConsoleText::ResetInput() {
 }
 
 void ConsoleText::AddLine(const char* line) {
-    if (lineCount < kLineCount) {
-        std::strncpy(lines[lineCount], line, kLineSize - 1);
-        lines[lineCount][kLineSize - 1] = '\0';
-        lineCount += 1;
-        return;
+    if (lineCount == kLineCount) {
+        std::memmove(lines[0], lines[1], sizeof(lines[0]) * (kLineCount - 1));
+        lineCount -= 1;
     }
-    for (int i = 1; i < kLineCount; ++i) {
-        std::memcpy(lines[i - 1], lines[i], kLineSize);
-    }
-    std::strncpy(lines[kLineCount - 1], line, kLineSize - 1);
-    lines[kLineCount - 1][kLineSize - 1] = '\0';
+    std::snprintf(lines[lineCount], kLineSize, "%s", line);
+    lineCount += 1;
 }
 
 const char* ConsoleText::Line(int index) const {

@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <charconv>
 #include <climits>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -49,19 +48,6 @@ inline bool IsSpace(char c) { return kSpaces.space[static_cast<unsigned char>(c)
 template <size_t N>
 inline bool Is(const char* text, size_t length, const char (&keyword)[N]) {
     return length == N - 1 && std::memcmp(text, keyword, N - 1) == 0;
-}
-
-void LogFormat(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    const int size = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    std::string line(size > 0 ? static_cast<size_t>(size) : 0, '\0');
-    std::vsnprintf(&line[0], line.size() + 1, format, args);
-    va_end(args);
-    Log::Write(line.c_str());
 }
 
 // File (x, y, z) is Z-up; the scene is Y-up. Only the numbers that were read
@@ -175,7 +161,7 @@ void ResolveAllFaces(SceneObject& object) {
         PointTexFace(face, object);
     }
     if (clamped > 0) {
-        LogFormat("]>   ** AVISO ** %d caras con indices fuera de su vector: se ajustan al vector.\n", clamped);
+        Log::Format("]>   ** AVISO ** %d caras con indices fuera de su vector: se ajustan al vector.\n", clamped);
     }
 }
 
@@ -205,9 +191,9 @@ void AseReader::Read(const char* fileName, Scene& target) {
     const char* name = fileName != nullptr ? fileName : "";
     scene = &target;
     Log::Write("\nLECTOR DE FICHEROS ASE v0.5 by Dralven / Brassmoor Team\n]> Comenzada la lectura del fichero .ASE\n");
-    LogFormat("]> LEYENDO FICHERO ASE: [ %s ]\n", name);
+    Log::Format("]> LEYENDO FICHERO ASE: [ %s ]\n", name);
     if (!LoadText(name)) {
-        LogFormat("]> ** ERROR ** El fichero [ %s ] no se encuentra. **\n", name);
+        Log::Format("]> ** ERROR ** El fichero [ %s ] no se encuentra. **\n", name);
         std::exit(1);
     }
     CreateArraysFromCounts();
@@ -228,7 +214,7 @@ void AseReader::Read(const char* fileName, Scene& target) {
         }
     }
 
-    LogFormat("\n Leidos: %u Objetos - %u Materiales - %u Camaras - %u Luces.", scene->ObjectCount(),
+    Log::Format("\n Leidos: %u Objetos - %u Materiales - %u Camaras - %u Luces.", scene->ObjectCount(),
               scene->MaterialCount(), scene->CameraCount(), scene->LightCount());
     Log::Write("\n FINALIZADA LA CARGA DEL FICHERO ASE.\n\n");
     std::string().swap(text);
@@ -578,7 +564,7 @@ uint32_t AseReader::TrackLength() {
     const int64_t wanted = std::max<int64_t>(1, int64_t(scene->GetParams().lastFrame) + 1);
     const uint64_t granted = std::min<uint64_t>(static_cast<uint64_t>(wanted), std::max<uint64_t>(1, trackSamplesLeft));
     if (granted < static_cast<uint64_t>(wanted)) {
-        LogFormat("]>   ** AVISO ** Pista de %lld muestras demasiado larga para el fichero: se reduce a %llu.\n",
+        Log::Format("]>   ** AVISO ** Pista de %lld muestras demasiado larga para el fichero: se reduce a %llu.\n",
                   static_cast<long long>(wanted), static_cast<unsigned long long>(granted));
     }
     trackSamplesLeft -= std::min(trackSamplesLeft, granted);
@@ -743,12 +729,12 @@ void AseReader::ReadLight() {
 
 uint32_t AseReader::BoundedCount(const char* keyword, int32_t count, size_t bytesPerElement) const {
     if (count < 0) {
-        LogFormat("]> ** AVISO ** %s %d es negativo: se toma 0.\n", keyword, count);
+        Log::Format("]> ** AVISO ** %s %d es negativo: se toma 0.\n", keyword, count);
         return 0;
     }
     const size_t most = BytesLeft() / bytesPerElement;
     if (static_cast<size_t>(count) > most) {
-        LogFormat("]> ** AVISO ** %s %d no cabe en el resto del fichero: se reduce a %zu.\n", keyword, count, most);
+        Log::Format("]> ** AVISO ** %s %d no cabe en el resto del fichero: se reduce a %zu.\n", keyword, count, most);
         return static_cast<uint32_t>(most);
     }
     return static_cast<uint32_t>(count);

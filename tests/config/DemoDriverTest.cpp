@@ -2,7 +2,6 @@
 // at a fixed position (a stream that is not playing does not move, so the
 // music time is exact and no test depends on timing).
 #include <gtest/gtest.h>
-#include <sndfile.h>
 
 #include <cmath>
 #include <string>
@@ -14,22 +13,11 @@
 #include "scene/Scene.h"
 #include "sound/SoundStream.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestAudio.h"
 
 namespace {
 
 constexpr int kMusicRate = 8000;  // every quarter second is a whole frame count
-
-void WriteSilence(const std::string& path, double seconds) {
-    SF_INFO info{};
-    info.samplerate = kMusicRate;
-    info.channels = 1;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    ASSERT_NE(file, nullptr);
-    std::vector<short> samples(static_cast<size_t>(seconds * kMusicRate));
-    sf_writef_short(file, samples.data(), static_cast<sf_count_t>(samples.size()));
-    sf_close(file);
-}
 
 class DemoDriverTest : public ::testing::Test {
 protected:
@@ -78,7 +66,7 @@ protected:
 
     void SetMusicTime(float seconds) {
         if (engine.sound == nullptr) {
-            WriteSilence(dir.File("music.wav"), 20.0);
+            ASSERT_TRUE(TestSupport::WriteTone(dir.File("music.wav"), 0.0, 20.0, kMusicRate, 1, 0.0));
             engine.sound = new SoundStream();
             ASSERT_TRUE(engine.sound->Open("music.wav"));
         }

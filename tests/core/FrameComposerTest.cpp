@@ -86,10 +86,7 @@ protected:
         display.width = kSize;
         display.height = kSize;
         display.InitGL();
-        glDepthFunc(GL_LESS);
-        glEnable(GL_CULL_FACE);
-        glCullFace(GL_BACK);
-        glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, 1);
+        display.SetRunningState();
         const GLfloat none[4] = {0.0f, 0.0f, 0.0f, 1.0f};
         glLightModelfv(GL_LIGHT_MODEL_AMBIENT, none);
         glDisable(GL_TEXTURE_2D);

@@ -1,7 +1,6 @@
 // Whole-program runs of the halvenor player in a temporary show directory:
 // exit codes, error_log.txt and stderr.
 #include <gtest/gtest.h>
-#include <sndfile.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "tests/support/TempDir.h"
+#include "tests/support/TestAudio.h"
 
 using TestSupport::RunPlayer;
 using TestSupport::TempDir;
@@ -35,23 +35,6 @@ std::string StartOfShow(const char* fullscreenWord) {
 
 bool EndsWith(const std::string& text, const std::string& tail) {
     return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-// A quiet 220 Hz tone, long enough for the shows below.
-void WriteMusic(const std::string& path, double seconds) {
-    SF_INFO info{};
-    info.samplerate = 44100;
-    info.channels = 2;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    ASSERT_NE(file, nullptr);
-    std::vector<short> samples(static_cast<size_t>(seconds * info.samplerate) * 2);
-    for (size_t i = 0; i < samples.size(); i += 2) {
-        const double t = static_cast<double>(i / 2) / info.samplerate;
-        samples[i] = samples[i + 1] = static_cast<short>(2000.0 * std::sin(2.0 * M_PI * 220.0 * t));
-    }
-    sf_write_short(file, samples.data(), static_cast<sf_count_t>(samples.size()));
-    sf_close(file);
 }
 
 const char* const kTimedShow =
@@ -113,7 +96,7 @@ TEST(Player, MissingOpenGlExtensionsEndWithStatusMinusOne) {
 
 TEST(Player, AShowEndsByItselfAtItsStopEvent) {
     TempDir dir(false);
-    WriteMusic(dir.File("musica.wav"), 6.0);
+    ASSERT_TRUE(TestSupport::WriteTone(dir.File("musica.wav"), 220.0, 6.0, 44100, 2, 0.06));
     dir.Write("preconfig.txt", kTimedShow);
     dir.Write("guion.txt", "2.0 DEMO x FX_STOP\n0.0 DEMO x FX_BLUR 0\n");
     const auto run = RunPlayer(dir.Path(), 0, kAudio);
@@ -133,7 +116,7 @@ TEST(Player, MarkersRecordedWithTheKeyAreAppendedToTheScript) {
         GTEST_SKIP() << "xdotool is needed to press keys in the window";
     }
     TempDir dir(false);
-    WriteMusic(dir.File("musica.wav"), 8.0);
+    ASSERT_TRUE(TestSupport::WriteTone(dir.File("musica.wav"), 220.0, 8.0, 44100, 2, 0.06));
     dir.Write("preconfig.txt", kTimedShow);
     dir.Write("guion.txt", "0.0 DEMO x FX_BLUR 0\n3.5 DEMO x FX_STOP\n");
     const std::string press =

@@ -3,7 +3,6 @@
 #include "platform/Bass.h"
 
 #include <gtest/gtest.h>
-#include <sndfile.h>
 
 #include <chrono>
 #include <cmath>
@@ -14,28 +13,11 @@
 #include <vector>
 
 #include "tests/support/TempDir.h"
+#include "tests/support/TestAudio.h"
 
 namespace {
 
-void WriteTone(const std::string& path, double frequency, double seconds, int rate, int channels,
-               double amplitude = 0.5) {
-    SF_INFO info{};
-    info.samplerate = rate;
-    info.channels = channels;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
-    const auto frames = static_cast<sf_count_t>(seconds * rate);
-    std::vector<short> samples(static_cast<size_t>(frames) * channels);
-    for (sf_count_t i = 0; i < frames; ++i) {
-        const double value = amplitude * 32767.0 * std::sin(2.0 * M_PI * frequency * i / rate);
-        for (int c = 0; c < channels; ++c) {
-            samples[i * channels + c] = static_cast<short>(std::lround(value));
-        }
-    }
-    sf_writef_short(file, samples.data(), frames);
-    sf_close(file);
-}
+using TestSupport::WriteTone;
 
 void Sleep(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
@@ -74,10 +56,10 @@ TEST_F(BassTest, UnknownHandlesAnswerZeroAndReleaseIsHarmless) {
 
 TEST_F(BassTest, OpenRefusesWhatItCannotPlay) {
     dir.Write("text.wav", "not a sound file\n");
-    WriteTone(dir.File("empty.wav"), 440.0, 0.0, 8000, 1);
+    ASSERT_TRUE(WriteTone(dir.File("empty.wav"), 440.0, 0.0, 8000, 1));
     // 1 kHz keeps a 31-minute file small on disk.
-    WriteTone(dir.File("long.wav"), 100.0, 31.0 * 60.0, 1000, 1);
-    WriteTone(dir.File("shorter.wav"), 100.0, 29.0 * 60.0, 1000, 1);
+    ASSERT_TRUE(WriteTone(dir.File("long.wav"), 100.0, 31.0 * 60.0, 1000, 1));
+    ASSERT_TRUE(WriteTone(dir.File("shorter.wav"), 100.0, 29.0 * 60.0, 1000, 1));
     EXPECT_EQ(BASS_StreamCreateFile(FALSE, "missing.wav", 0, 0, BASS_MP3_SETPOS), 0u);
     EXPECT_EQ(BASS_StreamCreateFile(FALSE, "text.wav", 0, 0, BASS_MP3_SETPOS), 0u);
     EXPECT_EQ(BASS_StreamCreateFile(FALSE, "empty.wav", 0, 0, BASS_MP3_SETPOS), 0u);
@@ -91,8 +73,8 @@ TEST_F(BassTest, OpenRefusesWhatItCannotPlay) {
 
 TEST_F(BassTest, LengthsCountDecodedStereoBytesAtTheStreamRate) {
     dir.Write("Music/keep.txt", "");
-    WriteTone(dir.File("Music/Tone.wav"), 440.0, 2.0, 22050, 1);
-    WriteTone(dir.File("stereo.wav"), 440.0, 1.5, 48000, 2);
+    ASSERT_TRUE(WriteTone(dir.File("Music/Tone.wav"), 440.0, 2.0, 22050, 1));
+    ASSERT_TRUE(WriteTone(dir.File("stereo.wav"), 440.0, 1.5, 48000, 2));
     const HSTREAM mono = BASS_StreamCreateFile(FALSE, "MUSIC\\tone.WAV", 0, 0, BASS_MP3_SETPOS);
     const HSTREAM stereo = BASS_StreamCreateFile(FALSE, "stereo.wav", 0, 0, 0);
     ASSERT_NE(mono, 0u);
@@ -122,7 +104,7 @@ TEST_F(BassTest, WithoutADeviceAPlayingStreamKeepsTimeOnTheClock) {
     UseDriver("nonexistent");
     EXPECT_FALSE(BASS_Init(-1, 44100, 0, nullptr));
     EXPECT_FALSE(BASS_Start());
-    WriteTone(dir.File("tone.wav"), 440.0, 5.0, 44100, 2);
+    ASSERT_TRUE(WriteTone(dir.File("tone.wav"), 440.0, 5.0, 44100, 2));
     const HSTREAM handle = BASS_StreamCreateFile(FALSE, "tone.wav", 0, 0, BASS_MP3_SETPOS);
     ASSERT_NE(handle, 0u);
     Sleep(100);
@@ -156,7 +138,7 @@ TEST_F(BassTest, WithoutADeviceAPlayingStreamKeepsTimeOnTheClock) {
 
 TEST_F(BassTest, WithoutLoopAStreamStopsAtItsEnd) {
     UseDriver("nonexistent");
-    WriteTone(dir.File("short.wav"), 440.0, 0.2, 44100, 2);
+    ASSERT_TRUE(WriteTone(dir.File("short.wav"), 440.0, 0.2, 44100, 2));
     const HSTREAM handle = BASS_StreamCreateFile(FALSE, "short.wav", 0, 0, 0);
     ASSERT_NE(handle, 0u);
     ASSERT_TRUE(BASS_StreamPlay(handle, FALSE, 0));
@@ -172,7 +154,7 @@ TEST_F(BassTest, DummyOutputConsumesTheStreamInRealTime) {
     UseDriver("dummy");
     ASSERT_TRUE(BASS_Init(-1, 44100, 0, nullptr));
     EXPECT_FALSE(BASS_Init(-1, 44100, 0, nullptr));
-    WriteTone(dir.File("tone.wav"), 440.0, 3.0, 44100, 2);
+    ASSERT_TRUE(WriteTone(dir.File("tone.wav"), 440.0, 3.0, 44100, 2));
     const HSTREAM handle = BASS_StreamCreateFile(FALSE, "tone.wav", 0, 0, BASS_MP3_SETPOS);
     ASSERT_NE(handle, 0u);
     ASSERT_TRUE(BASS_StreamPlay(handle, FALSE, BASS_SAMPLE_LOOP));
@@ -270,7 +252,7 @@ TEST_F(BassTest, DiskOutputReceivesTheToneAtItsPitchAndLevel) {
     setenv("SDL_DISKAUDIOFILE", output.c_str(), 1);
     // A mono 22 050 Hz file checks the duplication to stereo and the
     // resampling to the output rate at once.
-    WriteTone(dir.File("tone.wav"), 440.0, 0.6, 22050, 1);
+    ASSERT_TRUE(WriteTone(dir.File("tone.wav"), 440.0, 0.6, 22050, 1));
     ASSERT_TRUE(BASS_Init(-1, 44100, 0, nullptr));
     ASSERT_TRUE(BASS_Start());
     const HSTREAM handle = BASS_StreamCreateFile(FALSE, "tone.wav", 0, 0, BASS_MP3_SETPOS);

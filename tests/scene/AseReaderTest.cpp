@@ -13,10 +13,12 @@
 #include "scene/AseReader.h"
 #include "scene/Scene.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestBoxes.h"
 
 namespace {
 
-using Box = std::pair<std::string, std::string>;
+using TestSupport::Box;
+using TestSupport::TakeBoxes;
 
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -26,15 +28,6 @@ std::string ReadFile(const std::string& path) {
 }
 
 std::string RealExport() { return ReadFile(std::string(HALVENOR_SOURCE_DIR) + "/tests/scene/data/realistic.ase"); }
-
-std::vector<Box> TakeBoxes() {
-    std::vector<Box> boxes;
-    for (const Platform::ShownMessageBox& box : Platform::MessageBoxes()) {
-        boxes.emplace_back(box.text, box.caption);
-    }
-    Platform::ClearMessageBoxes();
-    return boxes;
-}
 
 std::string Utf16(const std::string& text, bool littleEndian) {
     std::string out = littleEndian ? "\xFF\xFE" : "\xFE\xFF";

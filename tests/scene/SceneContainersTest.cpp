@@ -8,19 +8,12 @@
 #include "platform/MessageBox.h"
 #include "scene/Scene.h"
 #include "scene/SceneObject.h"
+#include "tests/support/TestBoxes.h"
 
 namespace {
 
-using Box = std::pair<std::string, std::string>;
-
-std::vector<Box> TakeBoxes() {
-    std::vector<Box> boxes;
-    for (const Platform::ShownMessageBox& box : Platform::MessageBoxes()) {
-        boxes.emplace_back(box.text, box.caption);
-    }
-    Platform::ClearMessageBoxes();
-    return boxes;
-}
+using TestSupport::Box;
+using TestSupport::TakeBoxes;
 
 const Box kOutOfRange{"Acceso fuera del vector IMPEDIDO", "Error de acceso"};
 const Box kClampedRead{"Acceso fuera del vector IMPEDIDO.\nSe ha truncado el acceso.", "Error de acceso"};

@@ -232,17 +232,7 @@ protected:
         display.width = kSize;
         display.height = kSize;
         display.InitGL();
-        // The running state the display line sets up.
-        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-        glClearDepth(1.0);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glDepthFunc(GL_LESS);
-        glEnable(GL_DEPTH_TEST);
-        glShadeModel(GL_SMOOTH);
-        glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-        glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, 1);
-        glEnable(GL_CULL_FACE);
-        glCullFace(GL_BACK);
+        display.SetRunningState();
         // Each test starts from a clean frame, not from what the last left.
         glDisable(GL_BLEND);
         for (const GLenum unit : {GL_TEXTURE1_ARB, GL_TEXTURE0_ARB}) {

@@ -3,7 +3,6 @@
 #include "sound/SoundStream.h"
 
 #include <gtest/gtest.h>
-#include <sndfile.h>
 
 #include <chrono>
 #include <cmath>
@@ -15,26 +14,9 @@
 #include "platform/Bass.h"
 #include "platform/MessageBox.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestAudio.h"
 
 namespace {
-
-void WriteTone(const std::string& path, double seconds) {
-    SF_INFO info{};
-    info.samplerate = 44100;
-    info.channels = 2;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    ASSERT_NE(file, nullptr);
-    const auto frames = static_cast<sf_count_t>(seconds * info.samplerate);
-    std::vector<short> samples(static_cast<size_t>(frames) * 2);
-    for (sf_count_t i = 0; i < frames; ++i) {
-        const auto value = static_cast<short>(std::lround(16383.5 * std::sin(2.0 * M_PI * 440.0 * i / 44100.0)));
-        samples[i * 2] = value;
-        samples[i * 2 + 1] = value;
-    }
-    sf_writef_short(file, samples.data(), frames);
-    sf_close(file);
-}
 
 void Sleep(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
@@ -42,7 +24,7 @@ class SoundStreamTest : public ::testing::Test {
 protected:
     void SetUp() override {
         Platform::ClearMessageBoxes();
-        WriteTone(dir.File("music.wav"), 3.0);
+        ASSERT_TRUE(TestSupport::WriteTone(dir.File("music.wav"), 440.0, 3.0));
     }
     void TearDown() override {
         stream.Release();
