@@ -121,7 +121,7 @@ void Script::Load(const char* fileName) {
     if (file == nullptr) {
         return;
     }
-    char line[kLineLimit];
+    char line[kLineLimit + 1];
     // A last line without a line break is not an event.
     while (Platform::ReadTextLine(line, sizeof line, file) != nullptr && !std::feof(file)) {
         ScriptEvent event = ScriptEvent::Empty();

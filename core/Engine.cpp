@@ -115,6 +115,8 @@ void Engine::LoadScript(const char* fileName) {
     std::snprintf(scriptFileName, sizeof scriptFileName, "%s", fileName);
     script->Load(fileName);
     script->Sort();
+    // Nothing of an earlier script may stay due.
+    nextEvent = ScriptEvent::Empty();
 }
 
 void Engine::SetCurrentScene(int index) {

@@ -141,6 +141,13 @@ TEST_F(Preconfiguration, AFullSceneRegistryRefusesMoreScenes) {
               std::string::npos);
 }
 
+TEST_F(Preconfiguration, ASecondScriptLeavesNothingOfTheFirstDue) {
+    dir.Write("primero.txt", "0.0 DEMO x FX_STOP\n");
+    Read("LOAD SCRIPT primero.txt\nLOAD SCRIPT falta.txt\n");
+    EXPECT_EQ(engine.RunDemoStep(), 1);
+    EXPECT_EQ(engine.RunDemoStep(), 1);
+}
+
 TEST_F(Preconfiguration, LookupsIgnoreLetterCaseAndAnswerTheFirstMatch) {
     Scene* first = AddScene("Tunel");
     AddScene("TUNEL");

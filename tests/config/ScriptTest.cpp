@@ -102,15 +102,17 @@ TEST_F(ScriptTest, LineBreaksDecideWhatIsALine) {
 
 TEST_F(ScriptTest, ALineLongerThanTheReadLimitReadsAsSeveralLines) {
     std::string first = "5 DEMO x FX_BLUR 1";
-    first.resize(Script::kLineLimit - 1, ' ');
+    first.resize(Script::kLineLimit, ' ');
+    // 254 characters with the line break: one line, its last number kept.
     std::string fits = "6 DEMO x FX_SATURATE 1";
     fits.resize(Script::kLineLimit - 2, ' ');
-    LoadText(first + "7.5 DEMO x FX_STOP\n" + fits + "\n");
+    LoadText(first + "7.5 DEMO x FX_STOP\n" + fits + "7\n");
     ASSERT_EQ(script.Count(), 3);
     EXPECT_EQ(script.EventAt(0).effect, FX_BLUR);
     EXPECT_FLOAT_EQ(script.EventAt(1).time, 7.5f);
     EXPECT_EQ(script.EventAt(1).effect, FX_STOP);
     EXPECT_EQ(script.EventAt(2).effect, FX_SATURATE);
+    EXPECT_FLOAT_EQ(script.EventAt(2).params[1], 7.0f);
 }
 
 TEST_F(ScriptTest, HandsOutEventsInTimeOrderKeepingFileOrderForEqualTimes) {
