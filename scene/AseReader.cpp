@@ -185,7 +185,8 @@ AseReader::AseReader()
       camerasRead(0),
       lightsRead(0),
       scene(nullptr),
-      trackSamplesLeft(0) {}
+      trackSamplesLeft(0),
+      elementBytesLeft(0) {}
 
 void AseReader::Read(const char* fileName, Scene& target) {
     const char* name = fileName != nullptr ? fileName : "";
@@ -235,6 +236,7 @@ bool AseReader::LoadText(const char* fileName) {
     cursor = text.data();
     end = text.data() + text.size();
     trackSamplesLeft = std::max<uint64_t>(kMinTrackBudget, text.size() / 16);
+    elementBytesLeft = text.size();
     return true;
 }
 
@@ -727,17 +729,19 @@ void AseReader::ReadLight() {
 // ---------------------------------------------------------------------------
 // Counts
 
-uint32_t AseReader::BoundedCount(const char* keyword, int32_t count, size_t bytesPerElement) const {
+uint32_t AseReader::BoundedCount(const char* keyword, int32_t count, size_t bytesPerElement) {
     if (count < 0) {
         Log::Format("]> ** AVISO ** %s %d es negativo: se toma 0.\n", keyword, count);
         return 0;
     }
-    const size_t most = BytesLeft() / bytesPerElement;
-    if (static_cast<size_t>(count) > most) {
+    const size_t most = static_cast<size_t>(std::min<uint64_t>(BytesLeft(), elementBytesLeft)) / bytesPerElement;
+    size_t granted = static_cast<size_t>(count);
+    if (granted > most) {
         Log::Format("]> ** AVISO ** %s %d no cabe en el resto del fichero: se reduce a %zu.\n", keyword, count, most);
-        return static_cast<uint32_t>(most);
+        granted = most;
     }
-    return static_cast<uint32_t>(count);
+    elementBytesLeft -= static_cast<uint64_t>(granted) * bytesPerElement;
+    return static_cast<uint32_t>(granted);
 }
 
 // ---------------------------------------------------------------------------

@@ -66,7 +66,7 @@ private:
 
     // An element count from the file, kept within what the rest of the text
     // could possibly describe (each element needs at least one keyword line).
-    uint32_t BoundedCount(const char* keyword, int32_t count, size_t bytesPerElement) const;
+    uint32_t BoundedCount(const char* keyword, int32_t count, size_t bytesPerElement);
 
     // Scanner: each read follows the matching scanf conversion ("%s", "%d",
     // "%f"); a read that does not match consumes nothing beyond the white
@@ -97,6 +97,10 @@ private:
     // Track samples still allowed for this import, so that an absurd last
     // frame cannot make every camera and light allocate gigabytes.
     uint64_t trackSamplesLeft;
+    // Every announced element stands for a line of at least its keyword's
+    // length: all the arrays of one import together never announce more
+    // lines than the text could hold, however many objects claim them.
+    uint64_t elementBytesLeft;
 };
 
 #endif

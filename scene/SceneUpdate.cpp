@@ -10,13 +10,16 @@ namespace {
 // is waited out by polling the timer; the rest of it is slept.
 constexpr float kPollWindowMs = 0.5f;
 
-// A rate above 1000 frames per second would give a period of 0 ms: one
-// millisecond is the shortest period the clock keeps.
-constexpr int32_t kShortestPeriodMs = 1;
-
+// A rate above 1000 frames per second would give a period of 0 ms and an
+// endless frame: one millisecond is the shortest period the clock keeps. A
+// negative rate gives a negative period, which plays the animation backwards
+// without waiting.
 int32_t FramePeriodMs(int32_t frameSpeed) {
     const int32_t period = 1000 / frameSpeed;
-    return period < kShortestPeriodMs ? kShortestPeriodMs : period;
+    if (period == 0) {
+        return frameSpeed > 0 ? 1 : -1;
+    }
+    return period;
 }
 
 // Returns only once more than periodMs have passed on the timer.
@@ -43,8 +46,8 @@ void Scene::Update() {
         return;
     }
     frameElapsed = clock.ElapsedMs();
-    // A scene without a positive rate stands still and does not pace the loop.
-    if (params.frameSpeed <= 0) {
+    // A scene without a rate stands still and does not pace the loop.
+    if (params.frameSpeed == 0) {
         return;
     }
     const int32_t period = FramePeriodMs(params.frameSpeed);

@@ -546,6 +546,26 @@ TEST_F(AseReaderTest, AbsurdCountsAreBoundedByTheFileSize) {
     EXPECT_NE(log.find("Pista de 2000000001 muestras"), std::string::npos);
 }
 
+TEST_F(AseReaderTest, ManyObjectsCannotTogetherAnnounceMoreThanTheFileHolds) {
+    std::string text;
+    for (int i = 0; i < 300; ++i) {
+        text += GeomObject(
+            "\t*MESH_NUMVERTEX 2000000000\n\t*MESH_NUMFACES 2000000000\n"
+            "\t*MESH_NUMTVERTEX 2000000000\n\t*MESH_NUMTVFACES 2000000000\n");
+    }
+    Scene scene;
+    Load(text, scene);
+    ASSERT_EQ(scene.ObjectCount(), 300u);
+    uint64_t elements = 0;
+    for (uint32_t i = 0; i < scene.ObjectCount(); ++i) {
+        const SceneObject& object = scene.objects[i];
+        elements += uint64_t(object.VertexCount()) + object.FaceCount() + object.TexVertexCount() +
+                    object.TexFaceCount();
+    }
+    // Each element stands for a line of a dozen bytes or more.
+    EXPECT_LE(elements, text.size() / 12);
+}
+
 TEST_F(AseReaderTest, CornersOutsideTheirArraysAreClampedIntoThem) {
     const std::string text = GeomObject(
         "\t*MESH_NUMVERTEX 3\n\t*MESH_NUMFACES 3\n"
