@@ -1,4 +1,5 @@
-// Performance counter and tick count on CLOCK_MONOTONIC.
+// Stands in for the Windows performance counter and tick count (contract in
+// Clock.h): both read CLOCK_MONOTONIC.
 #include "platform/Clock.h"
 
 #include <ctime>

@@ -1,4 +1,6 @@
-// Case-insensitive, backslash-tolerant file resolution and text-mode reads.
+// Stands in for the Windows file-name rules and text-mode reading (contract
+// in FileSystem.h): backslash-tolerant, case-insensitive resolution on a
+// case-sensitive file system, and CR LF line ends read as LF.
 #include "platform/FileSystem.h"
 
 #include <dirent.h>

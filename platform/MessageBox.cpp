@@ -1,4 +1,5 @@
-// Non-blocking message boxes: one stderr line each, remembered for tests.
+// Stands in for MessageBoxA (contract in MessageBox.h): boxes never block; each
+// is one stderr line, remembered for tests.
 #include "platform/MessageBox.h"
 
 #include <cstdio>

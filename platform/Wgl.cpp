@@ -1,4 +1,5 @@
-// WGL extension queries answered from GLX.
+// Stands in for the WGL extension queries (contract in Wgl.h), answered from
+// the GLX connection of the current window.
 #include "platform/Wgl.h"
 
 #include <GL/glx.h>
