@@ -43,7 +43,7 @@ void OpenDisplay(Engine& engine, const PreconfigLine& line) {
     const int height = line.IntArg(2);
     const int bits = line.IntArg(3);
     Log::Format("-- PRECONFIG -- Configurando pantalla a [ %d x %d x %d ] [ Fullscreen: %s ]\n", width, height, bits,
-              line.Arg(4));
+                line.Arg(4));
     engine.display = new Display();
     engine.display->Open(static_cast<uint32_t>(width), static_cast<uint32_t>(height), bits,
                          EqualsIgnoringCase(line.Arg(4), "YES"));
@@ -78,7 +78,7 @@ void ProcessLoad(Engine& engine, const PreconfigLine& line) {
         }
     } else if (line.KindIs("LAYER2D")) {
         Log::Format("-- PRECONFIG -- Cargando Layer [ %s ] como \"%s\" tipo %d\n", line.Arg(1), line.Arg(3),
-                  LayerTypeCode(line.Arg(2)));
+                    LayerTypeCode(line.Arg(2)));
     } else if (line.KindIs("PARTICULAS")) {
         Log::Format("-- PRECONFIG -- Cargando Particulas [ %s ] como \"%s\"\n", line.Arg(1), line.Arg(2));
     } else if (line.KindIs("SOUND")) {
@@ -94,7 +94,7 @@ void ProcessLoad(Engine& engine, const PreconfigLine& line) {
         engine.script->NextEvent(engine.nextEvent);
     } else if (line.KindIs("PBUFFER")) {
         Log::Format("-- PRECONFIG -- [ Creando pixelbuffer \"%s\" :: %d x %d ]\n", line.Arg(1), line.IntArg(2),
-                  line.IntArg(3));
+                    line.IntArg(3));
     }
 }
 
