@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -42,11 +43,12 @@ const char* const kTimedShow =
     "LOAD SOUND musica.wav\n"
     "LOAD SCRIPT guion.txt\n";
 
-TEST(Player, OpensTheDisplayAndShutsDownInOrderOnSigterm) {
-    for (const char* lineEnd : {"\n", "\r\n"}) {
+TEST(Player, OpensTheDisplayAndShutsDownInOrderOnSigtermOrSigint) {
+    const std::pair<const char*, int> runs[] = {{"\n", SIGTERM}, {"\r\n", SIGINT}};
+    for (const auto& [lineEnd, stopSignal] : runs) {
         TempDir dir(false);
         dir.Write("preconfig.txt", std::string("LOAD DISPLAY 640 480 32 NO") + lineEnd);
-        const auto run = RunPlayer(dir.Path(), 1500, kAudio);
+        const auto run = RunPlayer(dir.Path(), 1500, kAudio, {}, stopSignal);
         EXPECT_EQ(run.exitCode, 0) << run.stderrText;
         const std::string log = dir.Read("error_log.txt");
         EXPECT_NE(log.find(StartOfShow("NO")), std::string::npos) << log;

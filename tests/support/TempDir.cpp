@@ -75,7 +75,7 @@ std::string Slurp(int fd) {
 }  // namespace
 
 RunResult RunPlayer(const std::string& dir, int killAfterMs, const std::string& extraEnv,
-                    const std::vector<TimedCommand>& commands) {
+                    const std::vector<TimedCommand>& commands, int stopSignal) {
     RunResult result{-1, "", "", 0.0};
     char outName[] = "/tmp/halvenor-out-XXXXXX";
     char errName[] = "/tmp/halvenor-err-XXXXXX";
@@ -114,7 +114,7 @@ RunResult RunPlayer(const std::string& dir, int killAfterMs, const std::string& 
             ++nextCommand;
         }
         if (killAfterMs > 0 && !terminated && elapsed >= killAfterMs) {
-            kill(child, SIGTERM);
+            kill(child, stopSignal);
             terminated = true;
         }
         if (elapsed >= (killAfterMs > 0 ? killAfterMs : 60000) + 20000) {

@@ -4,6 +4,7 @@
 #ifndef HALVENOR_TESTS_SUPPORT_TEMPDIR_H
 #define HALVENOR_TESTS_SUPPORT_TEMPDIR_H
 
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -31,8 +32,8 @@ private:
 };
 
 // Runs the halvenor player in dir with extra environment assignments
-// ("NAME=value"), sending it SIGTERM after killAfterMs (0: never) and SIGKILL
-// 20 s later. Shell commands (an xdotool key press, say) run at their times
+// ("NAME=value"), sending it stopSignal after killAfterMs (0: never) and
+// SIGKILL 20 s later. Shell commands (an xdotool key press, say) run at their times
 // while it plays. Answers the exit code, or 128 + signal when it was killed.
 struct RunResult {
     int exitCode;
@@ -45,7 +46,7 @@ struct TimedCommand {
     std::string shell;
 };
 RunResult RunPlayer(const std::string& dir, int killAfterMs, const std::string& extraEnv = std::string(),
-                    const std::vector<TimedCommand>& commands = {});
+                    const std::vector<TimedCommand>& commands = {}, int stopSignal = SIGTERM);
 
 }  // namespace TestSupport
 
