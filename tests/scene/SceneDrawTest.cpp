@@ -296,6 +296,37 @@ TEST_F(SceneDrawTest, WithoutTheClearFlagOnlyDepthIsCleared) {
     EXPECT_PIXEL(kCentre, kCentre, 0, 0, 255, 2);
 }
 
+// Whatever draws after a scene (particles, layers, the next scene) starts
+// from the state the scene leaves.
+TEST_F(SceneDrawTest, LeavesAdditiveBlendingWithoutLightingOnUnitZero) {
+    TestScene t(&display);
+    t.AddStandardCamera();
+    t.AddBlackLight();
+    QuadSpec quad;
+    quad.material = t.AddShowing(0.0f, 1.0f, 0.0f);
+    t.AddQuad(quad);
+    DrawChecked(t.Finish());
+    GLint source = 0;
+    GLint destination = 0;
+    glGetIntegerv(GL_BLEND_SRC, &source);
+    glGetIntegerv(GL_BLEND_DST, &destination);
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    EXPECT_EQ(source, GL_SRC_ALPHA);
+    EXPECT_EQ(destination, GL_ONE);
+    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    GLboolean depthWrites = GL_FALSE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
+    EXPECT_EQ(depthWrites, GL_TRUE);
+    GLint unit = 0;
+    glGetIntegerv(GL_ACTIVE_TEXTURE_ARB, &unit);
+    EXPECT_EQ(unit, GL_TEXTURE0_ARB);
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_T));
+}
+
 TEST_F(SceneDrawTest, LinearFogBlendsByEyeDistance) {
     TestScene t(&display);
     t.scene.params.fogEnabled = 1;
