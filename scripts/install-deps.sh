@@ -8,7 +8,7 @@ packages=(
   libsdl1.2-compat-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
   libjpeg62-turbo-dev libsndfile1-dev
   libgtest-dev libbenchmark-dev
-  xvfb xauth sox xdotool
+  xvfb xauth xdotool
 )
 
 missing=()
