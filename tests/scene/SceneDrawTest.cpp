@@ -4,7 +4,6 @@
 // Most scenes are lit by one black light and the tests switch the global
 // ambient light off, so that a surface shows exactly its emission.
 #include <gtest/gtest.h>
-#include <jpeglib.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -18,6 +17,7 @@
 #include "scene/Scene.h"
 #include "tests/support/GlTestContext.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestImages.h"
 
 namespace {
 
@@ -805,36 +805,9 @@ TEST_F(SceneDrawTest, TexturedLitSceneShowsBothMapsModulated) {
     EXPECT_PIXEL(Pixel(-7.5f), Pixel(-7.5f), Byte(0.8f), Byte(0.4f), Byte(0.8f), 4);
 }
 
-// A small JPEG for the flare picture.
-std::string TinyJpeg() {
-    jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = 4;
-    info.image_height = 4;
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_start_compress(&info, TRUE);
-    std::vector<unsigned char> row(12, 200);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&info, rows, 1);
-    }
-    jpeg_finish_compress(&info);
-    std::string bytes(reinterpret_cast<char*>(buffer), size);
-    jpeg_destroy_compress(&info);
-    std::free(buffer);
-    return bytes;
-}
-
 TEST_F(SceneDrawTest, PrepareTexturesLoadsUsedMapsAndOneFlarePicturePerFlareLight) {
     TestSupport::TempDir dir;
-    dir.Write("texturas/Blue.jpg", TinyJpeg());
+    dir.Write("texturas/Blue.jpg", TestSupport::SolidRgbJpeg(4, 4, 200, 200, 200));
     TestScene t(&display);
     Light& first = t.AddLight(0, 1.0f, 1.0f, 1.0f, 0.0f, 0.0f, 0.0f);
     first.flare = 1;

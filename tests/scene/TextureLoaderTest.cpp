@@ -14,11 +14,15 @@
 #include "scene/TextureMap.h"
 #include "tests/support/GlTestContext.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestImages.h"
 
 using TestSupport::GlTestContext;
 using TestSupport::TempDir;
 
 namespace {
+
+using TestSupport::EncodeJpeg;
+using TestSupport::SolidRgbJpeg;
 
 const char* const kJpegFailure = "-> [JPG LOADER] Error cargando la textura [ %s ].\n";
 
@@ -57,46 +61,6 @@ std::string SolidTga(int width, int height, uint8_t b, uint8_t g, uint8_t r) {
     return Tga(width, height, 24, pixels);
 }
 
-// Compresses rows of the given colour space at full quality without chroma
-// subsampling, so flat areas come back within a few levels.
-std::string Jpeg(int width, int height, J_COLOR_SPACE space, int components, const std::vector<uint8_t>& pixels) {
-    jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = static_cast<JDIMENSION>(width);
-    info.image_height = static_cast<JDIMENSION>(height);
-    info.input_components = components;
-    info.in_color_space = space;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 100, TRUE);
-    for (int c = 0; c < info.num_components; ++c) {
-        info.comp_info[c].h_samp_factor = 1;
-        info.comp_info[c].v_samp_factor = 1;
-    }
-    jpeg_start_compress(&info, TRUE);
-    std::vector<uint8_t> rows(pixels);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW row = rows.data() + static_cast<size_t>(info.next_scanline) * width * components;
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    std::string bytes(reinterpret_cast<char*>(buffer), size);
-    free(buffer);
-    return bytes;
-}
-
-std::string SolidRgbJpeg(int width, int height, uint8_t r, uint8_t g, uint8_t b) {
-    std::vector<uint8_t> pixels;
-    for (int i = 0; i < width * height; ++i) {
-        pixels.insert(pixels.end(), {r, g, b});
-    }
-    return Jpeg(width, height, JCS_RGB, 3, pixels);
-}
 
 struct TexImage {
     int width = 0;
@@ -275,7 +239,7 @@ TEST_F(TextureLoaderTest, FirstDecodedJpegRowIsTheFirstTextureRow) {
             pixels.insert(pixels.end(), {level, level, level});
         }
     }
-    dir.Write("halves.jpg", Jpeg(16, 16, JCS_RGB, 3, pixels));
+    dir.Write("halves.jpg", EncodeJpeg(16, 16, JCS_RGB, 3, pixels));
     ASSERT_NE(0u, LoadJpegTexture("halves.jpg", false));
     const TexImage image = ReadBoundTexture();
     ASSERT_EQ(16, image.height);
@@ -284,7 +248,7 @@ TEST_F(TextureLoaderTest, FirstDecodedJpegRowIsTheFirstTextureRow) {
 }
 
 TEST_F(TextureLoaderTest, GreyscaleAndCmykJpegsComeOutAsRgb) {
-    dir.Write("grey.jpg", Jpeg(8, 8, JCS_GRAYSCALE, 1, std::vector<uint8_t>(64, 128)));
+    dir.Write("grey.jpg", EncodeJpeg(8, 8, JCS_GRAYSCALE, 1, std::vector<uint8_t>(64, 128)));
     ASSERT_NE(0u, LoadJpegTexture("grey.jpg", false));
     EXPECT_TRUE(Near(ReadBoundTexture().At(3, 3), 128, 128, 128, 3));
 
@@ -293,7 +257,7 @@ TEST_F(TextureLoaderTest, GreyscaleAndCmykJpegsComeOutAsRgb) {
     for (int i = 0; i < 64; ++i) {
         cmyk.insert(cmyk.end(), {255, 0, 0, 255});
     }
-    dir.Write("cmyk.jpg", Jpeg(8, 8, JCS_CMYK, 4, cmyk));
+    dir.Write("cmyk.jpg", EncodeJpeg(8, 8, JCS_CMYK, 4, cmyk));
     ASSERT_NE(0u, LoadJpegTexture("cmyk.jpg", false));
     EXPECT_TRUE(Near(ReadBoundTexture().At(3, 3), 255, 0, 0, 4));
     EXPECT_EQ("", LogText());
