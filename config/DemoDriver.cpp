@@ -10,6 +10,7 @@
 
 #include "config/Script.h"
 #include "core/Engine.h"
+#include "fx2d/ParticleSystem.h"
 #include "scene/Scene.h"
 
 namespace {
@@ -141,10 +142,12 @@ void ApplyLayerEvent(Engine& engine, const ScriptEvent& event) {
 
 void ApplyParticleEvent(Engine& engine, const ScriptEvent& event) {
     const bool particleEffect = event.effect == FX_SHOW || event.effect == FX_HIDE;
-    if (!particleEffect || engine.FindParticleSystem(event.name) == nullptr) {
+    if (!particleEffect) {
         return;
     }
-    // Visibility goes here once particle systems are built.
+    if (ParticleSystem* system = engine.FindParticleSystem(event.name)) {
+        system->SetVisible(event.effect == FX_SHOW);
+    }
 }
 
 void ApplyEvent(Engine& engine, const ScriptEvent& event) {
@@ -198,7 +201,11 @@ int Engine::RunDemoStep() {
             scenes[i]->Update();
         }
     }
-    // Visible particle systems are updated here, in registry order, once
-    // they are built.
+    // Hidden systems keep their phases until they are shown again.
+    for (int32_t i = 0; i < particleSystemCount; ++i) {
+        if (particleSystems[i]->IsVisible()) {
+            particleSystems[i]->Update();
+        }
+    }
     return 1;
 }

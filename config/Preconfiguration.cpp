@@ -8,6 +8,7 @@
 #include "core/Display.h"
 #include "core/Engine.h"
 #include "core/Log.h"
+#include "fx2d/ParticleSystem.h"
 #include "glext/GlExtensions.h"
 #include "platform/FileSystem.h"
 #include "scene/Scene.h"
@@ -81,6 +82,10 @@ void ProcessLoad(Engine& engine, const PreconfigLine& line) {
                     LayerTypeCode(line.Arg(2)));
     } else if (line.KindIs("PARTICULAS")) {
         Log::Format("-- PRECONFIG -- Cargando Particulas [ %s ] como \"%s\"\n", line.Arg(1), line.Arg(2));
+        // Particle textures load into the window's context.
+        if (RequireDisplay(engine, line.Arg(1))) {
+            engine.CreateParticleSystem(line.Arg(1), line.Arg(2));
+        }
     } else if (line.KindIs("SOUND")) {
         Log::Format("-- PRECONFIG -- Cargando Sonido [ %s ]\n", line.Arg(1));
         engine.LoadSound(line.Arg(1));
@@ -129,12 +134,25 @@ void ProcessSetScene(Engine& engine, const PreconfigLine& line) {
     }
 }
 
+// ESCENA binds the system to a scene (none when the name is unknown): it then
+// draws with that scene's camera, and into its pixel buffer when it has one.
+void ProcessSetParticles(Engine& engine, const PreconfigLine& line) {
+    Log::Format("-- PRECONFIG -- Configurando Particulas [ %s ] \n", line.Arg(1));
+    ParticleSystem* system = engine.FindParticleSystem(line.Arg(1));
+    if (system == nullptr) {
+        return;
+    }
+    if (EqualsIgnoringCase(line.Arg(2), "ESCENA")) {
+        system->SetScene(engine.FindScene(line.Arg(3)));
+        Log::Format("%s-- Asignando escena asociada a particulas.\n", kSecondLogIndent);
+    }
+}
+
 void ProcessSet(Engine& engine, const PreconfigLine& line) {
     if (line.KindIs("ESCENA")) {
         ProcessSetScene(engine, line);
     } else if (line.KindIs("PARTICULAS")) {
-        Log::Format("-- PRECONFIG -- Configurando Particulas [ %s ] \n", line.Arg(1));
-        // Particle systems are not built yet: there is nothing to configure.
+        ProcessSetParticles(engine, line);
     } else if (line.KindIs("LAYER2D")) {
         Log::Format("-- PRECONFIG -- Configurando Layer2D [ %s ] \n", line.Arg(1));
         // Layers are not built yet: there is nothing to configure.

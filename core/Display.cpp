@@ -6,6 +6,19 @@
 #include <cstdlib>
 
 #include "glext/GlExtensions.h"
+#include "scene/TextureLoader.h"
+
+// The font image every show keeps in its texture directory.
+const char* fontImageFile = "texturas\\font.jpg";
+
+namespace {
+
+constexpr uint32_t kFontGlyphs = 256;
+constexpr int kGlyphWidth = 16;
+constexpr int kGlyphHeight = 26;
+constexpr double kPenAdvance = 10.0;
+
+}  // namespace
 
 Display::Display()
     : width(0),
@@ -89,11 +102,82 @@ void Display::SetOrtho2D() {
 }
 
 void Display::InitFont() {
-    // The bitmap font arrives with the console; until then there are no lists.
+    fontTexture = LoadJpegTexture(fontImageFile, false);
+    fontListBase = glGenLists(kFontGlyphs);
+    if (fontListBase == 0) {
+        return;
+    }
+    glBindTexture(GL_TEXTURE_2D, fontTexture);
+    const double cell = 1.0 / 16.0;
+    for (uint32_t d = 0; d < kFontGlyphs; ++d) {
+        // Cell rows count from the texture's top edge (t = 1).
+        const double cx = static_cast<double>(d % 16) / 16.0;
+        const double cy = static_cast<double>(d / 16) / 16.0;
+        glNewList(fontListBase + d, GL_COMPILE);
+        glBegin(GL_QUADS);
+        glTexCoord2d(cx, 1.0 - cy - cell);
+        glVertex2i(0, 0);
+        glTexCoord2d(cx + cell, 1.0 - cy - cell);
+        glVertex2i(kGlyphWidth, 0);
+        glTexCoord2d(cx + cell, 1.0 - cy);
+        glVertex2i(kGlyphWidth, kGlyphHeight);
+        glTexCoord2d(cx, 1.0 - cy);
+        glVertex2i(0, kGlyphHeight);
+        glEnd();
+        glTranslated(kPenAdvance, 0.0, 0.0);
+        glEndList();
+    }
+}
+
+void Display::DrawText(int x, int y, const char* text, int characterSet, float brightness) {
+    if (text == nullptr) {
+        return;
+    }
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, fontTexture);
+    glDisable(GL_DEPTH_TEST);
+    SetOrtho2D();
+    glLoadIdentity();
+    glTranslated(x, y, 0.0);
+    // Sets of 2 or more draw as set 1; a negative one as set 0.
+    const int set = characterSet >= 1 ? 1 : 0;
+    glListBase(fontListBase + static_cast<GLuint>(set * 128) - 32);
+    glColor4f(brightness, brightness, brightness, 1.0f);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+    glDisable(GL_LIGHTING);
+    if (fontListBase != 0) {
+        CallGlyphLists(text, set);
+    }
+    glDisable(GL_BLEND);
+    SetPerspective();
+    glLoadIdentity();
+    glEnable(GL_DEPTH_TEST);
+}
+
+// In set 0 a code below 32 would call a list below the font's own (a typed
+// Backspace, say), which may belong to anything else: such codes are left
+// out, without moving the pen.
+void Display::CallGlyphLists(const char* text, int set) {
+    const unsigned char* run = reinterpret_cast<const unsigned char*>(text);
+    const unsigned char* p = run;
+    for (;; ++p) {
+        const bool end = *p == 0;
+        if (end || (set == 0 && *p < 32)) {
+            if (p > run) {
+                glCallLists(static_cast<GLsizei>(p - run), GL_UNSIGNED_BYTE, run);
+            }
+            if (end) {
+                return;
+            }
+            run = p + 1;
+        }
+    }
 }
 
 void Display::FreeFont() {
     if (fontListBase != 0) {
-        glDeleteLists(fontListBase, 256);
+        glDeleteLists(fontListBase, kFontGlyphs);
+        fontListBase = 0;
     }
 }

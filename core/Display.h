@@ -28,8 +28,15 @@ public:
     bool Fullscreen() const { return fullscreen; }
 
     // Bitmap font: 256 display lists over the 16 x 16 glyph grid of
-    // "texturas\\font.jpg".
+    // "texturas\\font.jpg". Glyphs are 16 x 26 pixels, the pen advances 10.
+    // A font image that cannot be loaded is logged and draws with texture 0.
     void InitFont();
+    // Draws text with the bottom-left of its first glyph at window pixel
+    // (x, y), additively, in grey brightness. Character set 0 is glyphs 0 to
+    // 127, any other set glyphs 128 to 255; both start at the space, so codes
+    // below 32 in set 0 have no glyph and draw nothing. Leaves the
+    // perspective projection loaded and the depth test on.
+    void DrawText(int x, int y, const char* text, int characterSet, float brightness);
     void FreeFont();
 
     uint32_t width;
@@ -41,6 +48,12 @@ public:
     bool fullscreen;
     uint32_t fontListBase;
     uint32_t fontTexture;
+
+private:
+    void CallGlyphLists(const char* text, int set);
 };
+
+// The font image InitFont loads, relative to the show directory.
+extern const char* fontImageFile;
 
 #endif

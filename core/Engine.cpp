@@ -7,6 +7,7 @@
 #include "config/Script.h"
 #include "core/Display.h"
 #include "core/Log.h"
+#include "fx2d/ParticleSystem.h"
 #include "glext/GlExtensions.h"
 #include "scene/Scene.h"
 #include "sound/SoundStream.h"
@@ -86,7 +87,31 @@ PBuffer* Engine::FindPixelBuffer(const char* /*name*/) const { return nullptr; }
 
 Layer2D* Engine::FindLayer(const char* /*name*/) const { return nullptr; }
 
-ParticleSystem* Engine::FindParticleSystem(const char* /*name*/) const { return nullptr; }
+ParticleSystem* Engine::FindParticleSystem(const char* name) const {
+    if (name == nullptr) {
+        return nullptr;
+    }
+    for (int i = 0; i < particleSystemCount; ++i) {
+        if (SameNameIgnoringCase(particleSystems[i]->Name(), name)) {
+            return particleSystems[i];
+        }
+    }
+    return nullptr;
+}
+
+int Engine::CreateParticleSystem(const char* fileName, const char* name) {
+    if (particleSystemCount >= kMaxParticleSystems) {
+        Log::Format("-- PRECONFIG -- Demasiadas particulas (maximo %d): se ignora [ %s ]\n", kMaxParticleSystems,
+                    fileName);
+        return particleSystemCount;
+    }
+    ParticleSystem* system = new ParticleSystem();
+    system->Load(fileName);
+    system->SetName(name);
+    particleSystems[particleSystemCount] = system;
+    particleSystemCount += 1;
+    return particleSystemCount;
+}
 
 bool Engine::RegisterScene(Scene* scene) {
     if (sceneCount >= kMaxScenes) {
@@ -186,6 +211,11 @@ void Engine::Shutdown() {
     Log::Write("[OK]\n");
 
     Log::Write("-> Liberando Particulas: ");
+    for (int i = 0; i < particleSystemCount; ++i) {
+        particleSystems[i]->Release();
+        delete particleSystems[i];
+        particleSystems[i] = nullptr;
+    }
     particleSystemCount = 0;
     Log::Write("[OK]\n");
 

@@ -42,6 +42,8 @@ public:
     // Creation. Each refuses, with a log line, a resource beyond its
     // registry's capacity; the show goes on without it.
     int LoadSceneAse(const char* fileName, const char* sceneName);
+    // Loads a particle definition file under name; answers the new count.
+    int CreateParticleSystem(const char* fileName, const char* name);
     void LoadSound(const char* fileName);
     void LoadScript(const char* fileName);
 

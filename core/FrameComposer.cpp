@@ -3,6 +3,7 @@
 #include "core/Engine.h"
 
 #include "core/Display.h"
+#include "fx2d/ParticleSystem.h"
 #include "glext/GlExtensions.h"
 #include "scene/Scene.h"
 
@@ -34,6 +35,18 @@ void DrawScene(Scene& scene) {
     scene.ApplyCamera();
 }
 
+// Visible particle systems, in registry order. A system bound to a scene
+// uses that scene's camera; the others draw with the view the last active
+// scene left loaded.
+void DrawParticleSystems(Engine& engine) {
+    for (int32_t i = 0; i < engine.particleSystemCount; ++i) {
+        ParticleSystem* system = engine.particleSystems[i];
+        if (system != nullptr && system->IsVisible()) {
+            system->Draw();
+        }
+    }
+}
+
 }  // namespace
 
 void Engine::ComposeFrame() {
@@ -51,7 +64,7 @@ void Engine::ComposeFrame() {
     // The field of view is the one the last applied camera left.
     SetPerspective(display);
 
-    // Visible particle systems, in registry order.
+    DrawParticleSystems(*this);
     // 2D projection, then the visible layers that are not overlays.
     // Blur pass: "PB_BLUR" to the window through "LAYER_BLUR" and the
     // "LAYER_BLUR2" feedback, with the zoom passes while saturating.
