@@ -107,9 +107,11 @@ bool ParticleSystem::Load(const char* path) {
         textures[i] = LoadTexture(textureFiles[i]);
     }
 
+    // Index 0 without any texture is an untextured system, not a mistake.
     uint32_t strayIndices = 0;
     for (uint32_t i = 0; i < particleCount; ++i) {
-        if (particles[i].textureIndex < 0 || static_cast<uint32_t>(particles[i].textureIndex) >= textureCount) {
+        const int32_t index = particles[i].textureIndex;
+        if (index != 0 && (index < 0 || static_cast<uint32_t>(index) >= textureCount)) {
             strayIndices += 1;
         }
     }

@@ -114,6 +114,7 @@ TEST_F(Preconfiguration, LoadLinesWriteTheirLogTexts) {
               "-- PRECONFIG -- Cargando Layer [ x.jpg ] como \"Titulo\" tipo 3\n"
               "-- PRECONFIG -- Cargando Layer [ x.jpg ] como \"Raro\" tipo 0\n"
               "-- PRECONFIG -- Cargando Particulas [ humo.par ] como \"Humo\"\n"
+              "-- PRECONFIG -- Falta la linea DISPLAY antes de [ humo.par ]: se ignora.\n"
               "-- PRECONFIG -- [ Creando pixelbuffer \"PB_ESCENA\" :: 256 x 128 ]\n"
               "-- PRECONFIG -- [ Poniendo pantalla de carga  \"carga.jpg\" ]\n"
               "-- PRECONFIG -- Cargando Escena [ nave.bin ] como \"Nave\"\n");
