@@ -1,16 +1,19 @@
 // Writes the sample show's assets into a directory: the textures the engine
-// and the scene name, a small 3ds Max-style ASCII scene and a music loop.
+// and the scene name, a small 3ds Max-style ASCII scene, a music loop and two
+// particle systems (made by the ParticleTool built next to it).
 // Everything is computed here from fixed seeds, so two runs write the same
 // bytes.
 //
 //   MakeSampleAssets <target directory>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -219,6 +222,24 @@ Image MakeFlare() {
             const double core = std::exp(-r * r * 25.0);
             const double ring = std::exp(-std::pow((r - 0.62) / 0.035, 2.0)) * 0.12;
             const Colour glow = Colour{0.55, 0.72, 1.0} * (halo + ring) + Colour{1.0, 1.0, 1.0} * core;
+            image.Set(x, y, glow * fade);
+        }
+    }
+    return image;
+}
+
+// A particle: a warm round glow with a white-hot core that reaches pure
+// black inside the square, since particles are added to the frame.
+Image MakeSpark() {
+    const int size = 64;
+    Image image(size, size);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const double dx = (x + 0.5 - size / 2.0) / (size / 2.0);
+            const double dy = (y + 0.5 - size / 2.0) / (size / 2.0);
+            const double r2 = dx * dx + dy * dy;
+            const double fade = 1.0 - SmoothStep(0.7, 0.95, std::sqrt(r2));
+            const Colour glow = Colour{1.0, 0.55, 0.18} * std::exp(-r2 * 6.0) + Colour{1.0, 0.95, 0.8} * std::exp(-r2 * 40.0);
             image.Set(x, y, glow * fade);
         }
     }
@@ -1161,6 +1182,42 @@ std::string WriteMusic(const std::string& directory) {
 }
 
 // ---------------------------------------------------------------------------
+// Particle systems, made by ParticleTool as an author would, in the engine's
+// axes (y up; the scene's floor is y = 0, the torus at the origin).
+
+// ParticleTool is built next to this program.
+std::string SiblingTool(const char* name) {
+    char self[4096];
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0) {
+        return name;
+    }
+    self[length] = '\0';
+    const std::string path(self);
+    return path.substr(0, path.find_last_of('/') + 1) + name;
+}
+
+bool RunParticleTool(const std::string& output, const std::string& options) {
+    const std::string command = "'" + SiblingTool("ParticleTool") + "' make '" + output + "' " + options;
+    return std::system(command.c_str()) == 0;
+}
+
+// Sparks falling from 150 units over the whole floor, restarting at the top.
+bool WriteSparks(const std::string& path) {
+    return RunParticleTool(path,
+                           "--type fall --count 220 --range 150 --phase 110,170 --step 0.5,1.4 --size 1.2,2.6 "
+                           "--brightness 0.55,1 --spread 170,0,170 --blend 1 --texture 'texturas\\chispa.jpg' "
+                           "--seed 11");
+}
+
+// A spiral of sparks winding up around the torus, one turn over its height.
+bool WriteSpiral(const std::string& path) {
+    return RunParticleTool(path,
+                           "--type spiral --count 160 --range 60 --phase 0,60 --step 0.12,0.22 --size 1.5,3 "
+                           "--brightness 0.7,1 --blend 1 --texture 'texturas\\chispa.jpg' --seed 23");
+}
+
+// ---------------------------------------------------------------------------
 
 bool MakeDirectory(const std::string& path) {
     return mkdir(path.c_str(), 0755) == 0 || errno == EEXIST;
@@ -1192,6 +1249,9 @@ int main(int argc, char** argv) {
     ok &= Report(WriteTga(textures + "/marble.tga", MakeMarble()), textures + "/marble.tga");
     ok &= Report(WriteJpeg(textures + "/env.jpg", MakeSphereMap(), 90), textures + "/env.jpg");
     ok &= Report(WriteScene(root + "/escena.ase"), root + "/escena.ase");
+    ok &= Report(WriteJpeg(textures + "/chispa.jpg", MakeSpark(), 92), textures + "/chispa.jpg");
+    ok &= Report(WriteSparks(root + "/chispas.bin"), root + "/chispas.bin");
+    ok &= Report(WriteSpiral(root + "/espiral.bin"), root + "/espiral.bin");
     const std::string music = WriteMusic(root);
     ok &= Report(!music.empty(), root + "/" + (music.empty() ? "musica" : music));
     return ok ? 0 : 1;
