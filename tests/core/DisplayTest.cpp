@@ -73,7 +73,8 @@ TEST_F(DisplayTest, OpensAWindowOfTheRequestedSizeWithTheLogTexts) {
     EXPECT_EQ(dir->Read("error_log.txt"),
               "-- PRECONFIG -- Configurando pantalla a [ 160 x 120 x 32 ] [ Fullscreen: NO ]\n"
               "-> La inicializacion grafica fue correcta.\n"
-              "-> Inicializando fuentes.\n");
+              "-> Inicializando fuentes.\n"
+              "-> [JPG LOADER] Error cargando la textura [ texturas\\font.jpg ].\n");
     EXPECT_FALSE(engine->display->Fullscreen());
 }
 

@@ -31,7 +31,9 @@ std::string StartOfShow(const char* fullscreenWord) {
     return std::string("-> Inicializado sistema de LOG: [OK]\n===> Sistema inicializado.\n"
                        "-- PRECONFIG -- Configurando pantalla a [ 640 x 480 x 32 ] [ Fullscreen: ") +
            fullscreenWord +
-           " ]\n-> La inicializacion grafica fue correcta.\n-> Inicializando fuentes.\n";
+           " ]\n-> La inicializacion grafica fue correcta.\n-> Inicializando fuentes.\n"
+           // These shows have no font image: logged, and the font draws with texture 0.
+           "-> [JPG LOADER] Error cargando la textura [ texturas\\font.jpg ].\n";
 }
 
 bool EndsWith(const std::string& text, const std::string& tail) {
