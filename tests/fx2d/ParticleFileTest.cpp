@@ -3,6 +3,7 @@
 // beyond what the file holds, and keeps the records in line.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -83,7 +84,7 @@ TEST_F(ParticleFileTest, AFileWithOneTextureAndTwoParticlesIs400BytesAndReadsBac
     EXPECT_EQ(dir.Read("copy.bin").size(), 400u);
 }
 
-TEST_F(ParticleFileTest, AMissingFileLeavesANamedEmptySystemThatShowsNothing) {
+TEST_F(ParticleFileTest, AMissingFileLeavesANamedEmptySystemAndAFullRegistryRefusesMore) {
     Engine engine;
     engine.CreateParticleSystem("nada.bin", "Humo");
     ParticleSystem* found = engine.FindParticleSystem("HUMO");
@@ -92,6 +93,13 @@ TEST_F(ParticleFileTest, AMissingFileLeavesANamedEmptySystemThatShowsNothing) {
     found->SetVisible(true);
     found->Update();
     EXPECT_NE(Log().find("-> [PARTICULAS] No se puede abrir el fichero [ nada.bin ]"), std::string::npos) << Log();
+
+    // The registry holds 50 systems; the 51st is refused with a log line.
+    for (int i = 1; i <= Engine::kMaxParticleSystems; ++i) {
+        EXPECT_EQ(engine.CreateParticleSystem("nada.bin", "Otro"), std::min(i + 1, Engine::kMaxParticleSystems));
+    }
+    EXPECT_NE(Log().find("-- PRECONFIG -- Demasiadas particulas (maximo 50): se ignora [ nada.bin ]"),
+              std::string::npos);
     engine.Shutdown();
     EXPECT_EQ(engine.particleSystemCount, 0);
 }
