@@ -39,6 +39,8 @@ void OpenDisplay(Engine& engine, const PreconfigLine& line) {
     engine.display->SetRunningState();
     if (!InitExtensions(kRequiredExtensions)) {
         Log::Write("Error al inicializar las extensiones GL\n");
+        std::fprintf(stderr, "halvenor: el driver OpenGL no ofrece las extensiones necesarias: %s\n",
+                     MissingExtensions());
         std::exit(-1);
     }
 }
