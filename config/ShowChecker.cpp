@@ -649,8 +649,8 @@ void ShowChecker::CheckImage(const std::string& file, int line, const std::strin
         std::fclose(image);
     }
     if (jpg && (got < 2 || header[0] != 0xFF || header[1] != 0xD8)) {
-        Add(true, file, line, what + " " + Quoted(name) + " is not a JPEG file: halvenor stops with exit 1 when it "
-                                                           "loads it");
+        Add(true, file, line, what + " " + Quoted(name) + " is not a JPEG file: it is drawn without its "
+                                                           "picture");
         return;
     }
     static const unsigned char kTgaStart[12] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
@@ -869,7 +869,8 @@ void ShowChecker::CheckEventLine(const std::string& file, int line, const char* 
         return;
     }
     events.push_back({line, event.time, event.target, event.effect});
-    for (size_t i = 4; i < words.size() && i - 4 < static_cast<size_t>(ScriptEvent::kParamCount); ++i) {
+    // Words after the numbers the effect uses change nothing it does.
+    for (size_t i = 4; i < words.size() && i - 4 < static_cast<size_t>(action->paramCount); ++i) {
         if (!IsNumber(words[i].c_str())) {
             Add(true, file, line, Quoted(words[i]) + " is not a number: the engine reads " +
                                       Format("%g", event.params[i - 4]));
