@@ -12,7 +12,7 @@ const PreconfigForm kLoadKinds[] = {
     {"ESCENA_BIN", 2, {A::File, A::NewScene}, "file scene-name", false},
     {"ESCENA_ASE", 2, {A::File, A::NewScene}, "file scene-name", true},
     {"LAYER2D", 3, {A::Image, A::LayerType, A::NewLayer}, "image-file type layer-name", false},
-    {"PARTICULAS", 2, {A::File, A::NewParticles}, "file name", false},
+    {"PARTICULAS", 2, {A::File, A::NewParticles}, "file name", true},
     {"SOUND", 1, {A::File}, "music-file", true},
     {"DISPLAY", 4, {A::WholeNumber, A::WholeNumber, A::WholeNumber, A::YesNo}, "width height bits YES/NO", true},
     {"LOAD_SCREEN", 1, {A::Image}, "image-file", false},
@@ -28,7 +28,7 @@ const PreconfigForm kSceneOptions[] = {
 };
 
 const PreconfigForm kParticleOptions[] = {
-    {"ESCENA", 1, {A::Scene}, "scene-name", false},
+    {"ESCENA", 1, {A::Scene}, "scene-name", true},
 };
 
 const PreconfigForm kLayerOptions[] = {
