@@ -230,8 +230,9 @@ std::vector<std::string> SplitScriptLine(const char* text) {
 }
 
 // Reads a text file line by line with the engine's limits. For each line the
-// engine reads, calls take(line number, text); reports over-long lines and a
-// last line without a line break through problem(line number, message).
+// engine reads, calls take(line number, text) with its first piece; reports
+// over-long lines and a last line without a line break through
+// problem(line number, message).
 template <typename Take, typename Problem>
 bool ReadLines(const std::string& name, int limit, Take take, Problem problem) {
     FILE* file = Platform::OpenFile(name.c_str(), "r");
@@ -254,7 +255,10 @@ bool ReadLines(const std::string& name, int limit, Take take, Problem problem) {
             problem(lineNumber, "the line is longer than " + std::to_string(limit - 1) +
                                     " characters: the engine reads the rest as another line");
         }
-        take(lineNumber, buffer.data());
+        // The rest of a cut line is reported with it, not as a line of its own.
+        if (!continuing) {
+            take(lineNumber, buffer.data());
+        }
         continuing = !complete;
         if (complete) {
             ++lineNumber;
@@ -286,7 +290,8 @@ const char* FileWhat(const PreconfigForm& form) {
 }  // namespace
 
 ShowChecker::ShowChecker()
-    : displaySeen(false),
+    : preconfigRead(false),
+      displaySeen(false),
       displayLine(0),
       width(0),
       height(0),
@@ -326,6 +331,7 @@ void ShowChecker::CheckPreconfiguration() {
         kPreconfigFile, PreconfigLine::kLineLimit,
         [&](int line, const char* text) { CheckPreconfigLine(file, line, text); },
         [&](int line, const std::string& message) { Add(true, file, line, message); });
+    preconfigRead = opened;
     if (!opened) {
         Add(true, kPreconfigFile, 0, "not found: halvenor plays the show of the directory it runs in and exits 1 "
                                      "without it");
@@ -437,22 +443,31 @@ void ShowChecker::CheckLoad(const std::string& file, int line, const PreconfigFo
             return;
         }
     }
+    TakeLoad(file, line, form, words);
+}
+
+void ShowChecker::TakeDisplay(const std::string& file, int line, const PreconfigLine& words) {
+    if (displaySeen) {
+        Add(false, file, line, "a second DISPLAY line (the first is line " + std::to_string(displayLine) +
+                                   ") opens another window");
+        return;
+    }
+    displaySeen = true;
+    displayLine = line;
+    width = words.IntArg(1);
+    height = words.IntArg(2);
+    bits = words.IntArg(3);
+    fullscreen = EqualsIgnoringCase(words.Arg(4), "YES");
+    if (width <= 0 || height <= 0) {
+        Add(true, file, line, "the window needs a width and a height above 0: halvenor refuses this line "
+                              "and exits 1");
+    }
+}
+
+// What a LOAD line whose words are right creates or sets.
+void ShowChecker::TakeLoad(const std::string& file, int line, const PreconfigForm& form, const PreconfigLine& words) {
     if (EqualsIgnoringCase(form.word, "DISPLAY")) {
-        if (displaySeen) {
-            Add(false, file, line, "a second DISPLAY line (the first is line " + std::to_string(displayLine) +
-                                       ") opens another window");
-            return;
-        }
-        displaySeen = true;
-        displayLine = line;
-        width = words.IntArg(1);
-        height = words.IntArg(2);
-        bits = words.IntArg(3);
-        fullscreen = EqualsIgnoringCase(words.Arg(4), "YES");
-        if (width <= 0 || height <= 0) {
-            Add(true, file, line, "the window needs a width and a height above 0: halvenor refuses this line "
-                                  "and exits 1");
-        }
+        TakeDisplay(file, line, words);
     } else if (EqualsIgnoringCase(form.word, "ESCENA_ASE") || EqualsIgnoringCase(form.word, "ESCENA_BIN")) {
         Register(Kind::Scene, file, line, words.Arg(2), words.Arg(1));
         const int index = Find(Kind::Scene, words.Arg(2));
@@ -1014,6 +1029,9 @@ std::string ShowChecker::Report() const {
 
 std::string ShowChecker::Summary() const {
     std::ostringstream out;
+    if (!preconfigRead) {
+        return std::string();
+    }
     if (displaySeen) {
         out << "display      " << width << " x " << height << ", " << bits << " bits, "
             << (fullscreen ? "full screen" : "windowed") << "\n";

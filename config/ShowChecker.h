@@ -73,6 +73,8 @@ private:
     void CheckPreconfigLine(const std::string& file, int line, const char* text);
     void ReadAsMeant(const std::string& file, int line, const std::string& meant);
     void CheckLoad(const std::string& file, int line, const PreconfigForm& form, const PreconfigLine& words);
+    void TakeLoad(const std::string& file, int line, const PreconfigForm& form, const PreconfigLine& words);
+    void TakeDisplay(const std::string& file, int line, const PreconfigLine& words);
     void CheckSet(const std::string& file, int line, const PreconfigLine& words);
     bool CheckArgument(const std::string& file, int line, PreconfigArg role, const char* word, const char* what);
     void ReadAseScene(const std::string& file, int line, SceneInfo& scene);
@@ -92,6 +94,7 @@ private:
 
     std::vector<ShowFinding> findings;
 
+    bool preconfigRead;
     bool displaySeen;
     int displayLine;
     int width;

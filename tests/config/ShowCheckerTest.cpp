@@ -56,6 +56,14 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
     return at == std::string::npos ? text : text.replace(at, from.size(), to);
 }
 
+std::string Repeated(const std::string& line, int times) {
+    std::string text;
+    for (int i = 0; i < times; ++i) {
+        text += line;
+    }
+    return text;
+}
+
 class ShowCheckerTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -169,6 +177,23 @@ TEST_F(ShowCheckerTest, EachMistakeGivesOneFindingOnItsLine) {
          "only exactly 1 is on"},
         {"event after the stop", p, s + "3.5 DEMO x FX_BLUR 0\n", "guion.txt", 6, false,
          "never applied: the show ends at the FX_STOP of line 5"},
+        {"SET before its LOAD", Replaced(p, "LOAD ESCENA_ASE escena.ase Sala\nSET ESCENA Sala FOG 10 500 0.5 1 1 1\n",
+                                          "SET ESCENA Sala FOG 10 500 0.5 1 1 1\nLOAD ESCENA_ASE escena.ase Sala\n"),
+         s, "preconfig.txt", 4, true, "no scene named 'Sala' was loaded before this line"},
+        {"unknown SET kind", Replaced(p, "SET ESCENA Sala CLEAR", "SET ESCENAS Sala CLEAR"), s, "preconfig.txt", 6,
+         true, "unknown SET kind 'ESCENAS' (did you mean ESCENA?)"},
+        {"too few words", Replaced(p, "FOG 10 500 0.5 1 1 1", "FOG 10 500"), s, "preconfig.txt", 5, true,
+         "too few words: write SET ESCENA name FOG start end density red green blue"},
+        {"not a number", Replaced(p, "FOG 10 500", "FOG 10 quinientos"), s, "preconfig.txt", 5, true,
+         "'quinientos' is not a number: the engine reads 0"},
+        {"a second display", p + "LOAD DISPLAY 640 480 32 NO\n", s, "preconfig.txt", 8, false,
+         "a second DISPLAY line (the first is line 2)"},
+        {"a name used twice", p + "LOAD ESCENA_ASE escena.ase sala\n", s, "preconfig.txt", 8, false,
+         "a scene named 'sala' exists already (line 4)"},
+        {"over-long line", p + "// " + std::string(160, '=') + "\n", s, "preconfig.txt", 8, true,
+         "longer than 148 characters"},
+        {"too many events", p, s + Repeated("1.0 SCENE Sala FX_SHOW\n", 500),
+         "guion.txt", 501, true, "more than 500 events"},
         {"not a JPEG", p, s, "escena.ase", 10, true, "texture 'texturas\\pared.jpg' is not a JPEG file"},
     };
     for (const Mistake& mistake : mistakes) {
@@ -184,6 +209,15 @@ TEST_F(ShowCheckerTest, EachMistakeGivesOneFindingOnItsLine) {
         EXPECT_EQ(findings[0].error, mistake.error);
         EXPECT_NE(findings[0].message.find(mistake.says), std::string::npos) << findings[0].message;
     }
+}
+
+TEST_F(ShowCheckerTest, MarkersCommentsAndTheEnginesOwnResourcesAreNoMistakes) {
+    const std::string preconfig = std::string(kPreconfig) + "//LOAD NOTHING\n\n   \r\n";
+    const std::string script = std::string(kScript) + "1.500000\n\n0.0 LAYER LAYER_BLUR FX_HIDE\n"
+                                                      "0.0 scene sala fx_change_cam 0 and a comment\n";
+    EXPECT_TRUE(Check(preconfig, script).empty()) << checker.Report();
+    EXPECT_NE(checker.Summary().find("7 events from 0.00 s to 3.00 s, 1 marker"), std::string::npos)
+        << checker.Summary();
 }
 
 TEST_F(ShowCheckerTest, AMissingTextureInsideTheSceneIsFoundOnItsLine) {
