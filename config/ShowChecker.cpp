@@ -304,6 +304,7 @@ ShowChecker::ShowChecker()
       firstTime(0.0f),
       lastTime(0.0f),
       stopTime(-1.0f),
+      stopDue(false),
       misplacedStop(false) {}
 
 void ShowChecker::Add(bool error, const std::string& file, int line, const std::string& message) {
@@ -989,6 +990,7 @@ void ShowChecker::CheckTimes(const std::string& file, const std::vector<Event>& 
             afterStop.push_back(&event);
         }
     }
+    stopDue = anyStop && !(clockStops && (noMusic ? stopTime > 0.0f : stopTime >= limit));
     if (!late.empty()) {
         const std::string others =
             late.size() > 1 ? " (with " + Plural(late.size() - 1, "later event", "later events") + ")" : "";
@@ -1081,7 +1083,8 @@ std::string ShowChecker::Summary() const {
             out << ", " << Plural(static_cast<size_t>(markerCount), "marker", "markers");
         }
         if (stopTime >= 0.0f) {
-            out << "; ends at " << Seconds(stopTime);
+            out << (stopDue ? "; ends at " : "; never ends: its FX_STOP at ") << Seconds(stopTime)
+                << (stopDue ? "" : " is never due");
         }
         out << "\n";
     }

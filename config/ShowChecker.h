@@ -116,6 +116,8 @@ private:
     float lastTime;
     // Time of the earliest DEMO FX_STOP; negative when there is none.
     float stopTime;
+    // The music time reaches stopTime.
+    bool stopDue;
     // A DEMO FX_STOP line wrote its effect where the name goes.
     bool misplacedStop;
 };
