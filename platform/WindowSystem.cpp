@@ -43,8 +43,9 @@ std::string WindowSystemProblem(bool windowOpen) {
         return Reason(driver);
     }
     if (windowOpen && glXGetCurrentContext() == nullptr) {
-        return "la ventana no tiene un contexto OpenGL de X (GLX), que los pixel buffers necesitan" +
-               std::string(kHint);
+        return "la ventana del driver de video SDL \"" + driver +
+               "\" no tiene el contexto OpenGL de X (GLX) que los pixel buffers necesitan (pruebe "
+               "SDL_VIDEODRIVER=x11; sin pantalla, ejecute el show con: xvfb-run -a halvenor)";
     }
     return std::string();
 }
