@@ -308,6 +308,14 @@ ShowChecker::ShowChecker()
       misplacedStop(false) {}
 
 void ShowChecker::Add(bool error, const std::string& file, int line, const std::string& message) {
+    // A file that is not a show at all (a picture renamed preconfig.txt)
+    // would otherwise give a finding per line.
+    if (findings.size() == kMaxFindings) {
+        findings.push_back({true, file, line, "too many problems: the rest is left out"});
+    }
+    if (findings.size() > kMaxFindings) {
+        return;
+    }
     findings.push_back({error, file, line, message});
 }
 

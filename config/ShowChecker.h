@@ -29,6 +29,9 @@ struct ShowFinding {
 
 class ShowChecker {
 public:
+    // Findings beyond this many are left out, with one finding that says so.
+    static constexpr size_t kMaxFindings = 200;
+
     ShowChecker();
 
     // Checks preconfig.txt of the working directory and everything it names.

@@ -241,4 +241,14 @@ TEST_F(ShowCheckerTest, WithoutPreconfigurationOrDisplayOrScriptTheShowCannotPla
     EXPECT_EQ(missing.Report().rfind("preconfig.txt: error: not found", 0), 0u) << missing.Report();
 }
 
+TEST_F(ShowCheckerTest, AFileThatIsNoShowGivesABoundedReport) {
+    std::string garbage;
+    for (int i = 0; i < 5000; ++i) {
+        garbage += "\x89PNG\t\x01 x\n";
+    }
+    const std::vector<ShowFinding> findings = Check(garbage, garbage);
+    ASSERT_EQ(findings.size(), ShowChecker::kMaxFindings + 1);
+    EXPECT_EQ(findings.back().message, "too many problems: the rest is left out");
+}
+
 }  // namespace
