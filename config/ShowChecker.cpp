@@ -35,7 +35,18 @@ const char* const kBlurPixelBuffers[] = {"PB_BLUR", "PB_BLUR2"};
 const char* const kBlurLayers[] = {"LAYER_BLUR", "LAYER_BLUR2"};
 const char* const kLoadScreenLayer = "LOADSCREEN";
 
-std::string Quoted(const std::string& text) { return "'" + text + "'"; }
+// A word of the show inside a message: control bytes become '?', and a
+// word longer than a line's worth is cut.
+std::string Quoted(const std::string& text) {
+    constexpr size_t kShown = 60;
+    std::string shown = text.substr(0, kShown);
+    for (char& c : shown) {
+        if (static_cast<unsigned char>(c) < 32 || c == 127) {
+            c = '?';
+        }
+    }
+    return "'" + shown + (text.size() > kShown ? "...'" : "'");
+}
 
 std::string Format(const char* format, double value) {
     char text[64];
