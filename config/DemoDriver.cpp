@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "config/Script.h"
+#include "config/ScriptKeywords.h"
 #include "core/Engine.h"
 #include "fx2d/ParticleSystem.h"
 #include "scene/Scene.h"
@@ -58,20 +59,7 @@ void ApplyDemoEvent(Engine& engine, const ScriptEvent& event) {
     }
 }
 
-bool IsSceneEffect(int32_t effect) {
-    switch (effect) {
-        case FX_SHOW:
-        case FX_HIDE:
-        case FX_CHANGE_CAM:
-        case FX_ROLL_CAM:
-        case FX_ROTATE_OBJ:
-        case FX_DINAMIC_OBJ:
-        case FX_PB_ACTIVE:
-            return true;
-        default:
-            return false;
-    }
-}
+bool IsSceneEffect(int32_t effect) { return ScriptKeywords::FindAction(TARGET_SCENE, effect) != nullptr; }
 
 void RotateObject(Scene& scene, const float* p) {
     if (SceneObject* object = ObjectAt(scene, p[0])) {

@@ -9,6 +9,9 @@
 class PreconfigLine {
 public:
     static constexpr int kMaxArgs = 10;
+    // Lines are read this many characters at a time, line break included;
+    // a longer line is read as several.
+    static constexpr int kLineLimit = 149;
     // Words are shorter than this; longer ones are cut to fit.
     static constexpr int kWordSize = 100;
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "config/PreconfigKeywords.h"
 #include "config/PreconfigLine.h"
 #include "config/Script.h"
 #include "core/Display.h"
@@ -15,29 +16,14 @@
 
 namespace {
 
-// Lines are read 149 characters at a time, line break included.
-constexpr int kLineLimit = 149;
+constexpr int kLineLimit = PreconfigLine::kLineLimit;
 
 const char* const kRequiredExtensions =
     "GL_ARB_multitexture WGL_ARB_pbuffer WGL_ARB_pixel_format WGL_ARB_render_texture GL_SGIS_generate_mipmap ";
 
 const char* const kSecondLogIndent = "             ";
 
-int LayerTypeCode(const char* word) {
-    if (EqualsIgnoringCase(word, "BOARD")) {
-        return 1;
-    }
-    if (EqualsIgnoringCase(word, "BACKGROUND")) {
-        return 2;
-    }
-    if (EqualsIgnoringCase(word, "OVERLAY")) {
-        return 3;
-    }
-    if (EqualsIgnoringCase(word, "PBUFFER")) {
-        return 4;
-    }
-    return 0;
-}
+int LayerTypeCode(const char* word) { return PreconfigKeywords::LayerTypeCode(word); }
 
 void OpenDisplay(Engine& engine, const PreconfigLine& line) {
     const int width = line.IntArg(1);
@@ -54,6 +40,8 @@ void OpenDisplay(Engine& engine, const PreconfigLine& line) {
     engine.display->SetRunningState();
     if (!InitExtensions(kRequiredExtensions)) {
         Log::Write("Error al inicializar las extensiones GL\n");
+        std::fprintf(stderr, "halvenor: el driver OpenGL no ofrece las extensiones necesarias: %s\n",
+                     MissingExtensions());
         std::exit(-1);
     }
 }

@@ -1,57 +1,36 @@
 #include "config/Script.h"
 
-#include <strings.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
+#include "config/ScriptKeywords.h"
 #include "core/Log.h"
 #include "platform/FileSystem.h"
 
 namespace {
 
-struct Word {
-    const char* text;
-    int32_t code;
-};
+// Leaves field alone when the word is not listed.
+void MatchTarget(const char* word, int32_t& field) {
+    const int32_t code = ScriptKeywords::TargetCode(word);
+    if (code != TARGET_NONE) {
+        field = code;
+    }
+}
 
-const Word kTargets[] = {
-    {"DEMO", TARGET_DEMO},
-    {"SCENE", TARGET_SCENE},
-    {"LAYER", TARGET_LAYER},
-    {"PARTICLE", TARGET_PARTICLE},
-};
-
-const Word kEffects[] = {
-    {"FX_START", FX_START},           {"FX_STOP", FX_STOP},
-    {"FX_SHOW", FX_SHOW},             {"FX_HIDE", FX_HIDE},
-    {"FX_CHANGE_CAM", FX_CHANGE_CAM}, {"FX_PB_ACTIVE", FX_PB_ACTIVE},
-    {"FX_ROTATE_OBJ", FX_ROTATE_OBJ}, {"FX_ROLL_CAM", FX_ROLL_CAM},
-    {"FX_DINAMIC_OBJ", FX_DINAMIC_OBJ}, {"FX_SHAKE", FX_SHAKE},
-    {"FX_SATURATE", FX_SATURATE},     {"FX_BLUR", FX_BLUR},
-    {"FX_ALPHA", FX_ALPHA},           {"FX_MOVE", FX_MOVE},
-    {"FX_RESIZE", FX_RESIZE},         {"FX_RESET_ANIM", FX_RESET_ANIM},
-    {"FX_EXPLODE", FX_EXPLODE},
-};
-
-// Leaves field alone when the word is not in the table.
-template <size_t N>
-void MatchWord(const Word (&table)[N], const char* word, int32_t& field) {
-    for (const Word& entry : table) {
-        if (strcasecmp(entry.text, word) == 0) {
-            field = entry.code;
-            return;
-        }
+void MatchEffect(const char* word, int32_t& field) {
+    const int32_t code = ScriptKeywords::EffectCode(word);
+    if (code != FX_NONE) {
+        field = code;
     }
 }
 
 void ReadNumber(const char* word, float& field) { std::sscanf(word, "%f", &field); }
 
-// Fills event from one line as read (line break included). Answers false for a
-// line that holds no word.
-bool ParseLine(const char* line, ScriptEvent& event) {
+}  // namespace
+
+bool Script::ParseLine(const char* line, ScriptEvent& event) {
     char work[ScriptEvent::kNameSize];
     std::snprintf(work, sizeof work, "%s", line);
     const size_t length = std::strlen(work);
@@ -66,17 +45,19 @@ bool ParseLine(const char* line, ScriptEvent& event) {
         if (index == 0) {
             ReadNumber(word, event.time);
         } else if (index == 1) {
-            MatchWord(kTargets, word, event.target);
+            MatchTarget(word, event.target);
         } else if (index == 2) {
             std::snprintf(event.name, sizeof event.name, "%s", word);
         } else if (index == 3) {
-            MatchWord(kEffects, word, event.effect);
+            MatchEffect(word, event.effect);
         } else if (index - 4 < ScriptEvent::kParamCount) {
             ReadNumber(word, event.params[index - 4]);
         }
     }
     return index > 0;
 }
+
+namespace {
 
 // A time that is not a number sorts after every other, so the comparison
 // stays a strict order.

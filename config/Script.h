@@ -28,6 +28,9 @@ public:
     // untouched, when no event is left.
     bool NextEvent(ScriptEvent& event);
     void AddMarker(float time);
+    // Fills event from one line as read (line break included), leaving the
+    // fields the line does not give; false for a line that holds no word.
+    static bool ParseLine(const char* line, ScriptEvent& event);
     // Appends the recorded marker times, one "%f\n" line each, in recording
     // order.
     void SaveMarkers(const char* fileName) const;

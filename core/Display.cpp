@@ -4,8 +4,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "glext/GlExtensions.h"
+#include "platform/WindowSystem.h"
 #include "scene/TextureLoader.h"
 
 // The font image every show keeps in its texture directory.
@@ -17,6 +19,14 @@ constexpr uint32_t kFontGlyphs = 256;
 constexpr int kGlyphWidth = 16;
 constexpr int kGlyphHeight = 26;
 constexpr double kPenAdvance = 10.0;
+
+// Without a screen for the window the show cannot play: say why on the
+// terminal and end as a failed start does.
+void RefuseWindow(const std::string& reason) {
+    std::fprintf(stderr, "halvenor: %s\n", reason.c_str());
+    SDL_Quit();
+    std::exit(1);
+}
 
 }  // namespace
 
@@ -37,9 +47,20 @@ void Display::Open(uint32_t newWidth, uint32_t newHeight, int32_t newBitsPerPixe
     bitsPerPixel = newBitsPerPixel;
     fullscreen = newFullscreen;
 
+    // A window of no pixels would stay black; a negative size read from the
+    // file arrives here as a huge one.
+    if (width == 0 || height == 0 || width > 0x7FFFFFFFu || height > 0x7FFFFFFFu) {
+        std::fprintf(stderr, "halvenor: la linea LOAD DISPLAY pide una ventana de %d x %d: ancho y alto deben ser "
+                             "mayores que 0\n", static_cast<int>(width), static_cast<int>(height));
+        std::exit(1);
+    }
     if (SDL_Init(SDL_INIT_VIDEO) < 0) {
         std::fprintf(stderr, "Error inicializando SDL: %s\n", SDL_GetError());
         std::exit(1);
+    }
+    const std::string noScreen = Platform::WindowSystemProblem(false);
+    if (!noScreen.empty()) {
+        RefuseWindow(noScreen);
     }
     Uint32 flags = SDL_OPENGL;
     if (fullscreen) {
@@ -49,6 +70,10 @@ void Display::Open(uint32_t newWidth, uint32_t newHeight, int32_t newBitsPerPixe
         std::fprintf(stderr, "No se pudo crear la pantalla OpenGL: %s\n", SDL_GetError());
         SDL_Quit();
         std::exit(2);
+    }
+    const std::string noWindow = Platform::WindowSystemProblem(true);
+    if (!noWindow.empty()) {
+        RefuseWindow(noWindow);
     }
     SDL_WM_SetCaption("Halvenor Engine", nullptr);
     SDL_ShowCursor(SDL_DISABLE);

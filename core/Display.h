@@ -11,7 +11,9 @@ public:
     Display();
 
     // Opens the window with its OpenGL context; ends the process on failure
-    // (exit status 1 when SDL cannot start, 2 when the video mode fails).
+    // with one line on stderr: exit status 1 for a size of 0, when SDL cannot
+    // start or there is no screen to open the window on, 2 when the video
+    // mode fails.
     void Open(uint32_t width, uint32_t height, int32_t bitsPerPixel, bool fullscreen);
     void InitGL();
     // The OpenGL state the show runs with, set once the window is open: only

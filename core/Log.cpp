@@ -8,6 +8,14 @@
 
 const char* const Log::FileName = "error_log.txt";
 
+namespace {
+
+std::string* captureSink = nullptr;
+
+}  // namespace
+
+void Log::Capture(std::string* sink) { captureSink = sink; }
+
 void Log::Start() {
     // Created empty at every start; a file that cannot be created changes nothing else.
     if (FILE* file = std::fopen(FileName, "w")) {
@@ -20,6 +28,10 @@ void Log::Start() {
 
 void Log::Write(const char* text) {
     if (text == nullptr) {
+        return;
+    }
+    if (captureSink != nullptr) {
+        captureSink->append(text);
         return;
     }
     // Opened per call: the log keeps no handle and no state between calls.

@@ -5,12 +5,19 @@
 #ifndef HALVENOR_CORE_LOG_H
 #define HALVENOR_CORE_LOG_H
 
+#include <string>
+
 class Log {
 public:
     static void Start();
     static void Write(const char* text);
     // Formats printf-style, whatever the length, and writes the result.
     static void Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+    // While a sink is set, texts are appended to it instead of the file:
+    // tools that read a show with the engine's readers keep the show's
+    // directory untouched. Null writes to the file again.
+    static void Capture(std::string* sink);
 
     static const char* const FileName;
 };

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "platform/Wgl.h"
 
@@ -10,6 +11,8 @@ PFNGLACTIVETEXTUREARBPROC halvenorActiveTextureARB = nullptr;
 PFNGLMULTITEXCOORD2FARBPROC halvenorMultiTexCoord2fARB = nullptr;
 
 namespace {
+
+std::string missingNames;
 
 // The loader's own allocations end the process when memory runs out.
 char* CopyOrDie(const char* text, const char* file, int line) {
@@ -61,13 +64,17 @@ bool InitExtensions(const char* required) {
     const char* wglNames = Platform::WglExtensionsString();
     char* list = CopyOrDie(required, __FILE__, __LINE__);
     bool allPresent = true;
+    missingNames.clear();
     for (char* word = std::strtok(list, " "); word != nullptr; word = std::strtok(nullptr, " ")) {
         const size_t length = std::strlen(word);
         const bool present = ListHas(glNames, word, length) || ListHas(wglNames, word, length);
         if (!present || !ResolveEntryPoints(word)) {
             allPresent = false;
+            missingNames += missingNames.empty() ? word : std::string(" ") + word;
         }
     }
     std::free(list);
     return allPresent;
 }
+
+const char* MissingExtensions() { return missingNames.c_str(); }

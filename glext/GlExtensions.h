@@ -20,5 +20,8 @@ extern PFNGLMULTITEXCOORD2FARBPROC halvenorMultiTexCoord2fARB;
 // extensions. True only when all names are present and all entry points were
 // resolved. Needs a current rendering context.
 bool InitExtensions(const char* required);
+// The names the last InitExtensions call found missing or could not resolve,
+// space-separated; empty after a success.
+const char* MissingExtensions();
 
 #endif

@@ -195,6 +195,7 @@ void AseReader::Read(const char* fileName, Scene& target) {
     Log::Format("]> LEYENDO FICHERO ASE: [ %s ]\n", name);
     if (!LoadText(name)) {
         Log::Format("]> ** ERROR ** El fichero [ %s ] no se encuentra. **\n", name);
+        std::fprintf(stderr, "halvenor: no se encuentra el fichero de escena [ %s ]\n", name);
         std::exit(1);
     }
     CreateArraysFromCounts();

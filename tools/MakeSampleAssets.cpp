@@ -22,6 +22,8 @@
 #include <jpeglib.h>
 #include <sndfile.h>
 
+#include "core/Version.h"
+
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
@@ -1231,8 +1233,23 @@ bool Report(bool ok, const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: MakeSampleAssets <target directory>\n");
+    const char* const usage =
+        "usage: MakeSampleAssets <target directory>\n"
+        "Writes the sample show's scene (escena.ase), music (musica.flac or musica.wav)\n"
+        "and textures (texturas/) into the directory, creating it if needed.\n"
+        "  --help     this text\n"
+        "  --version  the engine version\n";
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(usage, stdout);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("MakeSampleAssets %s\n", HALVENOR_VERSION);
+        return 0;
+    }
+    // A word that looks like an option is never taken for a directory name.
+    if (argc != 2 || argv[1][0] == '-' || argv[1][0] == '\0') {
+        std::fputs(usage, stderr);
         return 2;
     }
     const std::string root = argv[1];

@@ -36,6 +36,11 @@ std::string StartOfShow(const char* fullscreenWord) {
            "-> [JPG LOADER] Error cargando la textura [ texturas\\font.jpg ].\n";
 }
 
+// Exactly one line, ending with its line break.
+bool IsOneLine(const std::string& text) {
+    return !text.empty() && text.back() == '\n' && text.find('\n') == text.size() - 1;
+}
+
 bool EndsWith(const std::string& text, const std::string& tail) {
     return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
@@ -96,6 +101,72 @@ TEST(Player, MissingOpenGlExtensionsEndWithStatusMinusOne) {
     const auto run = RunPlayer(dir.Path(), 0, std::string(kAudio) + " MESA_EXTENSION_OVERRIDE=-GL_ARB_multitexture");
     EXPECT_EQ(run.exitCode, 255);
     EXPECT_TRUE(EndsWith(dir.Read("error_log.txt"), "Error al inicializar las extensiones GL\n"));
+    // Mesa may warn about the override on its own line first.
+    EXPECT_TRUE(EndsWith(run.stderrText, "extensiones necesarias: GL_ARB_multitexture\n") ||
+                run.stderrText.find("extensiones necesarias: GL_ARB_multitexture ") != std::string::npos)
+        << run.stderrText;
+}
+
+TEST(Player, WithoutAUsableDisplayItSaysSoNamingXvfbAndEndsWithStatusOne) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"-DISPLAY -WAYLAND_DISPLAY -SDL_VIDEODRIVER", "DISPLAY no esta definida"},
+        {"SDL_VIDEODRIVER=offscreen", "\"offscreen\""},
+        {"SDL_VIDEODRIVER=dummy", "\"dummy\""},
+    };
+    for (const auto& [environment, reason] : cases) {
+        SCOPED_TRACE(environment);
+        TempDir dir(false);
+        dir.Write("preconfig.txt", "LOAD DISPLAY 320 240 32 NO\n");
+        const auto run = RunPlayer(dir.Path(), 0, std::string(kAudio) + " " + environment);
+        EXPECT_EQ(run.exitCode, 1);
+        // SDL may complain about its runtime directory before our line.
+        const std::string last = run.stderrText.substr(run.stderrText.rfind("halvenor: "));
+        EXPECT_TRUE(IsOneLine(last)) << run.stderrText;
+        EXPECT_NE(last.find(reason), std::string::npos) << last;
+        EXPECT_NE(last.find("xvfb-run -a halvenor"), std::string::npos) << last;
+    }
+}
+
+TEST(Player, EveryOtherFailedStartSaysWhyOnOneLine) {
+    struct Case {
+        const char* preconfig;
+        int exitCode;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"LOAD DISPLAY 640 0 32 NO\n", 1, "halvenor: la linea LOAD DISPLAY pide una ventana de 640 x 0"},
+        {"LOAD DISPLAY 0 480 32 NO\n", 1, "halvenor: la linea LOAD DISPLAY pide una ventana de 0 x 480"},
+        {"LOAD DISPLAY 320 240 32 NO\nLOAD ESCENA_ASE nada.ase Sala\n", 1,
+         "halvenor: no se encuentra el fichero de escena [ nada.ase ]"},
+        {"// no display\n", 1, "halvenor: preconfig.txt no tiene linea LOAD DISPLAY"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.preconfig);
+        TempDir dir(false);
+        dir.Write("preconfig.txt", c.preconfig);
+        const auto run = RunPlayer(dir.Path(), 0, kAudio);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        EXPECT_TRUE(IsOneLine(run.stderrText)) << run.stderrText;
+        EXPECT_EQ(run.stderrText.rfind(c.says, 0), 0u) << run.stderrText;
+    }
+    TempDir empty(false);
+    const auto missing = RunPlayer(empty.Path(), 0, kAudio);
+    EXPECT_TRUE(IsOneLine(missing.stderrText)) << missing.stderrText;
+}
+
+TEST(Player, HelpAndVersionPrintWithoutPlayingAndOtherArgumentsAreIgnored) {
+    TempDir dir(false);
+    const auto help = TestSupport::RunProgram(dir.Path(), {HALVENOR_BINARY, "--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(help.stdoutText.rfind("usage: halvenor\n", 0), 0u) << help.stdoutText;
+    const auto version = TestSupport::RunProgram(dir.Path(), {HALVENOR_BINARY, "--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.stdoutText.rfind("halvenor ", 0), 0u);
+    EXPECT_FALSE(dir.Exists("error_log.txt"));
+    // Any other word plays the show as if none were given.
+    const auto other = TestSupport::RunProgram(dir.Path(), {HALVENOR_BINARY, "--fullscreen"}, kAudio);
+    EXPECT_EQ(other.exitCode, 1);
+    EXPECT_NE(other.stderrText.find("preconfig.txt"), std::string::npos);
 }
 
 TEST(Player, AShowEndsByItselfAtItsStopEvent) {

@@ -54,9 +54,11 @@ std::string Tga(int width, int height, int bits, const std::vector<uint8_t>& pix
 }
 
 std::string SolidTga(int width, int height, uint8_t b, uint8_t g, uint8_t r) {
-    std::vector<uint8_t> pixels;
-    for (int i = 0; i < width * height; ++i) {
-        pixels.insert(pixels.end(), {b, g, r});
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 3);
+    for (size_t i = 0; i < pixels.size(); i += 3) {
+        pixels[i] = b;
+        pixels[i + 1] = g;
+        pixels[i + 2] = r;
     }
     return Tga(width, height, 24, pixels);
 }

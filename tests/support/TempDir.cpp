@@ -74,8 +74,10 @@ std::string Slurp(int fd) {
 
 }  // namespace
 
-RunResult RunPlayer(const std::string& dir, int killAfterMs, const std::string& extraEnv,
-                    const std::vector<TimedCommand>& commands, int stopSignal) {
+namespace {
+
+RunResult Run(const std::string& dir, const std::vector<std::string>& command, int killAfterMs,
+              const std::string& extraEnv, const std::vector<TimedCommand>& commands, int stopSignal) {
     RunResult result{-1, "", "", 0.0};
     char outName[] = "/tmp/halvenor-out-XXXXXX";
     char errName[] = "/tmp/halvenor-err-XXXXXX";
@@ -92,9 +94,18 @@ RunResult RunPlayer(const std::string& dir, int killAfterMs, const std::string& 
         std::istringstream assignments(extraEnv);
         std::string assignment;
         while (assignments >> assignment) {
-            putenv(strdup(assignment.c_str()));
+            if (assignment[0] == '-') {
+                unsetenv(assignment.c_str() + 1);
+            } else {
+                putenv(strdup(assignment.c_str()));
+            }
         }
-        execl(HALVENOR_BINARY, HALVENOR_BINARY, static_cast<char*>(nullptr));
+        std::vector<char*> arguments;
+        for (const std::string& word : command) {
+            arguments.push_back(strdup(word.c_str()));
+        }
+        arguments.push_back(nullptr);
+        execv(arguments[0], arguments.data());
         _exit(127);
     }
     int status = 0;
@@ -137,6 +148,17 @@ RunResult RunPlayer(const std::string& dir, int killAfterMs, const std::string& 
     unlink(outName);
     unlink(errName);
     return result;
+}
+
+}  // namespace
+
+RunResult RunPlayer(const std::string& dir, int killAfterMs, const std::string& extraEnv,
+                    const std::vector<TimedCommand>& commands, int stopSignal) {
+    return Run(dir, {HALVENOR_BINARY}, killAfterMs, extraEnv, commands, stopSignal);
+}
+
+RunResult RunProgram(const std::string& dir, const std::vector<std::string>& command, const std::string& extraEnv) {
+    return Run(dir, command, 0, extraEnv, {}, SIGTERM);
 }
 
 }  // namespace TestSupport

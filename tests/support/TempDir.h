@@ -32,7 +32,7 @@ private:
 };
 
 // Runs the halvenor player in dir with extra environment assignments
-// ("NAME=value"), sending it stopSignal after killAfterMs (0: never) and
+// ("NAME=value"; "-NAME" removes the variable), sending it stopSignal after killAfterMs (0: never) and
 // SIGKILL 20 s later. Shell commands (an xdotool key press, say) run at their times
 // while it plays. Answers the exit code, or 128 + signal when it was killed.
 struct RunResult {
@@ -47,6 +47,9 @@ struct TimedCommand {
 };
 RunResult RunPlayer(const std::string& dir, int killAfterMs, const std::string& extraEnv = std::string(),
                     const std::vector<TimedCommand>& commands = {}, int stopSignal = SIGTERM);
+// Runs a program (its path, then its arguments) in dir to its end.
+RunResult RunProgram(const std::string& dir, const std::vector<std::string>& command,
+                     const std::string& extraEnv = std::string());
 
 }  // namespace TestSupport
 
