@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Version.h"
 #include "fx2d/ParticleFile.h"
 
 namespace {
@@ -615,6 +616,10 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return 0;
     }
+    if (argc >= 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("ParticleTool %s\n", HALVENOR_VERSION);
+        return 0;
+    }
     if (argc < 2) {
         std::fputs(kUsage, stderr);
         return kExitUsage;
@@ -629,5 +634,7 @@ int main(int argc, char** argv) {
     if (command == "pack") {
         return Pack(argc, argv);
     }
-    return Fail(kExitUsage, "unknown command '" + command + "' (see --help)");
+    Fail(kExitUsage, "unknown command '" + command + "'");
+    std::fputs(kUsage, stderr);
+    return kExitUsage;
 }

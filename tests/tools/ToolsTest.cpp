@@ -15,7 +15,7 @@ namespace {
 std::string Tool(const char* name) { return std::string(HALVENOR_BINARY_DIR) + "/" + name; }
 
 TEST(Tools, AnswerHelpAndVersionAndRefuseAWrongArgumentWithoutCreatingFiles) {
-    for (const char* name : {"halvenor-check", "MakeSampleAssets"}) {
+    for (const char* name : {"halvenor-check", "MakeSampleAssets", "ParticleTool"}) {
         SCOPED_TRACE(name);
         TempDir dir(false);
         const auto help = RunProgram(dir.Path(), {Tool(name), "--help"});
