@@ -69,6 +69,15 @@ bool SameFile(const std::string& first, const std::string& second) {
            a.st_ino == b.st_ino;
 }
 
+// Only a plain file is removed: a device written to stays (a full disk
+// is often tried as /dev/full).
+void RemoveHalfWritten(const std::string& path) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+        std::remove(path.c_str());
+    }
+}
+
 }  // namespace
 
 BinarySceneFile::BinarySceneFile()
@@ -445,8 +454,8 @@ bool BinarySceneFile::Write(const char* name, const Scene& scene) {
     failed |= std::fclose(file) != 0;
     file = nullptr;
     if (failed) {
-        Log::Format("%s - ** ERROR ** No se pudo escribir entero el fichero [ %s ]: se borra.\n", kPrefix, fileName);
-        std::remove(Platform::ResolvePath(fileName).c_str());
+        Log::Format("%s - ** ERROR ** No se pudo escribir entero el fichero [ %s ]: la escena no se ha guardado.\n", kPrefix, fileName);
+        RemoveHalfWritten(Platform::ResolvePath(fileName));
         return false;
     }
     return true;
