@@ -547,8 +547,14 @@ TEST_F(BinarySceneFileTest, FilesCutShortKeepWhatWasReadWhole) {
     Scene scene;
     EXPECT_FALSE(Load(whole.substr(0, 324 + 4 + 320 + 100), scene));
     EXPECT_EQ(scene.MaterialCount(), 1u);
-    EXPECT_NE(LogText().find("termina antes de tiempo: byte 648, leyendo un mapa de textura."), std::string::npos)
+    EXPECT_NE(LogText().find("1 mapas no caben en los 100 bytes que quedan del fichero [ escena.bin ] (byte 648)"),
+              std::string::npos)
         << LogText();
+    scene.Release();
+    // Cut inside the header: the place and what was being read.
+    EXPECT_FALSE(Load(whole.substr(0, 100), scene));
+    EXPECT_NE(LogText().find("El fichero [ escena.bin ] termina antes de tiempo: byte 0, leyendo la cabecera.\n"),
+              std::string::npos);
     scene.Release();
     // Cut where two materials no longer fit: the count itself is refused.
     EXPECT_FALSE(Load(whole.substr(0, 324 + 4 + 300), scene));
