@@ -24,6 +24,10 @@ const char* const kPrefix = "[BIN IMP/EXP v0.9b]";
 
 constexpr size_t kCopyBlock = 2048;
 
+// Mesh arrays are read this much at a time: a call per record would cost
+// more than parsing the same mesh from ASE text.
+constexpr size_t kReadBlock = 1 << 16;
+
 // The least an element can take in a file, for bounding counts: its record
 // or, for an object, camera or light, its fixed part and its counts.
 constexpr size_t kObjectMinimum = kPositionSize + 4 * kCountSize + 4;
@@ -178,6 +182,23 @@ bool BinarySceneFile::ReadCount(uint32_t& count, size_t elementSize, const char*
     return true;
 }
 
+template <typename Element, typename Decode>
+bool BinarySceneFile::ReadRecords(Element* elements, uint32_t count, size_t recordSize, const char* what,
+                                  Decode decode) {
+    const uint32_t perBlock = static_cast<uint32_t>(kReadBlock / recordSize);
+    block.resize(static_cast<size_t>(perBlock) * recordSize);
+    for (uint32_t first = 0; first < count; first += perBlock) {
+        const uint32_t records = std::min(perBlock, count - first);
+        if (!ReadBytes(block.data(), records * recordSize, what)) {
+            return false;
+        }
+        for (uint32_t i = 0; i < records; ++i) {
+            elements[first + i] = decode(block.data() + i * recordSize);
+        }
+    }
+    return true;
+}
+
 bool BinarySceneFile::ReadHeader(Scene& scene) {
     uint8_t record[kHeaderSize];
     if (!ReadBytes(record, sizeof record, "la cabecera")) {
@@ -270,56 +291,44 @@ bool BinarySceneFile::ReadObject(SceneObject& object) {
         return false;
     }
     object.InitVertices(count);
-    for (uint32_t i = 0; i < count; ++i) {
-        uint8_t record[kVertexSize];
-        if (!ReadBytes(record, sizeof record, "un vertice")) {
-            return false;
-        }
-        object.SetVertex(i, DecodeVertex(record));
+    if (!ReadRecords(object.vertices, count, kVertexSize, "vertices", DecodeVertex)) {
+        return false;
     }
 
     if (!ReadCount(count, kFaceSize, "caras")) {
         return false;
     }
     object.InitFaces(count);
-    for (uint32_t i = 0; i < count; ++i) {
-        uint8_t record[kFaceSize];
-        if (!ReadBytes(record, sizeof record, "una cara")) {
-            return false;
-        }
-        Face face = DecodeFace(record);
-        face.va = CornerAddress(face.a, object.vertices, object.vertexCount);
-        face.vb = CornerAddress(face.b, object.vertices, object.vertexCount);
-        face.vc = CornerAddress(face.c, object.vertices, object.vertexCount);
-        object.SetFace(i, face);
+    if (!ReadRecords(object.faces, count, kFaceSize, "caras", [&object](const uint8_t* record) {
+            Face face = DecodeFace(record);
+            face.va = CornerAddress(face.a, object.vertices, object.vertexCount);
+            face.vb = CornerAddress(face.b, object.vertices, object.vertexCount);
+            face.vc = CornerAddress(face.c, object.vertices, object.vertexCount);
+            return face;
+        })) {
+        return false;
     }
 
     if (!ReadCount(count, kTexVertexSize, "vertices de textura")) {
         return false;
     }
     object.InitTexVertices(count);
-    for (uint32_t i = 0; i < count; ++i) {
-        uint8_t record[kTexVertexSize];
-        if (!ReadBytes(record, sizeof record, "un vertice de textura")) {
-            return false;
-        }
-        object.SetTexVertex(i, DecodeTexVertex(record));
+    if (!ReadRecords(object.texVertices, count, kTexVertexSize, "vertices de textura", DecodeTexVertex)) {
+        return false;
     }
 
     if (!ReadCount(count, kTexFaceSize, "caras de textura")) {
         return false;
     }
     object.InitTexFaces(count);
-    for (uint32_t i = 0; i < count; ++i) {
-        uint8_t record[kTexFaceSize];
-        if (!ReadBytes(record, sizeof record, "una cara de textura")) {
-            return false;
-        }
-        TexFace texFace = DecodeTexFace(record);
-        texFace.ta = CornerAddress(texFace.a, object.texVertices, object.texVertexCount);
-        texFace.tb = CornerAddress(texFace.b, object.texVertices, object.texVertexCount);
-        texFace.tc = CornerAddress(texFace.c, object.texVertices, object.texVertexCount);
-        object.SetTexFace(i, texFace);
+    if (!ReadRecords(object.texFaces, count, kTexFaceSize, "caras de textura", [&object](const uint8_t* record) {
+            TexFace texFace = DecodeTexFace(record);
+            texFace.ta = CornerAddress(texFace.a, object.texVertices, object.texVertexCount);
+            texFace.tb = CornerAddress(texFace.b, object.texVertices, object.texVertexCount);
+            texFace.tc = CornerAddress(texFace.c, object.texVertices, object.texVertexCount);
+            return texFace;
+        })) {
+        return false;
     }
 
     uint8_t reference[kCountSize];
@@ -360,13 +369,7 @@ bool BinarySceneFile::ReadCamera(Camera& camera) {
         return false;
     }
     camera.CreateTrack(count);
-    for (uint32_t i = 0; i < count; ++i) {
-        if (!ReadBytes(record, sizeof record, "una muestra de camara")) {
-            return false;
-        }
-        camera.SetSample(i, DecodeCameraKey(record));
-    }
-    return true;
+    return ReadRecords(camera.track, count, kCameraKeySize, "muestras de camara", DecodeCameraKey);
 }
 
 bool BinarySceneFile::ReadLights(Scene& scene) {
@@ -402,13 +405,7 @@ bool BinarySceneFile::ReadLight(Light& light) {
         return false;
     }
     light.CreateTrack(count);
-    for (uint32_t i = 0; i < count; ++i) {
-        if (!ReadBytes(record, sizeof record, "una muestra de luz")) {
-            return false;
-        }
-        light.SetSample(i, DecodeLightKey(record));
-    }
-    return true;
+    return ReadRecords(light.track, count, kLightKeySize, "muestras de luz", DecodeLightKey);
 }
 
 // ---------------------------------------------------------------------------

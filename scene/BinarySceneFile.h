@@ -22,6 +22,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 class Camera;
 class Light;
@@ -56,6 +57,10 @@ private:
     // nothing more is read.
     bool ReadBytes(void* buffer, size_t size, const char* what);
     bool ReadCount(uint32_t& count, size_t elementSize, const char* what);
+    // The records of an array just created for them, read a block of
+    // records at a time and each decoded into its slot.
+    template <typename Element, typename Decode>
+    bool ReadRecords(Element* elements, uint32_t count, size_t recordSize, const char* what, Decode decode);
     bool ReadHeader(Scene& scene);
     bool ReadMaterials(Scene& scene);
     bool ReadMaterial(Material& material);
@@ -89,6 +94,8 @@ private:
     uint32_t camerasRead;
     uint32_t lightsRead;
     int texturesNotCopied;
+    // The block the records of an array are read into.
+    std::vector<uint8_t> block;
 };
 
 // Copies a file in blocks of 2048 bytes (modes "rb"/"wb" when binary, else
