@@ -679,16 +679,6 @@ TEST_F(BinarySceneFileTest, AnAseMaterialWithoutItsNumberIsWrittenWithItsPlace) 
     read.Release();
 }
 
-TEST_F(BinarySceneFileTest, TheEscenaBinLineNeedsTheDisplay) {
-    Engine engine;
-    std::remove("error_log.txt");
-    engine.ProcessPreconfigLine("LOAD ESCENA_BIN escena.bin Sala\n");
-    EXPECT_EQ(LogText(),
-              "-- PRECONFIG -- Cargando Escena [ escena.bin ] como \"Sala\"\n"
-              "-- PRECONFIG -- Falta la linea DISPLAY antes de [ escena.bin ]: se ignora.\n");
-    EXPECT_EQ(engine.sceneCount, 0);
-}
-
 using BinarySceneFileDeathTest = BinarySceneFileTest;
 
 TEST_F(BinarySceneFileDeathTest, AFileThatCannotBeOpenedIsLoggedAndEndsWithStatus1) {
