@@ -41,8 +41,8 @@ public:
 
     // Creation. Each refuses, with a log line, a resource beyond its
     // registry's capacity; the show goes on without it.
-    int LoadSceneAse(const char* fileName, const char* sceneName);
     int LoadSceneBin(const char* fileName, const char* sceneName);
+    int LoadSceneAse(const char* fileName, const char* sceneName);
     void LoadSound(const char* fileName);
     void LoadScript(const char* fileName);
 

@@ -68,20 +68,6 @@ private:
     size_t at;
 };
 
-void PackCameraKey(Packer& p, const CameraKey& key) {
-    p.Floats(key.eye, 3);
-    p.Floats(key.target, 3);
-    p.Float(key.fov);
-    p.Byte(key.filled);
-    p.Skip(3);
-}
-
-void PackLightKey(Packer& p, const LightKey& key) {
-    p.Int(key.number);
-    p.Floats(key.colour, 4);
-    p.Floats(key.position, 4);
-}
-
 }  // namespace
 
 void EncodeInt(int32_t value, uint8_t* out) {
@@ -275,7 +261,10 @@ TexFace DecodeTexFace(const uint8_t* in) {
 
 void EncodeCameraKey(const CameraKey& key, uint8_t* out) {
     Packer p(out, kCameraKeySize);
-    PackCameraKey(p, key);
+    p.Floats(key.eye, 3);
+    p.Floats(key.target, 3);
+    p.Float(key.fov);
+    p.Byte(key.filled);
 }
 
 CameraKey DecodeCameraKey(const uint8_t* in) {
@@ -290,7 +279,9 @@ CameraKey DecodeCameraKey(const uint8_t* in) {
 
 void EncodeLightKey(const LightKey& key, uint8_t* out) {
     Packer p(out, kLightKeySize);
-    PackLightKey(p, key);
+    p.Int(key.number);
+    p.Floats(key.colour, 4);
+    p.Floats(key.position, 4);
 }
 
 LightKey DecodeLightKey(const uint8_t* in) {

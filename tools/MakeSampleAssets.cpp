@@ -1,6 +1,5 @@
 // Writes the sample show's assets into a directory: the textures the engine
-// and the scene name, a small 3ds Max-style ASCII scene, its binary export
-// (made by SceneExport, built beside this tool) and a music loop.
+// and the scene name, a small 3ds Max-style ASCII scene and a music loop.
 // Everything is computed here from fixed seeds, so two runs write the same
 // bytes.
 //
@@ -951,6 +950,43 @@ bool WriteScene(const std::string& path) {
     return std::fclose(file) == 0;
 }
 
+// The show loads its scene from the binary file, made as an author makes it:
+// SceneExport, built beside this tool, run in the show directory.
+bool ExportBinaryScene(const std::string& root) {
+    char self[4096];
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0) {
+        return false;
+    }
+    self[length] = '\0';
+    std::string tool(self);
+    tool = tool.substr(0, tool.find_last_of('/') + 1) + "SceneExport";
+    const std::string log = root + "/error_log.txt";
+    const bool hadLog = access(log.c_str(), F_OK) == 0;
+    const pid_t child = fork();
+    if (child == 0) {
+        const int quiet = open("/dev/null", O_WRONLY);
+        if (quiet >= 0) {
+            dup2(quiet, STDOUT_FILENO);
+        }
+        if (chdir(root.c_str()) == 0) {
+            execl(tool.c_str(), "SceneExport", "escena.ase", "escena.bin", static_cast<char*>(nullptr));
+        }
+        std::perror(tool.c_str());
+        _exit(127);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child) {
+        return false;
+    }
+    const bool exported = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    // The export's journal is worth keeping only when it failed.
+    if (exported && !hadLog) {
+        std::remove(log.c_str());
+    }
+    return exported;
+}
+
 // ---------------------------------------------------------------------------
 // Music: eight bars at 96 beats per minute, 20 seconds that loop seamlessly
 // (every sound that rings past the end wraps round to the start).
@@ -1170,43 +1206,6 @@ bool MakeDirectory(const std::string& path) {
     return mkdir(path.c_str(), 0755) == 0 || errno == EEXIST;
 }
 
-// The show loads its scene from the binary file, made as an author makes it:
-// SceneExport run in the show directory.
-bool ExportBinaryScene(const std::string& root) {
-    char self[4096];
-    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length <= 0) {
-        return false;
-    }
-    self[length] = '\0';
-    std::string tool(self);
-    tool = tool.substr(0, tool.find_last_of('/') + 1) + "SceneExport";
-    const std::string log = root + "/error_log.txt";
-    const bool hadLog = access(log.c_str(), F_OK) == 0;
-    const pid_t child = fork();
-    if (child == 0) {
-        const int quiet = open("/dev/null", O_WRONLY);
-        if (quiet >= 0) {
-            dup2(quiet, STDOUT_FILENO);
-        }
-        if (chdir(root.c_str()) == 0) {
-            execl(tool.c_str(), "SceneExport", "escena.ase", "escena.bin", static_cast<char*>(nullptr));
-        }
-        std::perror(tool.c_str());
-        _exit(127);
-    }
-    int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child) {
-        return false;
-    }
-    const bool exported = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    // The export's journal is worth keeping only when it failed.
-    if (exported && !hadLog) {
-        std::remove(log.c_str());
-    }
-    return exported;
-}
-
 bool Report(bool ok, const std::string& path) {
     std::printf("%s %s\n", ok ? "wrote" : "FAILED", path.c_str());
     return ok;
@@ -1232,9 +1231,9 @@ int main(int argc, char** argv) {
     ok &= Report(WriteJpeg(textures + "/checker.jpg", MakeChecker(), 90), textures + "/checker.jpg");
     ok &= Report(WriteTga(textures + "/marble.tga", MakeMarble()), textures + "/marble.tga");
     ok &= Report(WriteJpeg(textures + "/env.jpg", MakeSphereMap(), 90), textures + "/env.jpg");
-    const bool sceneWritten = Report(WriteScene(root + "/escena.ase"), root + "/escena.ase");
-    ok &= sceneWritten && Report(ExportBinaryScene(root), root + "/escena.bin");
+    ok &= Report(WriteScene(root + "/escena.ase"), root + "/escena.ase");
     const std::string music = WriteMusic(root);
     ok &= Report(!music.empty(), root + "/" + (music.empty() ? "musica" : music));
+    ok &= Report(ExportBinaryScene(root), root + "/escena.bin");
     return ok ? 0 : 1;
 }

@@ -109,7 +109,9 @@ int Export(const Options& options) {
     reader.Read(options.input.c_str(), scene);
     PrepareForExport(scene);
 
-    if (options.gatherTextures && mkdir("texturas", 0755) != 0 && errno != EEXIST) {
+    // An existing directory counts in any letter case, as the engine finds it.
+    const std::string textures = Platform::ResolvePath("texturas");
+    if (options.gatherTextures && mkdir(textures.c_str(), 0755) != 0 && errno != EEXIST) {
         std::fprintf(stderr, "SceneExport: cannot create texturas/: %s\n", std::strerror(errno));
         scene.Release();
         return 1;
