@@ -4,9 +4,7 @@
 // bytes.
 //
 //   MakeSampleAssets <target directory>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,6 +12,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -963,23 +962,8 @@ bool ExportBinaryScene(const std::string& root) {
     tool = tool.substr(0, tool.find_last_of('/') + 1) + "SceneExport";
     const std::string log = root + "/error_log.txt";
     const bool hadLog = access(log.c_str(), F_OK) == 0;
-    const pid_t child = fork();
-    if (child == 0) {
-        const int quiet = open("/dev/null", O_WRONLY);
-        if (quiet >= 0) {
-            dup2(quiet, STDOUT_FILENO);
-        }
-        if (chdir(root.c_str()) == 0) {
-            execl(tool.c_str(), "SceneExport", "escena.ase", "escena.bin", static_cast<char*>(nullptr));
-        }
-        std::perror(tool.c_str());
-        _exit(127);
-    }
-    int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child) {
-        return false;
-    }
-    const bool exported = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    const std::string command = "cd '" + root + "' && '" + tool + "' escena.ase escena.bin >/dev/null";
+    const bool exported = std::system(command.c_str()) == 0;
     // The export's journal is worth keeping only when it failed.
     if (exported && !hadLog) {
         std::remove(log.c_str());
