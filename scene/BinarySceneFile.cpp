@@ -24,8 +24,9 @@ const char* const kPrefix = "[BIN IMP/EXP v0.9b]";
 
 constexpr size_t kCopyBlock = 2048;
 
-// Mesh arrays are read this much at a time: a call per record would cost
-// more than parsing the same mesh from ASE text.
+// Mesh arrays and tracks are read this much at a time: with a call per
+// record, reading would be only a few times faster than parsing the same
+// mesh from ASE text.
 constexpr size_t kReadBlock = 1 << 16;
 
 // The least an element can take in a file, for bounding counts: its record

@@ -17,7 +17,6 @@
 #include "glext/GlExtensions.h"
 #include "platform/MessageBox.h"
 #include "scene/AseReader.h"
-#include "scene/BinarySceneFile.h"
 #include "scene/Scene.h"
 #include "scene/TextureLoader.h"
 #include "tests/support/GlTestContext.h"
@@ -204,39 +203,6 @@ TEST_F(SampleAssetsTest, SceneReadsCompleteAndItsTexturesLoad) {
     EXPECT_NE(0u, scene.lights[2].flareTexture);
     EXPECT_EQ(std::string::npos, show->Read("error_log.txt").find("Error"));
     scene.Release();
-}
-
-// The show loads escena.bin, SceneExport's copy of escena.ase: the same
-// arrays, already centred and prepared.
-TEST_F(SampleAssetsTest, BinarySceneHoldsTheAseSceneCentred) {
-    EXPECT_LT(FileSize("escena.bin"), FileSize("escena.ase"));
-    Scene ase;
-    AseReader aseReader;
-    aseReader.Read("escena.ase", ase);
-    Scene bin;
-    BinarySceneFile binReader;
-    EXPECT_TRUE(binReader.Read("escena.bin", bin));
-    EXPECT_TRUE(Platform::MessageBoxes().empty());
-    ASSERT_EQ(bin.ObjectCount(), ase.ObjectCount());
-    EXPECT_EQ(bin.MaterialCount(), ase.MaterialCount());
-    EXPECT_EQ(bin.CameraCount(), ase.CameraCount());
-    EXPECT_EQ(bin.LightCount(), ase.LightCount());
-    for (uint32_t i = 0; i < ase.ObjectCount(); ++i) {
-        SCOPED_TRACE(ase.objects[i].name);
-        SceneObject& object = ase.objects[i];
-        object.Centre();
-        EXPECT_EQ(bin.objects[i].VertexCount(), object.VertexCount());
-        EXPECT_EQ(bin.objects[i].FaceCount(), object.FaceCount());
-        EXPECT_EQ(bin.objects[i].materialRef, object.materialRef);
-        EXPECT_FLOAT_EQ(bin.objects[i].position[1], object.position[1]);
-        EXPECT_FLOAT_EQ(bin.objects[i].vertices[0].position[0], object.vertices[0].position[0]);
-        EXPECT_GT(bin.objects[i].vertices[0].adjacentCount, 0);
-    }
-    EXPECT_STREQ(bin.materials[1].maps[0].file, "texturas\\marble.tga");
-    EXPECT_EQ(bin.cameras[0].SampleCount(), ase.cameras[0].SampleCount());
-    EXPECT_EQ(bin.lights[2].flare, 1);
-    ase.Release();
-    bin.Release();
 }
 
 TEST_F(SampleAssetsTest, MusicIsATwentySecondStereoLoop) {
