@@ -1,4 +1,4 @@
-// Binary scene files: a file laid out byte by byte from the record tables,
+// Binary scene files: a file laid out byte by byte from the record layouts,
 // write-and-read round trips, texture gathering and its report, and broken
 // files (cut short, absurd counts, odd map counts, unterminated names).
 #include <gtest/gtest.h>
@@ -26,7 +26,7 @@ namespace {
 using TestSupport::GlTestContext;
 using TestSupport::TakeBoxes;
 
-// Little-endian bytes as the record tables lay them out.
+// Little-endian bytes as the record layouts have them.
 class Bytes {
 public:
     Bytes& Int(int32_t value) {
@@ -401,6 +401,10 @@ TEST_F(BinarySceneFileTest, ASceneWithoutObjectsAndAMaterialWithoutMaps) {
     const std::string bytes = dir.Read("vacia.bin");
     ASSERT_EQ(bytes.size(), 324u + 4 + 160 + 4 + 4 + 4);
     EXPECT_EQ(bytes.substr(324 + 4 + 160), std::string(12, '\0'));
+    // Padding is written as zeros, and so is a name field after its text.
+    EXPECT_EQ(bytes.substr(321, 3), std::string(3, '\0'));
+    EXPECT_EQ(bytes.substr(324 + 4 + 145, 3), std::string(3, '\0'));
+    EXPECT_EQ(bytes.substr(324 + 4 + 4, 76), std::string(76, '\0'));
 
     Scene read;
     EXPECT_TRUE(Load(bytes, read));
