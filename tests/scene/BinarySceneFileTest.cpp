@@ -391,6 +391,7 @@ TEST_F(BinarySceneFileTest, ASceneWithoutObjectsAndAMaterialWithoutMaps) {
     Scene empty;
     empty.InitMaterials(1);
     Material material;
+    std::memset(material.props.name, 'x', sizeof material.props.name);
     material.SetName("Solo");
     material.props.mapCount = 0;
     std::snprintf(material.maps[0].file, sizeof material.maps[0].file, "%s", "ignorada.jpg");
