@@ -392,7 +392,7 @@ TEST_F(BinarySceneFileTest, ASceneWithoutObjectsAndAMaterialWithoutMaps) {
     empty.InitMaterials(1);
     Material material;
     std::memset(material.props.name, 'x', sizeof material.props.name);
-    material.SetName("Solo");
+    std::memcpy(material.props.name, "Solo", 5);
     material.props.mapCount = 0;
     std::snprintf(material.maps[0].file, sizeof material.maps[0].file, "%s", "ignorada.jpg");
     empty.SetMaterial(0, material);
