@@ -38,7 +38,8 @@ const char* const kUsage =
     "\n"
     "Run it in the show directory (texture names are relative to it). The\n"
     "details of the export go to error_log.txt there. Exit status: 0 written,\n"
-    "1 the scene or a texture could not be read or written, 2 bad arguments.\n";
+    "1 IN.ase holds no scene, or the scene or a texture could not be read or\n"
+    "written, 2 bad arguments.\n";
 
 struct Options {
     std::string input;
@@ -107,6 +108,15 @@ int Export(const Options& options) {
     Scene scene;
     AseReader reader;
     reader.Read(options.input.c_str(), scene);
+    // Nothing at all is what any other file reads as, a binary scene given
+    // first by mistake for one: the output (perhaps the real ASE file) is
+    // not touched.
+    if (scene.ObjectCount() + scene.MaterialCount() + scene.CameraCount() + scene.LightCount() == 0) {
+        std::fprintf(stderr, "SceneExport: %s holds no scene (is it an ASE export?); nothing written\n",
+                     options.input.c_str());
+        scene.Release();
+        return 1;
+    }
     PrepareForExport(scene);
 
     // An existing directory counts in any letter case, as the engine finds it.

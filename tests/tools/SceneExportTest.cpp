@@ -120,6 +120,13 @@ TEST(SceneExport, ExplainsItsUseAndFailsClearly) {
     run = RunTool(dir, "sala.ase /dev/full");
     EXPECT_EQ(run.status, 1);
 
+    // The two names swapped: the ASE file is left alone.
+    ASSERT_EQ(RunTool(dir, "sala.ase sala.bin").status, 0);
+    run = RunTool(dir, "sala.bin sala.ase");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("sala.bin holds no scene"), std::string::npos) << run.err;
+    EXPECT_EQ(dir.Read("sala.ase"), RealExport());
+
     // A texture that is not there: the scene is written, the status says so.
     std::remove(dir.File("texturas/entorno.jpg").c_str());
     run = RunTool(dir, "sala.ase sala.bin --gather-textures");
