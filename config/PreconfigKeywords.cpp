@@ -9,7 +9,7 @@ using A = PreconfigArg;
 // The `built` flags say what this engine does with each line today: a line
 // whose flag is false is read and logged but changes nothing yet.
 const PreconfigForm kLoadKinds[] = {
-    {"ESCENA_BIN", 2, {A::File, A::NewScene}, "file scene-name", false},
+    {"ESCENA_BIN", 2, {A::File, A::NewScene}, "file scene-name", true},
     {"ESCENA_ASE", 2, {A::File, A::NewScene}, "file scene-name", true},
     {"LAYER2D", 3, {A::Image, A::LayerType, A::NewLayer}, "image-file type layer-name", false},
     {"PARTICULAS", 2, {A::File, A::NewParticles}, "file name", true},

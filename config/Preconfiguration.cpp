@@ -59,7 +59,9 @@ bool RequireDisplay(const Engine& engine, const char* fileName) {
 void ProcessLoad(Engine& engine, const PreconfigLine& line) {
     if (line.KindIs("ESCENA_BIN")) {
         Log::Format("-- PRECONFIG -- Cargando Escena [ %s ] como \"%s\"\n", line.Arg(1), line.Arg(2));
-        // Binary scene files are not read yet.
+        if (RequireDisplay(engine, line.Arg(1))) {
+            engine.LoadSceneBin(line.Arg(1), line.Arg(2));
+        }
     } else if (line.KindIs("ESCENA_ASE")) {
         Log::Format("-- PRECONFIG -- Cargando Escena [ %s ] como \"%s\"\n", line.Arg(1), line.Arg(2));
         if (RequireDisplay(engine, line.Arg(1))) {

@@ -21,6 +21,7 @@
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
 #include "scene/AseReader.h"
+#include "scene/BinarySceneFile.h"
 #include "scene/Scene.h"
 
 namespace {
@@ -492,11 +493,7 @@ void ShowChecker::TakeLoad(const std::string& file, int line, const PreconfigFor
         Register(Kind::Scene, file, line, words.Arg(2), words.Arg(1));
         const int index = Find(Kind::Scene, words.Arg(2));
         if (index >= 0 && scenes[index].line == line && IsRegularFile(Platform::ResolvePath(words.Arg(1)))) {
-            if (EqualsIgnoringCase(form.word, "ESCENA_ASE")) {
-                ReadAseScene(file, line, scenes[index]);
-            }
-            // Binary scenes name their textures inside the file: check them
-            // here with the binary scene reader once it exists.
+            ReadScene(file, line, scenes[index], EqualsIgnoringCase(form.word, "ESCENA_BIN"));
         }
     } else if (EqualsIgnoringCase(form.word, "LAYER2D")) {
         Register(Kind::Layer, file, line, words.Arg(3), std::string(words.Arg(2)) + " " + words.Arg(1));
@@ -698,19 +695,27 @@ void ShowChecker::CheckImage(const std::string& file, int line, const std::strin
     }
 }
 
-void ShowChecker::ReadAseScene(const std::string& file, int line, SceneInfo& info) {
+// Reads a scene with the engine's own reader, ASE or binary, without a
+// window: its textures are named, not loaded.
+void ShowChecker::ReadScene(const std::string& file, int line, SceneInfo& info, bool binary) {
     const std::string sceneFile = OnDisk(info.file);
+    // The ASE text, to point at the line that names a missing texture.
     std::string text;
-    if (!Platform::ReadWholeFile(info.file.c_str(), text)) {
+    if (!binary && !Platform::ReadWholeFile(info.file.c_str(), text)) {
         Add(true, file, line, "scene file " + Quoted(info.file) + " cannot be read");
         return;
     }
     std::string log;
     const size_t boxesBefore = Platform::MessageBoxes().size();
     Scene scene;
-    AseReader reader;
     Log::Capture(&log);
-    reader.Read(info.file.c_str(), scene);
+    if (binary) {
+        BinarySceneFile reader;
+        reader.Read(info.file.c_str(), scene);
+    } else {
+        AseReader reader;
+        reader.Read(info.file.c_str(), scene);
+    }
     Log::Capture(nullptr);
     info.read = true;
     info.cameraCount = scene.CameraCount();
@@ -734,7 +739,7 @@ void ShowChecker::ReadAseScene(const std::string& file, int line, SceneInfo& inf
         const int maps = std::min<int>(material.props.mapCount, Material::kMapSlots);
         for (int slot = 0; slot < maps; ++slot) {
             const std::string texture = material.GetMap(slot).file;
-            const int textLine = LineOf(text, "\"" + texture + "\"");
+            const int textLine = binary ? 0 : LineOf(text, "\"" + texture + "\"");
             CheckImage(sceneFile, textLine, texture, "texture");
         }
     }
@@ -1065,7 +1070,11 @@ std::string ShowChecker::Summary() const {
         }
         out << ": " << Plural(scene.objectNames.size(), "object", "objects");
         for (size_t i = 0; i < scene.objectNames.size(); ++i) {
-            out << (i == 0 ? " [" : ", ") << i << " " << scene.objectNames[i];
+            // Binary scenes keep no object names.
+            out << (i == 0 ? " [" : ", ") << i;
+            if (!scene.objectNames[i].empty()) {
+                out << " " << scene.objectNames[i];
+            }
         }
         out << (scene.objectNames.empty() ? "" : "]") << ", " << Plural(scene.cameraCount, "camera", "cameras") << " ["
             << IndexRange(scene.cameraCount) << "], " << Plural(scene.lightCount, "light", "lights") << " ["

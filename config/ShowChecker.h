@@ -80,7 +80,7 @@ private:
     void TakeDisplay(const std::string& file, int line, const PreconfigLine& words);
     void CheckSet(const std::string& file, int line, const PreconfigLine& words);
     bool CheckArgument(const std::string& file, int line, PreconfigArg role, const char* word, const char* what);
-    void ReadAseScene(const std::string& file, int line, SceneInfo& scene);
+    void ReadScene(const std::string& file, int line, SceneInfo& scene, bool binary);
     void CheckImage(const std::string& file, int line, const std::string& name, const std::string& what);
     bool CheckFileExists(const std::string& file, int line, const std::string& name, const std::string& what);
     void ReadMusic(const std::string& file, int line);

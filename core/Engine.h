@@ -41,6 +41,7 @@ public:
 
     // Creation. Each refuses, with a log line, a resource beyond its
     // registry's capacity; the show goes on without it.
+    int LoadSceneBin(const char* fileName, const char* sceneName);
     int LoadSceneAse(const char* fileName, const char* sceneName);
     // Loads a particle definition file under name; answers the new count.
     int CreateParticleSystem(const char* fileName, const char* name);

@@ -334,8 +334,10 @@ void AseReader::ReadMaterialList() {
 bool AseReader::ReadMaterial(uint32_t position) {
     Material material;
     MaterialProps props{};
-    // A material without its number line goes to its place in the list.
+    // A material without its number line goes to its place in the list, and
+    // that place is its number when the scene is written out.
     int32_t number = static_cast<int32_t>(position);
+    props.index = number;
     float transparency = 0.0f;
     float selfIllumination = 0.0f;
     float vOffset = 0.0f;

@@ -71,6 +71,16 @@ void AverageAdjacentNormals(Vertex& vertex) {
     vertex.normal[2] = static_cast<float>(sum[2]) / count;
 }
 
+// Face corners that name a vertex of the object.
+int64_t CornersInUse(const Face* faces, uint32_t faceCount, uint32_t vertexCount) {
+    int64_t corners = 0;
+    for (uint32_t f = 0; f < faceCount; ++f) {
+        corners += (IndexInRange(faces[f].a, vertexCount) ? 1 : 0) + (IndexInRange(faces[f].b, vertexCount) ? 1 : 0) +
+                   (IndexInRange(faces[f].c, vertexCount) ? 1 : 0);
+    }
+    return corners;
+}
+
 void AppendAdjacentNormal(Vertex& vertex, float* faceNormal) {
     if (vertex.adjacentNormals == nullptr || vertex.adjacentFilled >= vertex.adjacentCount) {
         return;
@@ -232,12 +242,17 @@ void SceneObject::Prepare(bool binaryScene) {
                    ? 1
                    : 0;
 
-    // Each face names a vertex at most three times, so a stored count beyond
-    // that (or below zero) cannot be right: such vertices are counted afresh.
-    const int64_t countLimit = static_cast<int64_t>(fCount) * 3;
+    // Stored counts size the adjacency lists, so together they must be the
+    // corners the faces actually use: counts that add up to anything else
+    // (or one below zero) come from a broken file and are counted afresh.
     bool recount = !binaryScene;
-    for (uint32_t i = 0; i < vCount && !recount; ++i) {
-        recount = vertices[i].adjacentCount < 0 || vertices[i].adjacentCount > countLimit;
+    if (!recount) {
+        int64_t stored = 0;
+        for (uint32_t i = 0; i < vCount && !recount; ++i) {
+            recount = vertices[i].adjacentCount < 0;
+            stored += vertices[i].adjacentCount;
+        }
+        recount = recount || stored != CornersInUse(faces, fCount, vCount);
     }
     for (uint32_t i = 0; i < vCount; ++i) {
         if (recount) {

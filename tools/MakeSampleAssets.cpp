@@ -970,6 +970,28 @@ bool WriteScene(const std::string& path) {
     return std::fclose(file) == 0;
 }
 
+// The show loads its scene from the binary file, made as an author makes it:
+// SceneExport, built beside this tool, run in the show directory.
+bool ExportBinaryScene(const std::string& root) {
+    char self[4096];
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0) {
+        return false;
+    }
+    self[length] = '\0';
+    std::string tool(self);
+    tool = tool.substr(0, tool.find_last_of('/') + 1) + "SceneExport";
+    const std::string log = root + "/error_log.txt";
+    const bool hadLog = access(log.c_str(), F_OK) == 0;
+    const std::string command = "cd '" + root + "' && '" + tool + "' escena.ase escena.bin >/dev/null";
+    const bool exported = std::system(command.c_str()) == 0;
+    // The export's journal is worth keeping only when it failed.
+    if (exported && !hadLog) {
+        std::remove(log.c_str());
+    }
+    return exported;
+}
+
 // ---------------------------------------------------------------------------
 // Music: eight bars at 96 beats per minute, 20 seconds that loop seamlessly
 // (every sound that rings past the end wraps round to the start).
@@ -1271,5 +1293,6 @@ int main(int argc, char** argv) {
     ok &= Report(WriteSpiral(root + "/espiral.bin"), root + "/espiral.bin");
     const std::string music = WriteMusic(root);
     ok &= Report(!music.empty(), root + "/" + (music.empty() ? "musica" : music));
+    ok &= Report(ExportBinaryScene(root), root + "/escena.bin");
     return ok ? 0 : 1;
 }

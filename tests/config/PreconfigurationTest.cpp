@@ -117,7 +117,8 @@ TEST_F(Preconfiguration, LoadLinesWriteTheirLogTexts) {
               "-- PRECONFIG -- Falta la linea DISPLAY antes de [ humo.par ]: se ignora.\n"
               "-- PRECONFIG -- [ Creando pixelbuffer \"PB_ESCENA\" :: 256 x 128 ]\n"
               "-- PRECONFIG -- [ Poniendo pantalla de carga  \"carga.jpg\" ]\n"
-              "-- PRECONFIG -- Cargando Escena [ nave.bin ] como \"Nave\"\n");
+              "-- PRECONFIG -- Cargando Escena [ nave.bin ] como \"Nave\"\n"
+              "-- PRECONFIG -- Falta la linea DISPLAY antes de [ nave.bin ]: se ignora.\n");
 }
 
 TEST_F(Preconfiguration, ScenesBeforeTheDisplayAreRefused) {

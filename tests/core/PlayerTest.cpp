@@ -221,7 +221,11 @@ TEST(Player, TheSampleShowLoadsAndPlays) {
     EXPECT_EQ(run.exitCode, 0) << run.stderrText;
     EXPECT_EQ(run.stderrText.find('['), std::string::npos) << "unexpected message box: " << run.stderrText;
     const std::string log = dir.Read("error_log.txt");
-    EXPECT_NE(log.find(" Leidos: 4 Objetos - 4 Materiales - 2 Camaras - 3 Luces."), std::string::npos) << log;
+    // The scene comes from the binary file that SceneExport made of escena.ase.
+    EXPECT_NE(log.find("[BIN IMP/EXP v0.9b] - Cargando 4 materiales.\n[BIN IMP/EXP v0.9b] - Cargando 4 objetos.\n"
+                       "[BIN IMP/EXP v0.9b] - Cargando 2 camaras.\n[BIN IMP/EXP v0.9b] - Cargando 3 luces.\n"),
+              std::string::npos)
+        << log;
     EXPECT_EQ(log.find("Error"), std::string::npos) << log;
     EXPECT_TRUE(EndsWith(log, "===> Sistema cerrado correctamente.\n"));
 }

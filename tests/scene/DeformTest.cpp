@@ -134,18 +134,32 @@ TEST(SceneObjectPrepare, VertexNormalIsTheMeanOfItsFaceNormals) {
     EXPECT_EQ(mesh.vertices[0].adjacentNormals[3], mesh.faces[0].normal);
 }
 
-TEST(SceneObjectPrepare, BinarySceneKeepsItsStoredCountsUnlessImpossible) {
+TEST(SceneObjectPrepare, BinarySceneKeepsItsStoredCountsWhenTheyAddUpToTheCorners) {
+    // Twelve corners, as the four faces have: the counts from the file stand,
+    // and vertex 0's divides the sum of its four face normals.
     Mesh mesh;
     Fan(mesh);
-    mesh.vertices[0].adjacentCount = 8;  // counted in the file: divides the sum
-    mesh.vertices[1].adjacentCount = 2;
+    mesh.vertices[0].adjacentCount = 6;
+    mesh.vertices[1].adjacentCount = 0;
     mesh.vertices[2].adjacentCount = 2;
     mesh.vertices[3].adjacentCount = 2;
     mesh.vertices[4].adjacentCount = 2;
     mesh.vertices[0].adjacentFilled = 77;
     mesh.Bind().Prepare(true);
+    EXPECT_EQ(mesh.vertices[0].adjacentCount, 6);
     EXPECT_EQ(mesh.vertices[0].adjacentFilled, 4);
-    ExpectNormal(mesh.vertices[0].normal, 0.125f, 0.25f, 0.125f);
+    ExpectNormal(mesh.vertices[0].normal, 1.0f / 6.0f, 1.0f / 3.0f, 1.0f / 6.0f);
+
+    // Each count possible alone, sixteen together: counted again.
+    Mesh overcounted;
+    Fan(overcounted);
+    overcounted.vertices[0].adjacentCount = 8;
+    for (int v = 1; v <= 4; ++v) {
+        overcounted.vertices[v].adjacentCount = 2;
+    }
+    overcounted.Bind().Prepare(true);
+    EXPECT_EQ(overcounted.vertices[0].adjacentCount, 4);
+    ExpectNormal(overcounted.vertices[0].normal, 0.25f, 0.5f, 0.25f);
 
     Mesh broken;
     Fan(broken);

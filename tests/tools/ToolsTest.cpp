@@ -43,7 +43,7 @@ TEST(Tools, TheCheckerPassesTheSampleShowAndReportsMistakesWithTheShowPath) {
     const auto good = RunProgram(dir.Path(), {Tool("halvenor-check"), "show"});
     EXPECT_EQ(good.exitCode, 0);
     EXPECT_EQ(good.stderrText, "");
-    EXPECT_NE(good.stdoutText.find("scene        Sala (escena.ase): 4 objects"), std::string::npos) << good.stdoutText;
+    EXPECT_NE(good.stdoutText.find("scene        Sala (escena.bin): 4 objects [0, 1, 2, 3], 2 cameras"), std::string::npos) << good.stdoutText;
     EXPECT_FALSE(dir.Exists("show/error_log.txt"));
 
     dir.Write("show/guion.txt", "0.0 SCENE Sala FX_SHWO\n19.5 DEMO x FX_STOP\n");
