@@ -23,6 +23,7 @@
 namespace {
 
 constexpr double kReportSeconds = 0.5;
+constexpr int64_t kMusicLeadNs = 1000;
 
 bool IsDirectory(const std::string& path) {
     struct stat info{};
@@ -130,15 +131,19 @@ bool CaptureSink::Fail(const std::string& text) {
 }
 
 bool CaptureSink::ShowStarted(Engine& engine) {
+    // The show's end comes first when it falls inside the duration asked for,
+    // so that the music track ends with the pictures.
     double duration = options.duration;
-    if (duration < 0.0) {
-        const double end = ShowEnd(engine);
-        if (end < 0.0) {
-            return Fail("the show never ends by itself (no DEMO FX_STOP event and no music): give a duration with -t");
-        }
-        if (end <= options.start) {
-            return Fail("the show ends at " + std::to_string(end) + " s, before the start asked for");
-        }
+    const double end = ShowEnd(engine);
+    if (duration < 0.0 && end < 0.0) {
+        return Fail("the show never ends by itself (no DEMO FX_STOP event and no music): give a duration with -t");
+    }
+    if (end >= 0.0 && end <= options.start) {
+        char text[128];
+        std::snprintf(text, sizeof text, "the show ends at %.3f s, before the start asked for", end);
+        return Fail(text);
+    }
+    if (end >= 0.0 && (duration < 0.0 || end - options.start < duration)) {
         duration = end - options.start;
     }
     const int64_t frameCount = std::max<int64_t>(static_cast<int64_t>(std::ceil(duration * options.fps - 1e-9)), 1);
@@ -160,8 +165,11 @@ bool CaptureSink::ShowStarted(Engine& engine) {
         return Fail(output->Error());
     }
     reader.Init(width, height);
-    // Music time 0 is now: the music has just started.
-    clockOrigin = Platform::VirtualTimeNs();
+    // Music time 0 is now: the music has just started. The frames come a
+    // hair after their times, so that the music position, counted in whole
+    // samples, has surely reached them: an event at 2.0 s fires at the frame
+    // of 2.0 s.
+    clockOrigin = Platform::VirtualTimeNs() + kMusicLeadNs;
     Platform::SetVirtualTimeNs(clockOrigin + schedule->FrameTimeNs(0));
     began = std::chrono::steady_clock::now();
     lastReport = began;
