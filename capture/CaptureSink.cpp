@@ -23,6 +23,7 @@
 namespace {
 
 constexpr double kReportSeconds = 0.5;
+constexpr double kLogReportSeconds = 10.0;
 constexpr int64_t kMusicLeadNs = 1000;
 
 bool IsDirectory(const std::string& path) {
@@ -177,12 +178,10 @@ bool CaptureSink::ShowStarted(Engine& engine) {
 }
 
 bool CaptureSink::WriteFrame(const uint8_t* rgb, int64_t repeat) {
-    for (int64_t i = 0; i < repeat; ++i) {
-        if (!output->Write(rgb, written)) {
-            return Fail(output->Error());
-        }
-        ++written;
+    if (!output->Write(rgb, written, repeat)) {
+        return Fail(output->Error());
     }
+    written += repeat;
     return true;
 }
 
@@ -225,11 +224,16 @@ void CaptureSink::LoopEnded(Engine& engine) {
 }
 
 void CaptureSink::ReportProgress(bool last) {
+    // A terminal gets one line rewritten in place; a log file a line now
+    // and then.
+    const bool terminal = isatty(2) != 0;
     const auto now = std::chrono::steady_clock::now();
     const double sinceReport = std::chrono::duration<double>(now - lastReport).count();
-    if (!last && sinceReport < kReportSeconds) {
+    if (!last && sinceReport < (terminal ? kReportSeconds : kLogReportSeconds)) {
         return;
     }
+    const char* const lineEnd = terminal ? "   " : "\n";
+    const char* const lineStart = terminal ? "\r" : "";
     lastReport = now;
     const double wall = std::chrono::duration<double>(now - began).count();
     const int64_t total = schedule->PrerollCount() + schedule->FrameCount();
@@ -238,16 +242,16 @@ void CaptureSink::ReportProgress(bool last) {
     const double left = rate > 0.0 ? static_cast<double>(total - done) / rate : 0.0;
     const double showSeconds = static_cast<double>(written) / options.fps;
     if (last) {
-        std::fprintf(stderr, "\rhalvenor-capture: %lld frames (%.2f s of show) in %.1f s, %.2f s a second of show\n",
-                     static_cast<long long>(written), showSeconds, wall,
+        std::fprintf(stderr, "%shalvenor-capture: %lld frames (%.2f s of show) in %.1f s, %.2f s a second of show\n",
+                     lineStart, static_cast<long long>(written), showSeconds, wall,
                      showSeconds > 0.0 ? wall / showSeconds : 0.0);
     } else if (done < schedule->PrerollCount()) {
-        std::fprintf(stderr, "\rhalvenor-capture: running up to %.2f s: %lld%%, %s left   ", options.start,
-                     static_cast<long long>(done * 100 / total), MinutesSeconds(left).c_str());
+        std::fprintf(stderr, "%shalvenor-capture: running up to %.2f s: %lld%%, %s left%s", lineStart, options.start,
+                     static_cast<long long>(done * 100 / total), MinutesSeconds(left).c_str(), lineEnd);
     } else {
-        std::fprintf(stderr, "\rhalvenor-capture: frame %lld of %lld, %.1f frames a second, %s left   ",
+        std::fprintf(stderr, "%shalvenor-capture: frame %lld of %lld, %.1f frames a second, %s left%s", lineStart,
                      static_cast<long long>(written), static_cast<long long>(schedule->FrameCount()), rate,
-                     MinutesSeconds(left).c_str());
+                     MinutesSeconds(left).c_str(), lineEnd);
     }
     std::fflush(stderr);
 }

@@ -13,7 +13,8 @@ public:
 
     // False, with Error() saying why, when the output cannot be written.
     virtual bool Open(int width, int height) = 0;
-    virtual bool Write(const uint8_t* rgb, int64_t index) = 0;
+    // Frames first .. first + repeat - 1 all show this picture.
+    virtual bool Write(const uint8_t* rgb, int64_t first, int64_t repeat) = 0;
     // Completes the output; false when it could not be completed.
     virtual bool Close() = 0;
 

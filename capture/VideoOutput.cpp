@@ -138,10 +138,12 @@ bool VideoOutput::Open(int width, int height) {
     return true;
 }
 
-bool VideoOutput::Write(const uint8_t* rgb, int64_t /*index*/) {
-    if (pipe < 0 || !WriteAll(pipe, rgb, frameBytes)) {
-        error = "ffmpeg stopped taking frames (see its message above)";
-        return false;
+bool VideoOutput::Write(const uint8_t* rgb, int64_t /*first*/, int64_t repeat) {
+    for (int64_t i = 0; i < repeat; ++i) {
+        if (pipe < 0 || !WriteAll(pipe, rgb, frameBytes)) {
+            error = "ffmpeg stopped taking frames (see its message above)";
+            return false;
+        }
     }
     return true;
 }

@@ -24,7 +24,7 @@ public:
     ~VideoOutput() override;
 
     bool Open(int width, int height) override;
-    bool Write(const uint8_t* rgb, int64_t index) override;
+    bool Write(const uint8_t* rgb, int64_t first, int64_t repeat) override;
     bool Close() override;
 
     // Whether the name asks for a video (.mp4, .mkv, .webm in any case).
