@@ -171,7 +171,7 @@ bool CaptureSink::ShowStarted(Engine& engine) {
     // samples, has surely reached them: an event at 2.0 s fires at the frame
     // of 2.0 s.
     clockOrigin = Platform::VirtualTimeNs() + kMusicLeadNs;
-    Platform::SetVirtualTimeNs(clockOrigin + schedule->FrameTimeNs(0));
+    Platform::SetVirtualTimeNs(clockOrigin);
     began = std::chrono::steady_clock::now();
     lastReport = began;
     return true;
@@ -188,7 +188,7 @@ bool CaptureSink::WriteFrame(const uint8_t* rgb, int64_t repeat) {
 bool CaptureSink::FrameComposed(Engine& /*engine*/) {
     const CaptureSchedule::Cover cover = schedule->CoverPicture(Platform::VirtualTimeNs() - clockOrigin);
     const auto deliver = [this](const uint8_t* rgb, int64_t repeat) { return WriteFrame(rgb, repeat); };
-    if (!reader.Read(schedule->WrittenCount(cover), deliver)) {
+    if (!reader.Read(cover.count, deliver)) {
         return false;
     }
     if (cover.moveClockTo >= 0) {
@@ -236,8 +236,9 @@ void CaptureSink::ReportProgress(bool last) {
     const char* const lineStart = terminal ? "\r" : "";
     lastReport = now;
     const double wall = std::chrono::duration<double>(now - began).count();
-    const int64_t total = schedule->PrerollCount() + schedule->FrameCount();
-    const int64_t done = schedule->NextIndex();
+    const int64_t total = schedule->FrameCount();
+    const int64_t done = schedule->NextFrame();
+    const double runUp = options.start > 0.0 ? std::min(schedule->ComposeTimeNs() / (options.start * 1e9), 1.0) : 1.0;
     const double rate = wall > 0.0 ? static_cast<double>(done) / wall : 0.0;
     const double left = rate > 0.0 ? static_cast<double>(total - done) / rate : 0.0;
     const double showSeconds = static_cast<double>(written) / options.fps;
@@ -245,9 +246,9 @@ void CaptureSink::ReportProgress(bool last) {
         std::fprintf(stderr, "%shalvenor-capture: %lld frames (%.2f s of show) in %.1f s, %.2f s a second of show\n",
                      lineStart, static_cast<long long>(written), showSeconds, wall,
                      showSeconds > 0.0 ? wall / showSeconds : 0.0);
-    } else if (done < schedule->PrerollCount()) {
-        std::fprintf(stderr, "%shalvenor-capture: running up to %.2f s: %lld%%, %s left%s", lineStart, options.start,
-                     static_cast<long long>(done * 100 / total), MinutesSeconds(left).c_str(), lineEnd);
+    } else if (runUp < 1.0) {
+        std::fprintf(stderr, "%shalvenor-capture: running the show up to %.2f s: %d%%%s", lineStart, options.start,
+                     static_cast<int>(runUp * 100.0), lineEnd);
     } else {
         std::fprintf(stderr, "%shalvenor-capture: frame %lld of %lld, %.1f frames a second, %s left%s", lineStart,
                      static_cast<long long>(written), static_cast<long long>(schedule->FrameCount()), rate,
