@@ -243,9 +243,9 @@ void CaptureSink::ReportProgress(bool last) {
     const double left = rate > 0.0 ? static_cast<double>(total - done) / rate : 0.0;
     const double showSeconds = static_cast<double>(written) / options.fps;
     if (last) {
-        std::fprintf(stderr, "%shalvenor-capture: %lld frames (%.2f s of show) in %.1f s, %.2f s a second of show\n",
-                     lineStart, static_cast<long long>(written), showSeconds, wall,
-                     showSeconds > 0.0 ? wall / showSeconds : 0.0);
+        std::fprintf(stderr, "%shalvenor-capture: %lld frames (%.2f s of show) in %.1f s%s\n", lineStart,
+                     static_cast<long long>(written), showSeconds, wall,
+                     options.start > 0.0 ? ", running the show up to the start included" : "");
     } else if (runUp < 1.0) {
         std::fprintf(stderr, "%shalvenor-capture: running the show up to %.2f s: %d%%%s", lineStart, options.start,
                      static_cast<int>(runUp * 100.0), lineEnd);

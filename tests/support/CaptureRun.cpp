@@ -127,30 +127,45 @@ bool CaptureStills(const std::string& dir, const std::vector<double>& times, dou
     return true;
 }
 
-int PictureDifference(const Picture& a, const Picture& b, int block) {
-    if (a.width != b.width || a.height != b.height || block < 1) {
-        return 256;
-    }
-    int worst = 0;
-    for (int by = 0; by < a.height; by += block) {
-        for (int bx = 0; bx < a.width; bx += block) {
+Picture Downsample(const Picture& picture, int block) {
+    Picture small;
+    small.width = picture.width / block;
+    small.height = picture.height / block;
+    small.rgb.assign(static_cast<size_t>(small.width) * small.height * 3, 0);
+    for (int y = 0; y < small.height; ++y) {
+        for (int x = 0; x < small.width; ++x) {
             for (int channel = 0; channel < 3; ++channel) {
-                long sumA = 0;
-                long sumB = 0;
-                int count = 0;
-                for (int y = by; y < std::min(by + block, a.height); ++y) {
-                    for (int x = bx; x < std::min(bx + block, a.width); ++x) {
-                        const size_t at = (static_cast<size_t>(y) * a.width + x) * 3 + channel;
-                        sumA += a.rgb[at];
-                        sumB += b.rgb[at];
-                        ++count;
+                long sum = 0;
+                for (int dy = 0; dy < block; ++dy) {
+                    for (int dx = 0; dx < block; ++dx) {
+                        sum += picture.rgb[(static_cast<size_t>(y * block + dy) * picture.width + x * block + dx) * 3 +
+                                           channel];
                     }
                 }
-                worst = std::max(worst, static_cast<int>(std::lround(std::fabs(sumA - sumB) / count)));
+                small.rgb[(static_cast<size_t>(y) * small.width + x) * 3 + channel] =
+                    static_cast<uint8_t>((sum + block * block / 2) / (block * block));
             }
         }
     }
+    return small;
+}
+
+int PictureDifference(const Picture& a, const Picture& b) {
+    if (a.width != b.width || a.height != b.height || a.rgb.size() != b.rgb.size()) {
+        return 256;
+    }
+    int worst = 0;
+    for (size_t i = 0; i < a.rgb.size(); ++i) {
+        worst = std::max(worst, std::abs(static_cast<int>(a.rgb[i]) - static_cast<int>(b.rgb[i])));
+    }
     return worst;
+}
+
+bool WritePng(const std::string& path, const Picture& picture) {
+    const std::string bytes = PngOutput::Encode(picture.rgb.data(), picture.width, picture.height);
+    std::ofstream out(path, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return !bytes.empty() && static_cast<bool>(out);
 }
 
 bool CopySampleShow(const std::string& dir) {

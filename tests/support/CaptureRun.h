@@ -31,11 +31,14 @@ bool ReadPng(const std::string& path, Picture& picture);
 bool CaptureStills(const std::string& dir, const std::vector<double>& times, double fps,
                    std::vector<Picture>& pictures);
 
-// The largest difference of any colour channel between two pictures of the
-// same size, after averaging blocks of block x block pixels (1: none), so
-// that a test may ignore the noise of single pixels; 256 when the sizes
-// differ.
-int PictureDifference(const Picture& a, const Picture& b, int block);
+// The picture made smaller by averaging blocks of block x block pixels, so
+// that comparisons ignore the noise of single pixels and reference pictures
+// stay small.
+Picture Downsample(const Picture& picture, int block);
+// The largest difference of any colour channel of any pixel between two
+// pictures of the same size; 256 when the sizes differ.
+int PictureDifference(const Picture& a, const Picture& b);
+bool WritePng(const std::string& path, const Picture& picture);
 
 // Copies the show in shows/sample, with its generated files, into dir.
 bool CopySampleShow(const std::string& dir);
