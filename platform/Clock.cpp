@@ -74,8 +74,6 @@ void UseVirtualClock(bool on) {
     virtualNanoseconds = 0;
 }
 
-bool IsClockVirtual() { return virtualClock; }
-
 int64_t VirtualTimeNs() { return virtualClock ? virtualNanoseconds : 0; }
 
 void SetVirtualTimeNs(int64_t nanoseconds) {

@@ -8,8 +8,8 @@
 // SetPerformanceCounterAvailable lets tests exercise the tick-count fallback.
 //
 // Virtual mode (a show captured frame by frame): once UseVirtualClock is
-// switched on, the counter and the tick count read a virtual time that starts at 0
-// and moves only when told to (SetVirtualTime) or when something waits:
+// switched on, the counter and the tick count read a virtual time that starts
+// at 0 and moves only when told to (SetVirtualTimeNs) or when something waits:
 // SleepMs and BusyWaitStep advance it instead of passing real time, so a wait
 // for the next animation frame costs nothing and always ends the same way.
 #ifndef HALVENOR_PLATFORM_CLOCK_H
@@ -33,7 +33,6 @@ void BusyWaitStep();
 
 // Switching virtual mode on starts the virtual time at 0.
 void UseVirtualClock(bool on);
-bool IsClockVirtual();
 // Virtual time in nanoseconds; 0 on the real clock.
 int64_t VirtualTimeNs();
 // Moves the virtual time forward to the given time; it never goes back.
