@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "core/Engine.h"
+#include "core/FrameSink.h"
 #include "core/Log.h"
 #include "fx2d/ConsoleText.h"
 #include "glext/GlExtensions.h"
@@ -85,7 +86,16 @@ void HandleKey(SDLKey key, Engine& engine, ConsoleText& text, InputState& state)
     }
 }
 
-void RunFrameLoop(Engine& engine, ConsoleText& text) {
+void DrainEvents(Engine& engine, ConsoleText& text, const FrameSink& sink, InputState& state) {
+    SDL_Event event;
+    while (SDL_PollEvent(&event) != 0) {
+        if (sink.TakesKeys() || event.type == SDL_QUIT) {
+            Application::HandleEvent(event, engine, text, state);
+        }
+    }
+}
+
+void RunFrameLoop(Engine& engine, ConsoleText& text, FrameSink& sink) {
     InputState state{false, false};
     while (!state.quit) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -93,13 +103,13 @@ void RunFrameLoop(Engine& engine, ConsoleText& text) {
         // The console panel is drawn here once the font and its layers exist.
         if (engine.RunDemoStep() == -1) {
             state.quit = true;
+        } else if (!sink.FrameComposed(engine)) {
+            state.quit = true;
         }
         SDL_GL_SwapBuffers();
-        SDL_Event event;
-        while (SDL_PollEvent(&event) != 0) {
-            Application::HandleEvent(event, engine, text, state);
-        }
+        DrainEvents(engine, text, sink, state);
     }
+    sink.LoopEnded(engine);
 }
 
 }  // namespace
@@ -124,6 +134,11 @@ void Application::AdjustLandScene(Engine& engine) {
 }
 
 int Application::Run() {
+    FrameSink window;
+    return Run(window);
+}
+
+int Application::Run(FrameSink& sink) {
     Log::Start();
     if (!engine.ReadPreconfiguration(kPreconfigFile)) {
         std::fprintf(stderr, "halvenor: no se puede abrir %s en el directorio de trabajo\n", kPreconfigFile);
@@ -139,7 +154,9 @@ int Application::Run() {
     engine.currentScene = 0;
     engine.Start();
     // The console copies the display and sets up its panels here once it is drawn.
-    RunFrameLoop(engine, consoleText);
+    if (sink.ShowStarted(engine)) {
+        RunFrameLoop(engine, consoleText, sink);
+    }
     SDL_Quit();
     engine.Shutdown();
     return 0;

@@ -6,6 +6,7 @@
 union SDL_Event;
 class ConsoleText;
 class Engine;
+class FrameSink;
 
 // What the keys of the frame loop act on.
 struct InputState {
@@ -17,6 +18,9 @@ class Application {
 public:
     // Plays the show of the working directory; answers the exit code.
     static int Run();
+    // The same show, the same frame loop and shutdown, with every frame also
+    // handed to the sink (a capture), which may end the show early.
+    static int Run(FrameSink& sink);
 
     // Acts on one event of the input queue: window close, and the key table
     // with the console open or closed.

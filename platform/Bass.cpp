@@ -25,6 +25,7 @@
 namespace {
 
 DWORD reportedVersion = 0x00050001;
+bool silentOutput = false;
 constexpr QWORD kBytesPerFrame = 4;
 constexpr uint32_t kDefaultRate = 44100;
 constexpr uint32_t kMinRate = 1000;
@@ -55,6 +56,7 @@ struct Mixer {
     std::map<DWORD, std::unique_ptr<Stream>> streams;
     DWORD lastHandle = 0;
     bool deviceOpen = false;
+    bool silentOpen = false;  // initialised without a device
     uint32_t deviceRate = kDefaultRate;
 };
 
@@ -176,6 +178,22 @@ bool DeviceOpen() {
     return mixer.deviceOpen;
 }
 
+bool SilentOpen() {
+    Mixer& mixer = TheMixer();
+    std::lock_guard<std::mutex> guard(mixer.lock);
+    return mixer.silentOpen;
+}
+
+// Without a device the streams already follow the clock; only the state says
+// the library is initialised.
+BOOL InitSilent() {
+    Mixer& mixer = TheMixer();
+    std::lock_guard<std::mutex> guard(mixer.lock);
+    AdvanceAllByClock(mixer);
+    mixer.silentOpen = true;
+    return TRUE;
+}
+
 // Appends the first two channels of each frame (mono twice).
 void AppendStereo(std::vector<int16_t>& samples, const short* chunk, sf_count_t frameCount, int channels) {
     for (sf_count_t i = 0; i < frameCount; ++i) {
@@ -240,8 +258,11 @@ DWORD NextFreeHandle(Mixer& mixer) {
 DWORD BASS_GetVersion() { return reportedVersion; }
 
 BOOL BASS_Init(int device, DWORD freq, DWORD /*flags*/, void* /*win*/) {
-    if (device != -1 || DeviceOpen()) {
+    if (device != -1 || DeviceOpen() || SilentOpen()) {
         return FALSE;
+    }
+    if (silentOutput) {
+        return InitSilent();
     }
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) < 0) {
         return FALSE;
@@ -268,6 +289,9 @@ BOOL BASS_Init(int device, DWORD freq, DWORD /*flags*/, void* /*win*/) {
 }
 
 BOOL BASS_Start() {
+    if (SilentOpen()) {
+        return TRUE;
+    }
     if (!DeviceOpen()) {
         return FALSE;
     }
@@ -276,6 +300,9 @@ BOOL BASS_Start() {
 }
 
 BOOL BASS_Stop() {
+    if (SilentOpen()) {
+        return TRUE;
+    }
     if (!DeviceOpen()) {
         return FALSE;
     }
@@ -294,6 +321,7 @@ void BASS_Free() {
     Mixer& mixer = TheMixer();
     std::lock_guard<std::mutex> guard(mixer.lock);
     mixer.deviceOpen = false;
+    mixer.silentOpen = false;
     freed.swap(mixer.streams);
 }
 
@@ -437,5 +465,7 @@ QWORD BASS_ChannelSeconds2Bytes(DWORD handle, float seconds) {
 namespace Platform {
 
 void SetBassVersion(DWORD version) { reportedVersion = version; }
+
+void UseSilentOutput(bool silent) { silentOutput = silent; }
 
 }  // namespace Platform

@@ -24,6 +24,9 @@
 //   harmless to repeat.
 // - Calls come from one thread; mixing runs on SDL's audio thread.
 // Platform::SetBassVersion lets tests exercise the caller's version check.
+// Platform::UseSilentOutput(true) (a captured show): BASS_Init opens no device
+// and answers TRUE, so playing streams keep time on the clock, which may be
+// the virtual one (Clock.h); BASS_Start and BASS_Stop then answer TRUE.
 #ifndef HALVENOR_PLATFORM_BASS_H
 #define HALVENOR_PLATFORM_BASS_H
 
@@ -66,6 +69,7 @@ QWORD BASS_ChannelSeconds2Bytes(DWORD handle, float seconds);
 namespace Platform {
 
 void SetBassVersion(DWORD version);
+void UseSilentOutput(bool silent);
 
 }  // namespace Platform
 

@@ -6,6 +6,12 @@
 // has been switched off. GetTickCount answers milliseconds since an arbitrary
 // start as an unsigned 32-bit value that wraps like the Windows one.
 // SetPerformanceCounterAvailable lets tests exercise the tick-count fallback.
+//
+// Virtual mode (a show captured frame by frame): once UseVirtualClock is
+// switched on, the counter and the tick count read a virtual time that starts
+// at 0 and moves only when told to (SetVirtualTimeNs) or when something waits:
+// SleepMs and BusyWaitStep advance it instead of passing real time, so a wait
+// for the next animation frame costs nothing and always ends the same way.
 #ifndef HALVENOR_PLATFORM_CLOCK_H
 #define HALVENOR_PLATFORM_CLOCK_H
 
@@ -21,6 +27,16 @@ void SetPerformanceCounterAvailable(bool available);
 
 // Sleeps the calling thread for about the given number of milliseconds.
 void SleepMs(double milliseconds);
+// One turn of a busy wait: nothing on the real clock, one microsecond on the
+// virtual clock, so that polling a timer always comes to an end.
+void BusyWaitStep();
+
+// Switching virtual mode on starts the virtual time at 0.
+void UseVirtualClock(bool on);
+// Virtual time in nanoseconds; 0 on the real clock.
+int64_t VirtualTimeNs();
+// Moves the virtual time forward to the given time; it never goes back.
+void SetVirtualTimeNs(int64_t nanoseconds);
 
 }  // namespace Platform
 

@@ -31,6 +31,8 @@ void WaitForPeriod(const Timer& clock, float periodMs) {
         }
         if (remaining > kPollWindowMs) {
             Platform::SleepMs(static_cast<double>(remaining - kPollWindowMs));
+        } else {
+            Platform::BusyWaitStep();
         }
     }
 }

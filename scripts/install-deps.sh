@@ -6,9 +6,10 @@ set -euo pipefail
 packages=(
   g++ cmake make pkg-config
   libsdl1.2-compat-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
-  libjpeg62-turbo-dev libsndfile1-dev
+  libjpeg62-turbo-dev libsndfile1-dev libpng-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool
+  ffmpeg
 )
 
 missing=()

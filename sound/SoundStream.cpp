@@ -26,6 +26,7 @@ bool SoundStream::InitAudio(void* window) {
 }
 
 bool SoundStream::Open(const char* file) {
+    fileName = file != nullptr ? file : "";
     handle = BASS_StreamCreateFile(FALSE, file, 0, 0, BASS_MP3_SETPOS);
     if (handle == 0) {
         MessageBoxA(nullptr, "ERROR!", "No se pudo cargar el fichero de musica.", MB_OK);

@@ -4,6 +4,7 @@
 #define HALVENOR_SOUND_SOUNDSTREAM_H
 
 #include <cstdint>
+#include <string>
 
 class SoundStream {
 public:
@@ -30,6 +31,9 @@ public:
 
     uint32_t handle;
     bool playing;
+    // The music file as named in the show, for tools that use it again (a
+    // capture puts it into the video as its sound track).
+    std::string fileName;
 };
 
 #endif

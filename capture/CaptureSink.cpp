@@ -1,0 +1,258 @@
+#include "capture/CaptureSink.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "capture/PngOutput.h"
+#include "capture/VideoOutput.h"
+#include "config/Script.h"
+#include "core/Display.h"
+#include "core/Engine.h"
+#include "platform/Bass.h"
+#include "platform/Clock.h"
+#include "platform/FileSystem.h"
+#include "platform/Random.h"
+#include "sound/SoundStream.h"
+
+namespace {
+
+constexpr double kReportSeconds = 0.5;
+constexpr double kLogReportSeconds = 10.0;
+constexpr int64_t kMusicLeadNs = 1000;
+
+bool IsDirectory(const std::string& path) {
+    struct stat info{};
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string ParentOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A name with an extension that is not a video's is most likely a typo
+// (capture.avi), not a directory to fill with frames.
+bool LooksLikeAFile(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    const std::string last = slash == std::string::npos ? path : path.substr(slash + 1);
+    const size_t dot = last.find_last_of('.');
+    return dot != std::string::npos && dot > 0 && dot + 1 < last.size();
+}
+
+bool CheckVideoOutput(const std::string& path, std::string& error) {
+    if (VideoOutput::FindFfmpeg().empty()) {
+        error = "the ffmpeg program is needed to write " + path + " and is not installed "
+                "(Debian: apt-get install ffmpeg); a directory as output gets PNG files instead";
+        return false;
+    }
+    const std::string parent = ParentOf(path);
+    if (IsDirectory(path) || !IsDirectory(parent) || access(parent.c_str(), W_OK) != 0 ||
+        (access(path.c_str(), F_OK) == 0 && access(path.c_str(), W_OK) != 0)) {
+        error = "cannot write " + path;
+        if (!IsDirectory(parent)) {
+            error += ": there is no directory " + parent;
+        }
+        return false;
+    }
+    return true;
+}
+
+bool CheckFrameDirectory(const std::string& path, std::string& error) {
+    if (!IsDirectory(path) && LooksLikeAFile(path)) {
+        error = "cannot tell what to write to " + path +
+                ": give a video file ending in .mp4, .mkv or .webm, or a directory for PNG frames";
+        return false;
+    }
+    // Creating it now tells at once whether it can be written.
+    PngOutput probe(path);
+    if (!probe.Open(1, 1) || access(path.c_str(), W_OK) != 0) {
+        error = probe.Error().empty() ? "cannot write into " + path : probe.Error();
+        return false;
+    }
+    return true;
+}
+
+std::string MinutesSeconds(double seconds) {
+    const long whole = std::lround(std::max(seconds, 0.0));
+    char text[32];
+    std::snprintf(text, sizeof text, "%ld:%02ld", whole / 60, whole % 60);
+    return text;
+}
+
+}  // namespace
+
+CaptureSink::CaptureSink(const CaptureOptions& options_)
+    : options(options_), clockOrigin(0), written(0), failed(false), complete(false) {}
+
+bool CaptureSink::Prepare(const CaptureOptions& options, std::string& error) {
+    if (access("preconfig.txt", R_OK) != 0) {
+        error = "there is no show here: no readable preconfig.txt in the working directory";
+        return false;
+    }
+    if (VideoOutput::IsVideoName(options.output)) {
+        return CheckVideoOutput(options.output, error);
+    }
+    return CheckFrameDirectory(options.output, error);
+}
+
+void CaptureSink::UseVirtualTime() {
+    Platform::UseVirtualClock(true);
+    Platform::UseSilentOutput(true);
+    Platform::SeedRand(Platform::kCaptureRandomSeed);
+}
+
+double CaptureSink::ShowEnd(const Engine& engine) {
+    if (engine.script != nullptr) {
+        for (int32_t i = 0; i < engine.script->Count(); ++i) {
+            const ScriptEvent& event = engine.script->EventAt(i);
+            if (event.target == TARGET_DEMO && event.effect == FX_STOP) {
+                return event.time;
+            }
+        }
+    }
+    if (engine.sound != nullptr && engine.sound->handle != 0) {
+        return engine.sound->Length();
+    }
+    return -1.0;
+}
+
+bool CaptureSink::Fail(const std::string& text) {
+    failed = true;
+    message = text;
+    return false;
+}
+
+bool CaptureSink::ShowStarted(Engine& engine) {
+    // The show's end comes first when it falls inside the duration asked for,
+    // so that the music track ends with the pictures.
+    double duration = options.duration;
+    const double end = ShowEnd(engine);
+    if (duration < 0.0 && end < 0.0) {
+        return Fail("the show never ends by itself (no DEMO FX_STOP event and no music): give a duration with -t");
+    }
+    if (end >= 0.0 && end <= options.start) {
+        char text[128];
+        std::snprintf(text, sizeof text, "the show ends at %.3f s, before the start asked for", end);
+        return Fail(text);
+    }
+    if (end >= 0.0 && (duration < 0.0 || end - options.start < duration)) {
+        duration = end - options.start;
+    }
+    const int64_t frameCount = std::max<int64_t>(static_cast<int64_t>(std::ceil(duration * options.fps - 1e-9)), 1);
+    schedule = std::make_unique<CaptureSchedule>(options.fps, options.start, frameCount);
+
+    const int width = static_cast<int>(engine.display->Width());
+    const int height = static_cast<int>(engine.display->Height());
+    if (VideoOutput::IsVideoName(options.output)) {
+        VideoOutput::Music music{"", 0.0, static_cast<double>(frameCount) / options.fps};
+        if (engine.sound != nullptr && engine.sound->handle != 0 && engine.sound->Length() > 0.0f) {
+            music.file = Platform::ResolvePath(engine.sound->fileName.c_str());
+            music.start = std::fmod(options.start, static_cast<double>(engine.sound->Length()));
+        }
+        output = std::make_unique<VideoOutput>(options.output, options.fps, music);
+    } else {
+        output = std::make_unique<PngOutput>(options.output);
+    }
+    if (!output->Open(width, height)) {
+        return Fail(output->Error());
+    }
+    reader.Init(width, height);
+    // Music time 0 is now: the music has just started. The frames come a
+    // hair after their times, so that the music position, counted in whole
+    // samples, has surely reached them: an event at 2.0 s fires at the frame
+    // of 2.0 s.
+    clockOrigin = Platform::VirtualTimeNs() + kMusicLeadNs;
+    Platform::SetVirtualTimeNs(clockOrigin);
+    began = std::chrono::steady_clock::now();
+    lastReport = began;
+    return true;
+}
+
+bool CaptureSink::WriteFrame(const uint8_t* rgb, int64_t repeat) {
+    if (!output->Write(rgb, written, repeat)) {
+        return Fail(output->Error());
+    }
+    written += repeat;
+    return true;
+}
+
+bool CaptureSink::FrameComposed(Engine& /*engine*/) {
+    const CaptureSchedule::Cover cover = schedule->CoverPicture(Platform::VirtualTimeNs() - clockOrigin);
+    const auto deliver = [this](const uint8_t* rgb, int64_t repeat) { return WriteFrame(rgb, repeat); };
+    if (!reader.Read(cover.count, deliver)) {
+        return false;
+    }
+    if (cover.moveClockTo >= 0) {
+        Platform::SetVirtualTimeNs(clockOrigin + cover.moveClockTo);
+    }
+    ReportProgress(false);
+    return !schedule->Done();
+}
+
+bool CaptureSink::TakesKeys() const { return false; }
+
+void CaptureSink::LoopEnded(Engine& engine) {
+    if (!schedule) {
+        return;
+    }
+    const auto deliver = [this](const uint8_t* rgb, int64_t repeat) { return WriteFrame(rgb, repeat); };
+    if (!failed) {
+        reader.Flush(deliver);
+    }
+    reader.Release();
+    if (!output->Close() && !failed) {
+        Fail(output->Error());
+    }
+    // The show's own end comes before the duration asked for; anything else
+    // that stops the loop early (the window closed, a signal) interrupts.
+    const bool showEnded = engine.nextEvent.target == TARGET_DEMO && engine.nextEvent.effect == FX_STOP &&
+                           engine.MusicTime() >= engine.nextEvent.time;
+    complete = schedule->Done() || showEnded;
+    ReportProgress(true);
+    if (!failed && !complete) {
+        message = "interrupted: the output holds the frames captured so far";
+    }
+}
+
+void CaptureSink::ReportProgress(bool last) {
+    // A terminal gets one line rewritten in place; a log file a line now
+    // and then.
+    const bool terminal = isatty(2) != 0;
+    const auto now = std::chrono::steady_clock::now();
+    const double sinceReport = std::chrono::duration<double>(now - lastReport).count();
+    if (!last && sinceReport < (terminal ? kReportSeconds : kLogReportSeconds)) {
+        return;
+    }
+    const char* const lineEnd = terminal ? "   " : "\n";
+    const char* const lineStart = terminal ? "\r" : "";
+    lastReport = now;
+    const double wall = std::chrono::duration<double>(now - began).count();
+    const int64_t total = schedule->FrameCount();
+    const int64_t done = schedule->NextFrame();
+    const double runUp = options.start > 0.0 ? std::min(schedule->ComposeTimeNs() / (options.start * 1e9), 1.0) : 1.0;
+    const double rate = wall > 0.0 ? static_cast<double>(done) / wall : 0.0;
+    const double left = rate > 0.0 ? static_cast<double>(total - done) / rate : 0.0;
+    const double showSeconds = static_cast<double>(written) / options.fps;
+    if (last) {
+        std::fprintf(stderr, "%shalvenor-capture: %lld frames (%.2f s of show) in %.1f s%s\n", lineStart,
+                     static_cast<long long>(written), showSeconds, wall,
+                     options.start > 0.0 ? ", running the show up to the start included" : "");
+    } else if (runUp < 1.0) {
+        std::fprintf(stderr, "%shalvenor-capture: running the show up to %.2f s: %d%%%s", lineStart, options.start,
+                     static_cast<int>(runUp * 100.0), lineEnd);
+    } else {
+        std::fprintf(stderr, "%shalvenor-capture: frame %lld of %lld, %.1f frames a second, %s left%s", lineStart,
+                     static_cast<long long>(written), static_cast<long long>(schedule->FrameCount()), rate,
+                     MinutesSeconds(left).c_str(), lineEnd);
+    }
+    std::fflush(stderr);
+}

@@ -1,0 +1,3 @@
+#include "capture/FrameOutput.h"
+
+FrameOutput::~FrameOutput() = default;

@@ -1,0 +1,39 @@
+// halvenor-capture: renders the show of the working directory to a video or
+// to PNG frames, on a virtual clock, faster than real time where the machine
+// allows and identical every time. See --help.
+#include <csignal>
+#include <cstdio>
+#include <string>
+
+#include "capture/CaptureOptions.h"
+#include "capture/CaptureSink.h"
+#include "core/Application.h"
+
+int main(int argc, char** argv) {
+    CaptureOptions options;
+    std::string error;
+    if (!CaptureOptions::Parse(argc, argv, options, error)) {
+        std::fprintf(stderr, "halvenor-capture: %s\n%s", error.c_str(), CaptureOptions::Usage());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(CaptureOptions::Usage(), stdout);
+        return 0;
+    }
+    if (!CaptureSink::Prepare(options, error)) {
+        std::fprintf(stderr, "halvenor-capture: %s\n", error.c_str());
+        return 1;
+    }
+    // A dead ffmpeg must surface as a failed write, not end the process.
+    std::signal(SIGPIPE, SIG_IGN);
+    CaptureSink::UseVirtualTime();
+    CaptureSink sink(options);
+    const int status = Application::Run(sink);
+    if (status != 0) {
+        return status;
+    }
+    if (!sink.Message().empty()) {
+        std::fprintf(stderr, "halvenor-capture: %s\n", sink.Message().c_str());
+    }
+    return sink.Succeeded() ? 0 : 1;
+}
