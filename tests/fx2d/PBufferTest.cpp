@@ -3,13 +3,9 @@
 // and the creation failures with their stderr texts and exit status.
 #include "fx2d/PBuffer.h"
 
-// Google Test before the X headers, whose macros (None, Bool) it would trip on.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
-#include <SDL_syswm.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 
 #include <vector>
 
@@ -68,27 +64,6 @@ GLuint SolidTexture(uint8_t r, uint8_t g, uint8_t b) {
     return texture;
 }
 
-// What the X server shows in the window, read from the server itself.
-Rgba WindowPicturePixel(int x, int yFromTop) {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (SDL_GetWMInfo(&info) <= 0) {
-        ADD_FAILURE() << "no window information";
-        return Rgba{0, 0, 0, 0};
-    }
-    ::Display* display = info.info.x11.display;
-    XSync(display, False);
-    XImage* image = XGetImage(display, info.info.x11.window, x, yFromTop, 1, 1, AllPlanes, ZPixmap);
-    if (image == nullptr) {
-        ADD_FAILURE() << "XGetImage failed";
-        return Rgba{0, 0, 0, 0};
-    }
-    const unsigned long pixel = XGetPixel(image, 0, 0);
-    XDestroyImage(image);
-    return Rgba{static_cast<uint8_t>((pixel >> 16) & 0xFF), static_cast<uint8_t>((pixel >> 8) & 0xFF),
-                static_cast<uint8_t>(pixel & 0xFF), 255};
-}
-
 TEST_F(PBufferTest, DrawsOffScreenSharesTexturesAndHandsTheWindowBack) {
     const GLuint shared = SolidTexture(200, 40, 90);
     HDC windowDC = wglGetCurrentDC();
@@ -136,8 +111,8 @@ TEST_F(PBufferTest, DrawsOffScreenSharesTexturesAndHandsTheWindowBack) {
 
     // What the screen shows after the swap is the window's own picture.
     SDL_GL_SwapBuffers();
-    EXPECT_TRUE(NearColour(WindowPicturePixel(2, kSize - 3), 200, 40, 90));
-    EXPECT_TRUE(NearColour(WindowPicturePixel(kSize - 3, 3), 0, 0, 255));
+    EXPECT_TRUE(NearColour(GlTestContext::ScreenPixel(2, kSize - 3), 200, 40, 90));
+    EXPECT_TRUE(NearColour(GlTestContext::ScreenPixel(kSize - 3, 3), 0, 0, 255));
     GLuint name = shared;
     glDeleteTextures(1, &name);
 }
