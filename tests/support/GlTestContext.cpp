@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xcomposite.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +17,24 @@ namespace {
 
 int openWidth = 0;
 int openHeight = 0;
+
+// Tests running side by side open their windows at the same place on the
+// same server; a window kept off screen by the compositing extension holds
+// its own picture even where another covers it.
+void KeepWindowPictureOffScreen() {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWMInfo(&info) <= 0) {
+        return;
+    }
+    ::Display* display = info.info.x11.display;
+    int eventBase = 0;
+    int errorBase = 0;
+    if (XCompositeQueryExtension(display, &eventBase, &errorBase)) {
+        XCompositeRedirectWindow(display, info.info.x11.window, CompositeRedirectAutomatic);
+        XSync(display, False);
+    }
+}
 
 }  // namespace
 
@@ -36,6 +55,7 @@ bool GlTestContext::Open(int width, int height) {
         std::fprintf(stderr, "GlTestContext: extensions missing\n");
         return false;
     }
+    KeepWindowPictureOffScreen();
     openWidth = width;
     openHeight = height;
     glViewport(0, 0, width, height);
