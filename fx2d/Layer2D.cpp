@@ -224,6 +224,9 @@ void Layer2D::Draw() {
     glDisable(GL_TEXTURE_GEN_S);
     glDisable(GL_TEXTURE_GEN_T);
     glDisable(GL_LIGHTING);
+    // A scene's fog is still on after it: the 2D picture is never fogged
+    // (and a full-window layer draws about a fifth faster without it).
+    glDisable(GL_FOG);
     glDepthMask(GL_FALSE);
     glLoadIdentity();
 
