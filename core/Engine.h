@@ -33,8 +33,6 @@ public:
     // Lookups: first entry in creation order whose name matches ignoring ASCII
     // case, or null.
     Scene* FindScene(const char* name) const;
-    // Particle systems are not built yet: their lookup answers null until the
-    // first is registered.
     PBuffer* FindPixelBuffer(const char* name) const;
     Layer2D* FindLayer(const char* name) const;
     ParticleSystem* FindParticleSystem(const char* name) const;
@@ -79,12 +77,6 @@ public:
     // registry is full (the scene is then not owned).
     bool RegisterScene(Scene* scene);
 
-private:
-    Layer2D* AddLayer(const char* fileName, int layerType, const char* layerName, int capacity);
-    PBuffer* AddPixelBuffer(int width, int height, int modeFlags, const char* name, int capacity);
-
-public:
-
     Scene* scenes[kMaxScenes];
     int32_t sceneCount;
     PBuffer* pixelBuffers[kMaxPixelBuffers];
@@ -101,6 +93,10 @@ public:
     ScriptEvent nextEvent;
     SoundStream* sound;
     int32_t currentScene;
+
+private:
+    Layer2D* AddLayer(const char* fileName, int layerType, const char* layerName, int capacity);
+    PBuffer* AddPixelBuffer(int width, int height, int modeFlags, const char* name, int capacity);
 };
 
 #endif
