@@ -23,6 +23,15 @@ Layer2D* Engine::CreateLayer(const char* fileName, int layerType, const char* la
 }
 
 PBuffer* Engine::CreatePixelBuffer(int width, int height, int modeFlags, const char* name) {
+    // A picture that no texture can hold would be drawn for nothing (and a
+    // mistyped size must not claim gigabytes): such a declaration is refused.
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    if (width <= 0 || height <= 0 || width > largest || height > largest) {
+        Log::Format("-- PRECONFIG -- Pixelbuffer \"%s\" de %d x %d no valido (de 1 a %d): se ignora\n", name, width,
+                    height, largest);
+        return nullptr;
+    }
     return AddPixelBuffer(width, height, modeFlags, name, kMaxPixelBuffers - kBlurPixelBuffers);
 }
 

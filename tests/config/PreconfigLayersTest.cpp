@@ -157,6 +157,20 @@ TEST_F(PreconfigLayers, TheShowsOwnResourcesLeaveRoomForTheBlur) {
     EXPECT_NE(log.find("Demasiados pixelbuffers (maximo 18): se ignora \"P18\"\n"), std::string::npos);
 }
 
+TEST_F(PreconfigLayers, PixelBufferSizesNoTextureCanHoldAreRefused) {
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    const std::string log = Read("LOAD PBUFFER PB_CERO 512\nLOAD PBUFFER PB_ENORME " + std::to_string(largest + 1) +
+                                 " 8\nLOAD PBUFFER PB_BIEN 8 8\n");
+    EXPECT_EQ(engine.FindPixelBuffer("PB_CERO"), nullptr);
+    EXPECT_EQ(engine.FindPixelBuffer("PB_ENORME"), nullptr);
+    EXPECT_NE(engine.FindPixelBuffer("PB_BIEN"), nullptr);
+    EXPECT_NE(log.find("Pixelbuffer \"PB_CERO\" de 512 x 0 no valido (de 1 a " + std::to_string(largest) +
+                       "): se ignora\n"),
+              std::string::npos)
+        << log;
+}
+
 TEST_F(PreconfigLayers, TheLoadingScreenIsOnScreenWhileTheShowLoads) {
     dir.Write("carga.jpg", TestSupport::SolidRgbJpeg(16, 16, 40, 200, 120));
     const std::string log = Read("LOAD LOAD_SCREEN carga.jpg\n");

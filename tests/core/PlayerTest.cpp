@@ -96,15 +96,6 @@ TEST(Player, MissingOpenGlExtensionsEndWithStatusMinusOne) {
     EXPECT_TRUE(EndsWith(dir.Read("error_log.txt"), "Error al inicializar las extensiones GL\n"));
 }
 
-TEST(Player, APixelBufferThatCannotBeCreatedEndsWithStatusMinusOne) {
-    TempDir dir(false);
-    dir.Write("preconfig.txt", "LOAD DISPLAY 320 240 32 NO\nLOAD PBUFFER PB_ENORME 1000000 1000000\n");
-    const auto run = RunPlayer(dir.Path(), 0, kAudio);
-    EXPECT_EQ(run.exitCode, 255);
-    EXPECT_EQ(run.stderrText,
-              "pbuffer creation error:  wglCreatePbufferARB() failed\nerror:  ERROR_NO_SYSTEM_RESOURCES\n");
-}
-
 TEST(Player, AShowEndsByItselfAtItsStopEvent) {
     TempDir dir(false);
     ASSERT_TRUE(TestSupport::WriteTone(dir.File("musica.wav"), 220.0, 6.0, 44100, 2, 0.06));
