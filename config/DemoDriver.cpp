@@ -11,6 +11,7 @@
 #include "config/Script.h"
 #include "config/ScriptKeywords.h"
 #include "core/Engine.h"
+#include "fx2d/Layer2D.h"
 #include "fx2d/ParticleSystem.h"
 #include "scene/Scene.h"
 
@@ -119,18 +120,33 @@ void ApplySceneEvent(Engine& engine, const ScriptEvent& event) {
 }
 
 void ApplyLayerEvent(Engine& engine, const ScriptEvent& event) {
-    const bool layerEffect = event.effect == FX_SHOW || event.effect == FX_HIDE || event.effect == FX_RESIZE ||
-                             event.effect == FX_RESET_ANIM;
-    if (!layerEffect || engine.FindLayer(event.name) == nullptr) {
+    if (ScriptKeywords::FindAction(TARGET_LAYER, event.effect) == nullptr) {
         return;
     }
-    // Visibility, scale about the pivot and animation reset go here once
-    // layers are built.
+    Layer2D* layer = engine.FindLayer(event.name);
+    if (layer == nullptr) {
+        return;
+    }
+    switch (event.effect) {
+        case FX_SHOW:
+            layer->SetVisible(true);
+            break;
+        case FX_HIDE:
+            layer->SetVisible(false);
+            break;
+        case FX_RESIZE:
+            // Scaled about the layer's pivot.
+            layer->scaleX = event.params[0];
+            layer->scaleY = event.params[1];
+            break;
+        default:
+            layer->ResetAnimation();
+            break;
+    }
 }
 
 void ApplyParticleEvent(Engine& engine, const ScriptEvent& event) {
-    const bool particleEffect = event.effect == FX_SHOW || event.effect == FX_HIDE;
-    if (!particleEffect) {
+    if (ScriptKeywords::FindAction(TARGET_PARTICLE, event.effect) == nullptr) {
         return;
     }
     if (ParticleSystem* system = engine.FindParticleSystem(event.name)) {

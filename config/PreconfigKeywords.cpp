@@ -11,13 +11,13 @@ using A = PreconfigArg;
 const PreconfigForm kLoadKinds[] = {
     {"ESCENA_BIN", 2, {A::File, A::NewScene}, "file scene-name", true},
     {"ESCENA_ASE", 2, {A::File, A::NewScene}, "file scene-name", true},
-    {"LAYER2D", 3, {A::Image, A::LayerType, A::NewLayer}, "image-file type layer-name", false},
+    {"LAYER2D", 3, {A::Image, A::LayerType, A::NewLayer}, "image-file type layer-name", true},
     {"PARTICULAS", 2, {A::File, A::NewParticles}, "file name", true},
     {"SOUND", 1, {A::File}, "music-file", true},
     {"DISPLAY", 4, {A::WholeNumber, A::WholeNumber, A::WholeNumber, A::YesNo}, "width height bits YES/NO", true},
-    {"LOAD_SCREEN", 1, {A::Image}, "image-file", false},
+    {"LOAD_SCREEN", 1, {A::Image}, "image-file", true},
     {"SCRIPT", 1, {A::File}, "script-file", true},
-    {"PBUFFER", 3, {A::NewPixelBuffer, A::WholeNumber, A::WholeNumber}, "name width height", false},
+    {"PBUFFER", 3, {A::NewPixelBuffer, A::WholeNumber, A::WholeNumber}, "name width height", true},
 };
 
 const PreconfigForm kSceneOptions[] = {
@@ -32,14 +32,14 @@ const PreconfigForm kParticleOptions[] = {
 };
 
 const PreconfigForm kLayerOptions[] = {
-    {"ALPHA_FUNC", 1, {A::Number}, "blend-mode", false},
-    {"ALPHA", 1, {A::Number}, "alpha", false},
-    {"ALPHA_ANIMATION", 3, {A::Number, A::Number, A::WholeNumber}, "start-alpha end-alpha ticks", false},
-    {"MOVE_ANIMATION", 3, {A::WholeNumber, A::WholeNumber, A::WholeNumber}, "x y ticks", false},
-    {"MOVE", 2, {A::Number, A::Number}, "x y", false},
-    {"FPS", 1, {A::Number}, "milliseconds-per-tick", false},
-    {"PBUFFER", 1, {A::PixelBuffer}, "pixel-buffer-name", false},
-    {"MAP_ROTATION", 1, {A::Number}, "scroll-per-tick", false},
+    {"ALPHA_FUNC", 1, {A::Number}, "blend-mode", true},
+    {"ALPHA", 1, {A::Number}, "alpha", true},
+    {"ALPHA_ANIMATION", 3, {A::Number, A::Number, A::WholeNumber}, "start-alpha end-alpha ticks", true},
+    {"MOVE_ANIMATION", 3, {A::WholeNumber, A::WholeNumber, A::WholeNumber}, "x y ticks", true},
+    {"MOVE", 2, {A::Number, A::Number}, "x y", true},
+    {"FPS", 1, {A::Number}, "milliseconds-per-tick", true},
+    {"PBUFFER", 1, {A::PixelBuffer}, "pixel-buffer-name", true},
+    {"MAP_ROTATION", 1, {A::Number}, "scroll-per-tick", true},
 };
 
 template <typename T, int N>

@@ -1,5 +1,7 @@
 // Reading preconfig.txt: the DISPLAY line opens the window, LOAD lines create
 // the show's resources through the registry, SET lines configure them.
+#include <SDL.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -9,6 +11,7 @@
 #include "core/Display.h"
 #include "core/Engine.h"
 #include "core/Log.h"
+#include "fx2d/Layer2D.h"
 #include "fx2d/ParticleSystem.h"
 #include "glext/GlExtensions.h"
 #include "platform/FileSystem.h"
@@ -22,6 +25,9 @@ const char* const kRequiredExtensions =
     "GL_ARB_multitexture WGL_ARB_pbuffer WGL_ARB_pixel_format WGL_ARB_render_texture GL_SGIS_generate_mipmap ";
 
 const char* const kSecondLogIndent = "             ";
+const char* const kLoadingScreenName = "LOADSCREEN";
+// Every pixel buffer of a show is RGBA with a depth buffer.
+constexpr int kPixelBufferMode = 16;
 
 int LayerTypeCode(const char* word) { return PreconfigKeywords::LayerTypeCode(word); }
 
@@ -56,6 +62,20 @@ bool RequireDisplay(const Engine& engine, const char* fileName) {
     return false;
 }
 
+// The picture stays on screen while the following lines load.
+void ShowLoadingScreen(Engine& engine, const char* fileName) {
+    Layer2D* screen = engine.CreateLayer(fileName, Layer2D::kBackground, kLoadingScreenName);
+    if (screen == nullptr) {
+        screen = engine.FindLayer(kLoadingScreenName);
+    }
+    if (screen == nullptr) {
+        return;
+    }
+    engine.display->SetOrtho2D();
+    screen->Draw();
+    SDL_GL_SwapBuffers();
+}
+
 void ProcessLoad(Engine& engine, const PreconfigLine& line) {
     if (line.KindIs("ESCENA_BIN")) {
         Log::Format("-- PRECONFIG -- Cargando Escena [ %s ] como \"%s\"\n", line.Arg(1), line.Arg(2));
@@ -68,8 +88,11 @@ void ProcessLoad(Engine& engine, const PreconfigLine& line) {
             engine.LoadSceneAse(line.Arg(1), line.Arg(2));
         }
     } else if (line.KindIs("LAYER2D")) {
-        Log::Format("-- PRECONFIG -- Cargando Layer [ %s ] como \"%s\" tipo %d\n", line.Arg(1), line.Arg(3),
-                    LayerTypeCode(line.Arg(2)));
+        const int type = LayerTypeCode(line.Arg(2));
+        Log::Format("-- PRECONFIG -- Cargando Layer [ %s ] como \"%s\" tipo %d\n", line.Arg(1), line.Arg(3), type);
+        if (RequireDisplay(engine, line.Arg(1))) {
+            engine.CreateLayer(line.Arg(1), type, line.Arg(3));
+        }
     } else if (line.KindIs("PARTICULAS")) {
         Log::Format("-- PRECONFIG -- Cargando Particulas [ %s ] como \"%s\"\n", line.Arg(1), line.Arg(2));
         // Particle textures load into the window's context.
@@ -83,6 +106,9 @@ void ProcessLoad(Engine& engine, const PreconfigLine& line) {
         OpenDisplay(engine, line);
     } else if (line.KindIs("LOAD_SCREEN")) {
         Log::Format("-- PRECONFIG -- [ Poniendo pantalla de carga  \"%s\" ]\n", line.Arg(1));
+        if (RequireDisplay(engine, line.Arg(1))) {
+            ShowLoadingScreen(engine, line.Arg(1));
+        }
     } else if (line.KindIs("SCRIPT")) {
         Log::Format("-- PRECONFIG -- [ Cargando fichero Script  \"%s\" ]\n", line.Arg(1));
         engine.LoadScript(line.Arg(1));
@@ -90,6 +116,10 @@ void ProcessLoad(Engine& engine, const PreconfigLine& line) {
     } else if (line.KindIs("PBUFFER")) {
         Log::Format("-- PRECONFIG -- [ Creando pixelbuffer \"%s\" :: %d x %d ]\n", line.Arg(1), line.IntArg(2),
                     line.IntArg(3));
+        // A pixel buffer shares the window's context: it needs the window.
+        if (RequireDisplay(engine, line.Arg(1))) {
+            engine.CreatePixelBuffer(line.IntArg(2), line.IntArg(3), kPixelBufferMode, line.Arg(1));
+        }
     }
 }
 
@@ -138,14 +168,80 @@ void ProcessSetParticles(Engine& engine, const PreconfigLine& line) {
     }
 }
 
+// A whole number from a decimal one, truncated, kept inside the int range.
+int TruncatedInt(float value) {
+    if (!(value > -2147483648.0f && value < 2147483648.0f)) {
+        return value > 0.0f ? 2147483647 : -2147483647 - 1;
+    }
+    return static_cast<int>(value);
+}
+
+void AddLayerFade(Layer2D& layer, const PreconfigLine& line) {
+    if (layer.AddFadeStep(line.FloatArg(3), line.FloatArg(4), static_cast<float>(line.IntArg(5)))) {
+        Log::Format("%s-- Configurando Alpha Animation \n", kSecondLogIndent);
+    } else {
+        Log::Format("%s-- Demasiados pasos de Alpha Animation (maximo %d): se ignora\n", kSecondLogIndent,
+                    Layer2D::kMaxSteps);
+    }
+}
+
+void AddLayerMove(Layer2D& layer, const PreconfigLine& line, float height) {
+    const float x = static_cast<float>(line.IntArg(3));
+    const float y = height - static_cast<float>(line.IntArg(4));
+    if (layer.AddMoveStep(x, y, static_cast<float>(line.IntArg(5)))) {
+        Log::Format("%s-- Configurando Move Animation \n", kSecondLogIndent);
+    } else {
+        Log::Format("%s-- Demasiados pasos de Move Animation (maximo %d): se ignora\n", kSecondLogIndent,
+                    Layer2D::kMaxSteps);
+    }
+}
+
+// y values of the file are measured from the top of the window.
+void ConfigureLayer(Engine& engine, Layer2D& layer, const PreconfigLine& line) {
+    const float height = engine.display != nullptr ? static_cast<float>(engine.display->Height()) : 0.0f;
+    const char* sub = line.Arg(2);
+    if (EqualsIgnoringCase(sub, "ALPHA_FUNC")) {
+        // Stored in one signed byte, as the blend-mode field is.
+        layer.blendMode = static_cast<int8_t>(TruncatedInt(line.FloatArg(3)));
+        Log::Format("%s-- Configurando AlphaFunc \n", kSecondLogIndent);
+    } else if (EqualsIgnoringCase(sub, "ALPHA")) {
+        layer.alpha = line.FloatArg(3);
+        Log::Format("%s-- Configurando Alpha \n", kSecondLogIndent);
+    } else if (EqualsIgnoringCase(sub, "ALPHA_ANIMATION")) {
+        AddLayerFade(layer, line);
+    } else if (EqualsIgnoringCase(sub, "MOVE_ANIMATION")) {
+        AddLayerMove(layer, line, height);
+    } else if (EqualsIgnoringCase(sub, "MOVE")) {
+        const float x = line.FloatArg(3);
+        const float y = line.FloatArg(4);
+        layer.MoveTo(x, height - y);
+        Log::Format("%s-- Moviendo Layer a [ %f, %f ]\n", kSecondLogIndent, x, y);
+    } else if (EqualsIgnoringCase(sub, "FPS")) {
+        layer.SetTickInterval(line.FloatArg(3));
+        Log::Format("%s-- Configurando FPS \n", kSecondLogIndent);
+    } else if (EqualsIgnoringCase(sub, "PBUFFER")) {
+        engine.AssignLayerPixelBuffer(line.Arg(1), line.Arg(3));
+        Log::Format("%s-- Asignando PBUFFER \"%s\" al Layer \"%s\"\n", kSecondLogIndent, line.Arg(3), line.Arg(1));
+    } else if (EqualsIgnoringCase(sub, "MAP_ROTATION")) {
+        layer.SetMapScroll(line.FloatArg(3));
+        Log::Format("%s-- Rotate Map Horizontal al Layer \"%s\"\n", kSecondLogIndent, line.Arg(1));
+    }
+}
+
+void ProcessSetLayer(Engine& engine, const PreconfigLine& line) {
+    Log::Format("-- PRECONFIG -- Configurando Layer2D [ %s ] \n", line.Arg(1));
+    if (Layer2D* layer = engine.FindLayer(line.Arg(1))) {
+        ConfigureLayer(engine, *layer, line);
+    }
+}
+
 void ProcessSet(Engine& engine, const PreconfigLine& line) {
     if (line.KindIs("ESCENA")) {
         ProcessSetScene(engine, line);
     } else if (line.KindIs("PARTICULAS")) {
         ProcessSetParticles(engine, line);
     } else if (line.KindIs("LAYER2D")) {
-        Log::Format("-- PRECONFIG -- Configurando Layer2D [ %s ] \n", line.Arg(1));
-        // Layers are not built yet: there is nothing to configure.
+        ProcessSetLayer(engine, line);
     }
 }
 
@@ -163,7 +259,11 @@ bool Engine::ReadPreconfiguration(const char* fileName) {
         ProcessPreconfigLine(line);
     }
     std::fclose(file);
-    // The blur buffers and their layers are created here once pixel buffers exist.
+    // The blur pass needs its buffers in every show; without a window there
+    // is nothing to share them with (the show cannot start anyway).
+    if (display != nullptr) {
+        CreateBlurResources();
+    }
     return true;
 }
 

@@ -7,6 +7,8 @@
 #include "config/Script.h"
 #include "core/Display.h"
 #include "core/Log.h"
+#include "fx2d/Layer2D.h"
+#include "fx2d/PBuffer.h"
 #include "fx2d/ParticleSystem.h"
 #include "glext/GlExtensions.h"
 #include "scene/Scene.h"
@@ -83,9 +85,29 @@ Scene* Engine::FindScene(const char* name) const {
     return nullptr;
 }
 
-PBuffer* Engine::FindPixelBuffer(const char* /*name*/) const { return nullptr; }
+PBuffer* Engine::FindPixelBuffer(const char* name) const {
+    if (name == nullptr) {
+        return nullptr;
+    }
+    for (int i = 0; i < pixelBufferCount; ++i) {
+        if (SameNameIgnoringCase(pixelBuffers[i]->Name(), name)) {
+            return pixelBuffers[i];
+        }
+    }
+    return nullptr;
+}
 
-Layer2D* Engine::FindLayer(const char* /*name*/) const { return nullptr; }
+Layer2D* Engine::FindLayer(const char* name) const {
+    if (name == nullptr) {
+        return nullptr;
+    }
+    for (int i = 0; i < layerCount; ++i) {
+        if (SameNameIgnoringCase(layers[i]->Name(), name)) {
+            return layers[i];
+        }
+    }
+    return nullptr;
+}
 
 ParticleSystem* Engine::FindParticleSystem(const char* name) const {
     if (name == nullptr) {
@@ -207,6 +229,10 @@ void Engine::Shutdown() {
     Log::Write("[OK]\n");
 
     Log::Write("-> Liberando Layers2D: ");
+    for (int i = 0; i < layerCount; ++i) {
+        delete layers[i];
+        layers[i] = nullptr;
+    }
     layerCount = 0;
     Log::Write("[OK]\n");
 
@@ -220,6 +246,10 @@ void Engine::Shutdown() {
     Log::Write("[OK]\n");
 
     Log::Write("-> Liberando PBuffers: ");
+    for (int i = 0; i < pixelBufferCount; ++i) {
+        delete pixelBuffers[i];
+        pixelBuffers[i] = nullptr;
+    }
     pixelBufferCount = 0;
     Log::Write("[OK]\n");
 

@@ -33,8 +33,6 @@ public:
     // Lookups: first entry in creation order whose name matches ignoring ASCII
     // case, or null.
     Scene* FindScene(const char* name) const;
-    // Pixel buffers, layers and particle systems are not built yet: their
-    // lookups answer null until the first of each kind is registered.
     PBuffer* FindPixelBuffer(const char* name) const;
     Layer2D* FindLayer(const char* name) const;
     ParticleSystem* FindParticleSystem(const char* name) const;
@@ -47,6 +45,21 @@ public:
     int CreateParticleSystem(const char* fileName, const char* name);
     void LoadSound(const char* fileName);
     void LoadScript(const char* fileName);
+
+    // Pixel buffers and layers. The show's own are refused, with a log line,
+    // beyond the capacities less the two blur buffers and two blur layers,
+    // so that the blur set-up always finds room. Each answers the new
+    // object, or null when it was refused.
+    static constexpr int kBlurPixelBuffers = 2;
+    static constexpr int kBlurLayers = 2;
+    Layer2D* CreateLayer(const char* fileName, int layerType, const char* layerName);
+    PBuffer* CreatePixelBuffer(int width, int height, int modeFlags, const char* name);
+    // -1 when either name is unknown (nothing changes), else 1.
+    int AssignLayerPixelBuffer(const char* layerName, const char* pixelBufferName);
+    // After the last preconfiguration line: "PB_BLUR", "PB_BLUR2" and their
+    // layers, the feedback buffer cleared to black, and sphere maps prepared
+    // in every pixel buffer's context.
+    void CreateBlurResources();
 
     void SetCurrentScene(int index);
     void PrepareSphereMaps();
@@ -83,6 +96,10 @@ public:
     ScriptEvent nextEvent;
     SoundStream* sound;
     int32_t currentScene;
+
+private:
+    Layer2D* AddLayer(const char* fileName, int layerType, const char* layerName, int capacity);
+    PBuffer* AddPixelBuffer(int width, int height, int modeFlags, const char* name, int capacity);
 };
 
 #endif

@@ -3,6 +3,8 @@
 #include "core/Engine.h"
 
 #include "core/Display.h"
+#include "fx2d/Layer2D.h"
+#include "fx2d/PBuffer.h"
 #include "fx2d/ParticleSystem.h"
 #include "glext/GlExtensions.h"
 #include "scene/Scene.h"
@@ -24,14 +26,31 @@ void SetPerspective(Display* display) {
     }
 }
 
-// A scene that renders into its pixel buffer reaches the screen only through
-// a layer showing that buffer, never directly. Its camera is applied all the
-// same, so that what follows shares the view of the last active scene.
-void DrawScene(Scene& scene) {
-    if (!scene.RenderToPBuffer()) {
-        scene.Draw();
+void SetOrtho2D(Display* display) {
+    if (display != nullptr) {
+        display->SetOrtho2D();
     }
-    // Drawing into the scene's pixel buffer arrives with pixel buffers.
+}
+
+// A scene that renders into its pixel buffer reaches the screen only through
+// a layer showing that buffer, never directly; afterwards drawing goes back
+// to the target (the window, or the blur buffer while the blur is on). A
+// scene switched to its pixel buffer without having one is drawn into the
+// target as usual. Its camera is applied all the same, so that what follows
+// shares the view of the last active scene.
+void DrawScene(Scene& scene, PBuffer* blurTarget) {
+    PBuffer* own = scene.RenderToPBuffer() ? scene.GetPBuffer() : nullptr;
+    if (own == nullptr) {
+        scene.Draw();
+    } else {
+        own->MakeCurrent();
+        scene.Draw();
+        own->CopyToTexture();
+        own->MakeWindowCurrent();
+        if (blurTarget != nullptr) {
+            blurTarget->MakeCurrent();
+        }
+    }
     scene.ApplyCamera();
 }
 
@@ -47,26 +66,118 @@ void DrawParticleSystems(Engine& engine) {
     }
 }
 
+// With the 2D projection loaded: the visible layers of one pass, overlays
+// (blend mode 7) or all the others, in registry order.
+void DrawLayers(Layer2D* const* layers, int32_t count, bool overlays) {
+    for (int32_t i = 0; i < count; ++i) {
+        Layer2D& layer = *layers[i];
+        if (!layer.IsVisible() || (layer.blendMode == Layer2D::kOverlayMode) != overlays) {
+            continue;
+        }
+        if (layer.IsAnimated()) {
+            layer.Animate();
+        } else {
+            layer.Draw();
+        }
+    }
+}
+
+// Seven passes of the feedback picture, each larger and fainter about the
+// layer's centre: a radial smear. The layer is given back at scale 1 with its
+// own alpha.
+void DrawZoomPasses(Layer2D& trail) {
+    const float keptAlpha = trail.alpha;
+    trail.blendMode = 0;
+    for (float scale = 1.1f; scale < 1.6f; scale += 0.08f) {
+        trail.scaleX = scale;
+        trail.scaleY = scale;
+        trail.alpha = scale / 10.0f + 0.1f;
+        trail.Draw();
+    }
+    trail.scaleX = 1.0f;
+    trail.scaleY = 1.0f;
+    trail.alpha = keptAlpha;
+    trail.blendMode = 0;
+}
+
+// The four resources of the blur pass, found by their fixed names.
+struct BlurResources {
+    PBuffer* frame;
+    Layer2D* frameLayer;
+    PBuffer* feedback;
+    Layer2D* feedbackLayer;
+
+    bool Complete() const {
+        return frame != nullptr && frameLayer != nullptr && feedback != nullptr && feedbackLayer != nullptr;
+    }
+};
+
+// The frame drawn into "PB_BLUR" reaches the window stretched, with the
+// feedback picture over it; then the new feedback picture is made from both.
+void RunBlurPass(const BlurResources& blur, Display* display, bool saturate) {
+    blur.frame->MakeCurrent();
+    blur.frame->CopyToTexture();
+    blur.frame->MakeWindowCurrent();
+    SetOrtho2D(display);
+    blur.frameLayer->Draw();
+    blur.feedbackLayer->Draw();
+    if (saturate) {
+        DrawZoomPasses(*blur.feedbackLayer);
+    }
+
+    blur.feedback->MakeCurrent();
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    SetOrtho2D(display);
+    blur.frameLayer->Draw();
+    blur.feedbackLayer->Draw();
+    blur.feedback->CopyToTexture();
+    blur.feedback->MakeWindowCurrent();
+}
+
 }  // namespace
 
 void Engine::ComposeFrame() {
     ClearTarget();
     SetPerspective(display);
+
     // While the blur is on, the frame is drawn into "PB_BLUR" from here on.
+    // With the blur off its resources are not even looked up.
+    BlurResources blur{nullptr, nullptr, nullptr, nullptr};
+    if (blurEnabled) {
+        blur = BlurResources{FindPixelBuffer("PB_BLUR"), FindLayer("LAYER_BLUR"), FindPixelBuffer("PB_BLUR2"),
+                             FindLayer("LAYER_BLUR2")};
+    }
+    PBuffer* const blurTarget = blur.Complete() ? blur.frame : nullptr;
+    if (blurTarget != nullptr) {
+        blurTarget->MakeCurrent();
+        ClearTarget();
+        SetPerspective(display);
+    }
 
     for (int32_t i = 0; i < sceneCount; ++i) {
         Scene* scene = scenes[i];
         if (scene != nullptr && scene->IsActive()) {
-            DrawScene(*scene);
+            DrawScene(*scene, blurTarget);
         }
     }
 
     // The field of view is the one the last applied camera left.
     SetPerspective(display);
 
+    // A system bound to a scene that draws into its pixel buffer draws there
+    // and ends with the window current, which then stays the target for the
+    // rest of the frame, also while the blur is on.
     DrawParticleSystems(*this);
-    // 2D projection, then the visible layers that are not overlays.
-    // Blur pass: "PB_BLUR" to the window through "LAYER_BLUR" and the
-    // "LAYER_BLUR2" feedback, with the zoom passes while saturating.
-    // 2D projection, then the overlay layers (blend mode 7), never blurred.
+
+    SetOrtho2D(display);
+    DrawLayers(layers, layerCount, false);
+
+    if (blurTarget != nullptr) {
+        RunBlurPass(blur, display, saturateEnabled);
+    }
+
+    // Overlays are never blurred.
+    SetOrtho2D(display);
+    DrawLayers(layers, layerCount, true);
 }

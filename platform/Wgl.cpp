@@ -4,26 +4,20 @@
 
 #include <GL/glx.h>
 
-#include <cstring>
+#include <cstdio>
 #include <string>
 
 namespace Platform {
 
 namespace {
 
-bool HasWord(const char* list, const char* word) {
-    if (list == nullptr) {
-        return false;
-    }
-    const size_t length = std::strlen(word);
-    for (const char* at = std::strstr(list, word); at != nullptr; at = std::strstr(at + 1, word)) {
-        const bool startsWord = at == list || at[-1] == ' ';
-        const bool endsWord = at[length] == ' ' || at[length] == '\0';
-        if (startsWord && endsWord) {
-            return true;
-        }
-    }
-    return false;
+bool AtLeastGlx13(int major, int minor) { return major > 1 || (major == 1 && minor >= 3); }
+
+// A version string begins "major.minor" (vendor text may follow).
+bool AtLeastGlx13(const char* version) {
+    int major = 0;
+    int minor = 0;
+    return version != nullptr && std::sscanf(version, "%d.%d", &major, &minor) == 2 && AtLeastGlx13(major, minor);
 }
 
 }  // namespace
@@ -31,22 +25,8 @@ bool HasWord(const char* list, const char* word) {
 const char* WglExtensionsString() {
     static std::string names;
     names.clear();
-    ::Display* display = glXGetCurrentDisplay();
-    if (display == nullptr) {
-        return names.c_str();
-    }
-    int major = 0;
-    int minor = 0;
-    glXQueryVersion(display, &major, &minor);
-    const bool glx13 = major > 1 || (major == 1 && minor >= 3);
-    const char* glxExtensions = glXQueryExtensionsString(display, DefaultScreen(display));
-    const bool fbconfig = glx13 || HasWord(glxExtensions, "GLX_SGIX_fbconfig");
-    const bool pbuffer = glx13 || HasWord(glxExtensions, "GLX_SGIX_pbuffer");
-    if (fbconfig) {
-        names += "WGL_ARB_pixel_format ";
-    }
-    if (pbuffer) {
-        names += "WGL_ARB_pbuffer WGL_ARB_render_texture ";
+    if (ResolvePbufferEntryPoints()) {
+        names = "WGL_ARB_pixel_format WGL_ARB_pbuffer WGL_ARB_render_texture ";
     }
     return names.c_str();
 }
@@ -56,16 +36,19 @@ void* GetProcAddress(const char* name) {
 }
 
 bool ResolvePbufferEntryPoints() {
-    static const char* const names[] = {
-        "glXChooseFBConfig", "glXCreatePbuffer", "glXDestroyPbuffer",
-        "glXCreateNewContext", "glXMakeContextCurrent", "glXGetFBConfigAttrib",
-    };
-    for (const char* name : names) {
-        if (GetProcAddress(name) == nullptr) {
-            return false;
-        }
+    ::Display* display = glXGetCurrentDisplay();
+    if (display == nullptr) {
+        return false;
     }
-    return true;
+    int major = 0;
+    int minor = 0;
+    // Answers the version both sides speak.
+    if (!glXQueryVersion(display, &major, &minor) || !AtLeastGlx13(major, minor)) {
+        return false;
+    }
+    const int screen = DefaultScreen(display);
+    return AtLeastGlx13(glXQueryServerString(display, screen, GLX_VERSION)) &&
+           AtLeastGlx13(glXGetClientString(display, GLX_VERSION));
 }
 
 }  // namespace Platform

@@ -9,6 +9,7 @@
 
 #include "config/Script.h"
 #include "core/Engine.h"
+#include "fx2d/Layer2D.h"
 #include "platform/Bass.h"
 #include "scene/Scene.h"
 #include "sound/SoundStream.h"
@@ -226,6 +227,37 @@ TEST_F(DemoDriverTest, ObjectAndCameraEffectsSkipWhatDoesNotExist) {
     EXPECT_FLOAT_EQ(land->cameras[0].roll, -30.0f);
     EXPECT_FALSE(empty->IsActive());
     EXPECT_FALSE(engine.blurEnabled);
+}
+
+TEST_F(DemoDriverTest, LayerEffectsShowHideResizeAndRewind) {
+    auto* layer = new Layer2D();
+    layer->SetName("Tablero");
+    layer->SetUp(Layer2D::kPixelBuffer, "-", 640, 480);
+    layer->AddFadeStep(0.25f, 1.0f, 3.0f);
+    layer->AddMoveStep(100.0f, 100.0f, 4.0f);
+    engine.layers[engine.layerCount++] = layer;
+
+    LoadScript("0 LAYER tablero FX_SHOW\n0 LAYER TABLERO FX_RESIZE 2 2\n");
+    EXPECT_EQ(engine.RunDemoStep(), 1);
+    EXPECT_TRUE(layer->IsVisible());
+    EXPECT_FLOAT_EQ(layer->scaleX, 2.0f);
+    EXPECT_FLOAT_EQ(layer->scaleY, 2.0f);
+
+    layer->moveStepIndex = 1;
+    layer->fadeStepIndex = 1;
+    layer->alpha = 0.0f;
+    LoadScript("0 LAYER Tablero FX_RESIZE 1 1\n0 LAYER Tablero FX_RESET_ANIM\n0 LAYER Tablero FX_HIDE\n");
+    EXPECT_EQ(engine.RunDemoStep(), 1);
+    EXPECT_FALSE(layer->IsVisible());
+    EXPECT_FLOAT_EQ(layer->scaleX, 1.0f);
+    EXPECT_EQ(layer->moveStepIndex, 0u);
+    EXPECT_EQ(layer->fadeStepIndex, 0u);
+    EXPECT_FLOAT_EQ(layer->moveTicksLeft, 4.0f);
+    EXPECT_FLOAT_EQ(layer->fadeTicksLeft, 3.0f);
+    EXPECT_FLOAT_EQ(layer->alpha, 0.25f);
+
+    delete layer;
+    engine.layerCount = 0;
 }
 
 }  // namespace

@@ -33,6 +33,11 @@ protected:
 
 const char* const kHeader = "-- PRECONFIG -- Configurando Escena [ %s ] \n";
 
+// Layers, pixel buffers and the loading screen need the window.
+std::string Refused(const std::string& what) {
+    return "-- PRECONFIG -- Falta la linea DISPLAY antes de [ " + what + " ]: se ignora.\n";
+}
+
 std::string Header(const std::string& name) {
     std::string text = kHeader;
     return text.replace(text.find("%s"), 2, name);
@@ -96,7 +101,7 @@ TEST_F(Preconfiguration, SetSceneFogClearAndPixelBuffer) {
     EXPECT_EQ(scene->clearBuffers, 1);
 }
 
-TEST_F(Preconfiguration, LoadLinesWriteTheirLogTexts) {
+TEST_F(Preconfiguration, LoadLinesWriteTheirLogTextsAndNeedTheDisplay) {
     const std::string log = Read(
         "LOAD LAYER2D fondo.jpg BACKGROUND Fondo\n"
         "LOAD LAYER2D tablero.tga board Tablero\n"
@@ -108,17 +113,18 @@ TEST_F(Preconfiguration, LoadLinesWriteTheirLogTexts) {
         "LOAD LOAD_SCREEN carga.jpg\n"
         "LOAD ESCENA_BIN nave.bin Nave\n");
     EXPECT_EQ(log,
-              "-- PRECONFIG -- Cargando Layer [ fondo.jpg ] como \"Fondo\" tipo 2\n"
-              "-- PRECONFIG -- Cargando Layer [ tablero.tga ] como \"Tablero\" tipo 1\n"
-              "-- PRECONFIG -- Cargando Layer [ - ] como \"Espejo\" tipo 4\n"
-              "-- PRECONFIG -- Cargando Layer [ x.jpg ] como \"Titulo\" tipo 3\n"
-              "-- PRECONFIG -- Cargando Layer [ x.jpg ] como \"Raro\" tipo 0\n"
-              "-- PRECONFIG -- Cargando Particulas [ humo.par ] como \"Humo\"\n"
-              "-- PRECONFIG -- Falta la linea DISPLAY antes de [ humo.par ]: se ignora.\n"
-              "-- PRECONFIG -- [ Creando pixelbuffer \"PB_ESCENA\" :: 256 x 128 ]\n"
-              "-- PRECONFIG -- [ Poniendo pantalla de carga  \"carga.jpg\" ]\n"
-              "-- PRECONFIG -- Cargando Escena [ nave.bin ] como \"Nave\"\n"
-              "-- PRECONFIG -- Falta la linea DISPLAY antes de [ nave.bin ]: se ignora.\n");
+              "-- PRECONFIG -- Cargando Layer [ fondo.jpg ] como \"Fondo\" tipo 2\n" +
+                  Refused("fondo.jpg") +
+                  "-- PRECONFIG -- Cargando Layer [ tablero.tga ] como \"Tablero\" tipo 1\n" +
+                  Refused("tablero.tga") +
+                  "-- PRECONFIG -- Cargando Layer [ - ] como \"Espejo\" tipo 4\n" + Refused("-") +
+                  "-- PRECONFIG -- Cargando Layer [ x.jpg ] como \"Titulo\" tipo 3\n" + Refused("x.jpg") +
+                  "-- PRECONFIG -- Cargando Layer [ x.jpg ] como \"Raro\" tipo 0\n" + Refused("x.jpg") +
+                  "-- PRECONFIG -- Cargando Particulas [ humo.par ] como \"Humo\"\n" + Refused("humo.par") +
+                  "-- PRECONFIG -- [ Creando pixelbuffer \"PB_ESCENA\" :: 256 x 128 ]\n" +
+                  Refused("PB_ESCENA") +
+                  "-- PRECONFIG -- [ Poniendo pantalla de carga  \"carga.jpg\" ]\n" + Refused("carga.jpg") +
+                  "-- PRECONFIG -- Cargando Escena [ nave.bin ] como \"Nave\"\n" + Refused("nave.bin"));
 }
 
 TEST_F(Preconfiguration, ScenesBeforeTheDisplayAreRefused) {

@@ -8,6 +8,8 @@
 
 #include "core/Display.h"
 #include "core/Engine.h"
+#include "fx2d/Layer2D.h"
+#include "fx2d/PBuffer.h"
 #include "glext/GlExtensions.h"
 #include "scene/Scene.h"
 #include "tests/support/GlTestContext.h"
@@ -98,6 +100,14 @@ protected:
     void TearDown() override {
         // The scenes belong to the test, not to the engine.
         engine.sceneCount = 0;
+        for (int32_t i = 0; i < engine.layerCount; ++i) {
+            delete engine.layers[i];
+        }
+        engine.layerCount = 0;
+        for (int32_t i = 0; i < engine.pixelBufferCount; ++i) {
+            delete engine.pixelBuffers[i];
+        }
+        engine.pixelBufferCount = 0;
     }
 
     void Register(ComposedScene& composed) {
@@ -152,6 +162,7 @@ TEST_F(FrameComposerTest, SceneForAPixelBufferIsNotDrawnButItsCameraIsApplied) {
     offscreen.camera.key.eye[0] = 40.0f;
     offscreen.camera.key.target[0] = 40.0f;
     offscreen.scene.SetActive(true);
+    offscreen.scene.SetPBuffer(engine.CreatePixelBuffer(32, 32, PBuffer::kDepth, "PB_FUERA"));
     offscreen.scene.SetRenderToPBuffer(true);
     ComposedScene inactive(0.0f, 1.0f, 0.0f, 60.0f);
     Register(drawn);
@@ -161,16 +172,160 @@ TEST_F(FrameComposerTest, SceneForAPixelBufferIsNotDrawnButItsCameraIsApplied) {
     ExpectPixel(kCentre, kCentre, 0, 0, 255);
 
     // What follows the scenes sees the last active scene's camera, with its
-    // field of view in the projection.
+    // field of view (the 2D passes load their own projection afterwards).
     EXPECT_FLOAT_EQ(display.fieldOfView, 30.0f);
-    GLfloat projection[16];
-    glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    EXPECT_NEAR(projection[5], 1.0 / std::tan(15.0 * M_PI / 180.0), 1e-4);
     GLfloat view[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, view);
     // The eye at x = 40 looking down -z: world x = 40 is straight ahead.
     const float eyeX = view[0] * 40.0f + view[12];
     EXPECT_NEAR(eyeX, 0.0f, 1e-3);
+}
+
+// A layer of the window's size in its colour only (no image): a plain
+// source of (alpha, alpha, alpha).
+Layer2D* AddPlainLayer(Engine& engine, const char* name, float alpha, int mode) {
+    Layer2D* layer = engine.CreateLayer("-", Layer2D::kBackground, name);
+    // White, so that no texture left bound by another layer colours it.
+    const uint8_t white[4 * 3] = {255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255};
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 2, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, white);
+    layer->texture.texture = texture;
+    layer->texture.loaded = 1;
+    layer->alpha = alpha;
+    layer->blendMode = static_cast<int8_t>(mode);
+    layer->SetVisible(true);
+    return layer;
+}
+
+TEST_F(FrameComposerTest, APixelBufferLayerShowsItsSceneUprightAndWhole) {
+    // Not a power of two: the whole picture must still reach the layer.
+    PBuffer* pbuffer = engine.CreatePixelBuffer(96, 40, PBuffer::kDepth, "PB_ESCENA");
+    ComposedScene offscreen(1.0f, 0.0f, 0.0f);
+    offscreen.AddSquare(1.0f, 1.0f, 0.0f);
+    for (Vertex& vertex : offscreen.vertices) {
+        vertex.position[1] += 25.0f;  // in the upper part of the view
+    }
+    offscreen.scene.SetPBuffer(pbuffer);
+    offscreen.scene.SetRenderToPBuffer(true);
+    offscreen.scene.SetActive(true);
+    Register(offscreen);
+    Layer2D* screen = engine.CreateLayer("-", Layer2D::kPixelBuffer, "Pantalla");
+    ASSERT_EQ(engine.AssignLayerPixelBuffer("PANTALLA", "pb_escena"), 1);
+    EXPECT_EQ(engine.AssignLayerPixelBuffer("Pantalla", "PB_NADA"), -1);
+    screen->SetVisible(true);
+    engine.ComposeFrame();
+    // The pixel buffer's context has the default ambient light: a trace of it.
+    EXPECT_TRUE(NearColour(GlTestContext::ReadPixel(kCentre, kSize - 12), 255, 255, 0, 12));
+    ExpectPixel(kCentre, 8, 255, 0, 0);
+    ExpectPixel(0, 0, 255, 0, 0);
+    ExpectPixel(kSize - 1, kSize - 1, 255, 0, 0);
+
+    // Switched on without a pixel buffer, the scene is drawn into the frame.
+    offscreen.scene.SetPBuffer(nullptr);
+    screen->SetVisible(false);
+    engine.ComposeFrame();
+    ExpectPixel(4, 4, 255, 0, 0);
+}
+
+class BlurPassTest : public FrameComposerTest {
+protected:
+    void SetUp() override {
+        FrameComposerTest::SetUp();
+        engine.CreateBlurResources();
+        still.scene.SetActive(true);
+        Register(still);
+    }
+
+    int Brightness(int x, int y) { return GlTestContext::ReadPixel(x, y).g; }
+
+    ComposedScene still{0.2f, 0.2f, 0.2f};
+};
+
+TEST_F(BlurPassTest, AStillPictureConvergesToItsBrightnessThroughTheFeedback) {
+    engine.blurEnabled = true;
+    engine.ComposeFrame();
+    // The frame at half, over a black trail.
+    EXPECT_NEAR(Brightness(kCentre, kCentre), 51 / 2, 3);
+    for (int frame = 0; frame < 30; ++frame) {
+        engine.ComposeFrame();
+    }
+    EXPECT_NEAR(Brightness(kCentre, kCentre), 51, 3);
+    EXPECT_NEAR(Brightness(1, kSize - 2), 51, 3);
+
+    // The seven zoom passes add 0.21 + 0.23 + ... + 0.258 = 1.638 of the trail.
+    engine.saturateEnabled = true;
+    engine.ComposeFrame();
+    EXPECT_NEAR(Brightness(kCentre, kCentre), 51 * 2.638, 5);
+    const Layer2D* trail = engine.FindLayer("LAYER_BLUR2");
+    EXPECT_FLOAT_EQ(trail->scaleX, 1.0f);
+    EXPECT_FLOAT_EQ(trail->alpha, 0.5f);
+}
+
+TEST_F(BlurPassTest, AnOverlayIsDrawnAboveTheBlurAndStaysSharp) {
+    Layer2D* overlay = AddPlainLayer(engine, "Marco", 0.25f, Layer2D::kOverlayMode);
+    overlay->x1 = kSize / 2;  // the left half
+    engine.blurEnabled = true;
+    engine.ComposeFrame();
+    // Over the first blurred frame at once: 2 x 0.25 x what is there.
+    EXPECT_NEAR(Brightness(kSize / 2 - 1, kCentre), 51 / 4, 3);
+    EXPECT_NEAR(Brightness(kSize / 2, kCentre), 51 / 2, 3);
+    for (int frame = 0; frame < 30; ++frame) {
+        engine.ComposeFrame();
+    }
+    EXPECT_NEAR(Brightness(kSize / 2 - 1, kCentre), 51 / 2, 3);
+    EXPECT_NEAR(Brightness(kSize / 2, kCentre), 51, 3);
+
+    // Any other mode is part of the blurred frame: it comes through the
+    // feedback, at half its strength in the first frame.
+    engine.blurEnabled = false;
+    overlay->blendMode = 1;
+    engine.ComposeFrame();
+    EXPECT_NEAR(Brightness(4, kCentre), 51 + 16, 3);
+    engine.blurEnabled = true;
+    for (int frame = 0; frame < 30; ++frame) {
+        engine.ComposeFrame();
+    }
+    EXPECT_NEAR(Brightness(4, kCentre), 51 + 16, 3);
+    overlay->SetVisible(false);
+    engine.ComposeFrame();
+    EXPECT_NEAR(Brightness(4, kCentre), 51 + 8, 3);
+}
+
+TEST_F(BlurPassTest, WithTheBlurOffItsResourcesAreNotTouched) {
+    PBuffer* frame = engine.FindPixelBuffer("PB_BLUR");
+    PBuffer* feedback = engine.FindPixelBuffer("PB_BLUR2");
+    Layer2D* trail = engine.FindLayer("LAYER_BLUR2");
+    ASSERT_NE(frame, nullptr);
+    ASSERT_NE(feedback, nullptr);
+    ASSERT_NE(trail, nullptr);
+    // Marks that the pass would overwrite: the texture corners and the
+    // blend mode that the zoom passes reset.
+    const uint8_t mark[3] = {9, 99, 199};
+    for (const PBuffer* pbuffer : {frame, feedback}) {
+        glBindTexture(GL_TEXTURE_2D, pbuffer->Texture());
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, mark);
+    }
+    trail->blendMode = 3;
+    engine.saturateEnabled = true;
+    for (int i = 0; i < 3; ++i) {
+        engine.ComposeFrame();
+    }
+    ExpectPixel(kCentre, kCentre, 51, 51, 51);
+    EXPECT_EQ(trail->blendMode, 3);
+    for (const PBuffer* pbuffer : {frame, feedback}) {
+        std::vector<uint8_t> texels(static_cast<size_t>(pbuffer->Width()) * pbuffer->Height() * 3);
+        glBindTexture(GL_TEXTURE_2D, pbuffer->Texture());
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+        EXPECT_EQ(texels[0], mark[0]);
+        EXPECT_EQ(texels[1], mark[1]);
+        EXPECT_EQ(texels[2], mark[2]);
+    }
 }
 
 }  // namespace

@@ -196,7 +196,7 @@ TEST(Player, MarkersRecordedWithTheKeyAreAppendedToTheScript) {
     dir.Write("guion.txt", "0.0 DEMO x FX_BLUR 0\n3.5 DEMO x FX_STOP\n");
     const std::string press =
         "xdotool search --sync --name 'Halvenor Engine' windowfocus --sync key l >/dev/null 2>&1";
-    const auto run = RunPlayer(dir.Path(), 0, kAudio, {{1500, press}});
+    const auto run = RunPlayer(dir.Path(), 0, kAudio, {{2500, press}});
     EXPECT_EQ(run.exitCode, 0) << run.stderrText;
     const std::string script = dir.Read("guion.txt");
     const std::string head = "0.0 DEMO x FX_BLUR 0\n3.5 DEMO x FX_STOP\n";

@@ -1,6 +1,9 @@
 #include "tests/support/GlTestContext.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/Xcomposite.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +17,24 @@ namespace {
 
 int openWidth = 0;
 int openHeight = 0;
+
+// Tests running side by side open their windows at the same place on the
+// same server; a window kept off screen by the compositing extension holds
+// its own picture even where another covers it.
+void KeepWindowPictureOffScreen() {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWMInfo(&info) <= 0) {
+        return;
+    }
+    ::Display* display = info.info.x11.display;
+    int eventBase = 0;
+    int errorBase = 0;
+    if (XCompositeQueryExtension(display, &eventBase, &errorBase)) {
+        XCompositeRedirectWindow(display, info.info.x11.window, CompositeRedirectAutomatic);
+        XSync(display, False);
+    }
+}
 
 }  // namespace
 
@@ -34,6 +55,7 @@ bool GlTestContext::Open(int width, int height) {
         std::fprintf(stderr, "GlTestContext: extensions missing\n");
         return false;
     }
+    KeepWindowPictureOffScreen();
     openWidth = width;
     openHeight = height;
     glViewport(0, 0, width, height);
@@ -53,6 +75,24 @@ Rgba GlTestContext::ReadPixel(int x, int y) {
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &pixel);
     return pixel;
+}
+
+Rgba GlTestContext::ScreenPixel(int x, int yFromTop) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWMInfo(&info) <= 0) {
+        return Rgba{0, 0, 0, 0};
+    }
+    ::Display* display = info.info.x11.display;
+    XSync(display, False);
+    XImage* image = XGetImage(display, info.info.x11.window, x, yFromTop, 1, 1, AllPlanes, ZPixmap);
+    if (image == nullptr) {
+        return Rgba{0, 0, 0, 0};
+    }
+    const unsigned long pixel = XGetPixel(image, 0, 0);
+    XDestroyImage(image);
+    return Rgba{static_cast<uint8_t>((pixel >> 16) & 0xFF), static_cast<uint8_t>((pixel >> 8) & 0xFF),
+                static_cast<uint8_t>(pixel & 0xFF), 255};
 }
 
 bool GlTestContext::SaveFrame(const std::string& path) {

@@ -22,6 +22,9 @@ public:
     static void Close();
 
     static Rgba ReadPixel(int x, int y);
+    // What the X server shows in the window after a swap (y from the top),
+    // read from the server itself rather than from the GL context.
+    static Rgba ScreenPixel(int x, int yFromTop);
     // Writes the back buffer to a binary PPM, for looking at a failing frame.
     static bool SaveFrame(const std::string& path);
 
