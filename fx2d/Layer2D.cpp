@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "glext/GlExtensions.h"
+#include "platform/Random.h"
 
 namespace {
 
@@ -208,8 +209,8 @@ void Layer2D::ShakeOffsets(int& dx, int& dy) const {
         return;
     }
     const float half = shakeAmplitude / 2.0f;
-    dx = static_cast<int>(static_cast<float>(std::rand() % range) - half);
-    dy = static_cast<int>(static_cast<float>(std::rand() % range) - half);
+    dx = static_cast<int>(static_cast<float>(Platform::Rand() % range) - half);
+    dy = static_cast<int>(static_cast<float>(Platform::Rand() % range) - half);
 }
 
 void Layer2D::Draw() {
