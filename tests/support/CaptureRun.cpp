@@ -1,18 +1,13 @@
 #include "tests/support/CaptureRun.h"
 
 #include <png.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <sstream>
-#include <thread>
 
 #include "capture/PngOutput.h"
 
@@ -21,70 +16,15 @@ namespace TestSupport {
 namespace {
 
 const std::string kCaptureBinary = std::string(HALVENOR_BINARY_DIR) + "/halvenor-capture";
-
-std::string ReadFileText(const char* path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-int WaitWithTimeout(pid_t child, int timeoutMs) {
-    const auto begin = std::chrono::steady_clock::now();
-    int status = 0;
-    while (waitpid(child, &status, WNOHANG) != child) {
-        const auto elapsed = std::chrono::steady_clock::now() - begin;
-        if (std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() > timeoutMs) {
-            kill(child, SIGKILL);
-            waitpid(child, &status, 0);
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    if (WIFEXITED(status)) {
-        return WEXITSTATUS(status);
-    }
-    return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
-}
+// A whole capture of the sample on a loaded machine.
+constexpr int kCaptureLimitMs = 240000;
 
 }  // namespace
 
 RunResult RunCapture(const std::string& dir, const std::vector<std::string>& args, const std::string& extraEnv) {
-    RunResult result{-1, "", "", 0.0};
-    char outName[] = "/tmp/halvenor-capture-out-XXXXXX";
-    char errName[] = "/tmp/halvenor-capture-err-XXXXXX";
-    const int outFd = mkstemp(outName);
-    const int errFd = mkstemp(errName);
-    const auto begin = std::chrono::steady_clock::now();
-    const pid_t child = fork();
-    if (child == 0) {
-        dup2(outFd, 1);
-        dup2(errFd, 2);
-        if (chdir(dir.c_str()) != 0) {
-            _exit(126);
-        }
-        std::istringstream assignments(extraEnv);
-        std::string assignment;
-        while (assignments >> assignment) {
-            putenv(strdup(assignment.c_str()));
-        }
-        std::vector<char*> argv = {const_cast<char*>(kCaptureBinary.c_str())};
-        for (const std::string& arg : args) {
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        }
-        argv.push_back(nullptr);
-        execv(kCaptureBinary.c_str(), argv.data());
-        _exit(127);
-    }
-    result.exitCode = WaitWithTimeout(child, 240000);
-    result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
-    close(outFd);
-    close(errFd);
-    result.stdoutText = ReadFileText(outName);
-    result.stderrText = ReadFileText(errName);
-    unlink(outName);
-    unlink(errName);
-    return result;
+    std::vector<std::string> command = {kCaptureBinary};
+    command.insert(command.end(), args.begin(), args.end());
+    return RunProgram(dir, command, extraEnv, kCaptureLimitMs);
 }
 
 bool ReadPng(const std::string& path, Picture& picture) {

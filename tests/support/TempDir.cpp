@@ -77,7 +77,8 @@ std::string Slurp(int fd) {
 namespace {
 
 RunResult Run(const std::string& dir, const std::vector<std::string>& command, int killAfterMs,
-              const std::string& extraEnv, const std::vector<TimedCommand>& commands, int stopSignal) {
+              const std::string& extraEnv, const std::vector<TimedCommand>& commands, int stopSignal,
+              int limitMs) {
     RunResult result{-1, "", "", 0.0};
     char outName[] = "/tmp/halvenor-out-XXXXXX";
     char errName[] = "/tmp/halvenor-err-XXXXXX";
@@ -128,7 +129,7 @@ RunResult Run(const std::string& dir, const std::vector<std::string>& command, i
             kill(child, stopSignal);
             terminated = true;
         }
-        if (elapsed >= (killAfterMs > 0 ? killAfterMs : 60000) + 20000) {
+        if (elapsed >= limitMs) {
             kill(child, SIGKILL);
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -154,11 +155,13 @@ RunResult Run(const std::string& dir, const std::vector<std::string>& command, i
 
 RunResult RunPlayer(const std::string& dir, int killAfterMs, const std::string& extraEnv,
                     const std::vector<TimedCommand>& commands, int stopSignal) {
-    return Run(dir, {HALVENOR_BINARY}, killAfterMs, extraEnv, commands, stopSignal);
+    const int limitMs = (killAfterMs > 0 ? killAfterMs : 60000) + 20000;
+    return Run(dir, {HALVENOR_BINARY}, killAfterMs, extraEnv, commands, stopSignal, limitMs);
 }
 
-RunResult RunProgram(const std::string& dir, const std::vector<std::string>& command, const std::string& extraEnv) {
-    return Run(dir, command, 0, extraEnv, {}, SIGTERM);
+RunResult RunProgram(const std::string& dir, const std::vector<std::string>& command, const std::string& extraEnv,
+                     int limitMs) {
+    return Run(dir, command, 0, extraEnv, {}, SIGTERM, limitMs);
 }
 
 }  // namespace TestSupport

@@ -47,9 +47,10 @@ struct TimedCommand {
 };
 RunResult RunPlayer(const std::string& dir, int killAfterMs, const std::string& extraEnv = std::string(),
                     const std::vector<TimedCommand>& commands = {}, int stopSignal = SIGTERM);
-// Runs a program (its path, then its arguments) in dir to its end.
+// Runs a program (its path, then its arguments) in dir to its end, or kills
+// it after limitMs.
 RunResult RunProgram(const std::string& dir, const std::vector<std::string>& command,
-                     const std::string& extraEnv = std::string());
+                     const std::string& extraEnv = std::string(), int limitMs = 80000);
 
 }  // namespace TestSupport
 
