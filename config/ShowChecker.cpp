@@ -17,6 +17,8 @@
 #include "config/ScriptKeywords.h"
 #include "core/Engine.h"
 #include "core/Log.h"
+#include "fx2d/ParticleFile.h"
+#include "fx2d/ParticleSystem.h"
 #include "platform/Bass.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
@@ -501,8 +503,9 @@ void ShowChecker::TakeLoad(const std::string& file, int line, const PreconfigFor
         Register(Kind::Layer, file, line, kLoadScreenLayer, std::string("loading screen ") + words.Arg(1));
     } else if (EqualsIgnoringCase(form.word, "PARTICULAS")) {
         Register(Kind::Particles, file, line, words.Arg(2), words.Arg(1));
-        // Particle files name their textures inside: check them here with
-        // the particle file reader once it exists.
+        if (IsRegularFile(Platform::ResolvePath(words.Arg(1)))) {
+            ReadParticles(file, line, words.Arg(1));
+        }
     } else if (EqualsIgnoringCase(form.word, "PBUFFER")) {
         Register(Kind::PixelBuffer, file, line, words.Arg(1),
                  std::to_string(words.IntArg(2)) + " x " + std::to_string(words.IntArg(3)));
@@ -647,6 +650,7 @@ bool ShowChecker::CheckFileExists(const std::string& file, int line, const std::
         {"scene file", ": halvenor exits 1"},
         {"image", ": it is drawn without its picture"},
         {"texture", ": it is drawn without its picture"},
+        {"particle texture", ": its particles are drawn without a picture"},
     };
     std::string consequence;
     for (const auto& [kind, text] : kConsequences) {
@@ -750,6 +754,44 @@ void ShowChecker::ReadScene(const std::string& file, int line, SceneInfo& info, 
         }
     }
     scene.Release();
+}
+
+// Reads a particle definition file with the engine's reader and checks the
+// textures it names, as the engine will load them: the first ten, each once.
+void ShowChecker::ReadParticles(const std::string& file, int line, const std::string& particleFile) {
+    ParticleFile particles;
+    const ParticleFile::Status status = particles.Read(particleFile.c_str());
+    const std::string name = "particle file " + Quoted(particleFile);
+    if (status == ParticleFile::Status::CannotOpen) {
+        Add(true, file, line, name + " cannot be read: the system is empty");
+        return;
+    }
+    if (status == ParticleFile::Status::NoHeader) {
+        Add(false, file, line, name + " is shorter than its " + std::to_string(ParticleFile::kHeaderSize) +
+                                   "-byte header: the system is empty");
+        return;
+    }
+    if (status == ParticleFile::Status::Short) {
+        Add(false, file, line, name + " ends early: " + std::to_string(particles.textureNames.size()) + " of " +
+                                   std::to_string(particles.declaredTextures) + " texture names and " +
+                                   std::to_string(particles.particles.size()) + " of " +
+                                   std::to_string(particles.declaredParticles) + " particles are read");
+    }
+    if (particles.declaredTextures > static_cast<uint32_t>(ParticleSystem::kMaxTextures)) {
+        Add(false, file, line, name + " names " + std::to_string(particles.declaredTextures) +
+                                   " textures: only the first " + std::to_string(ParticleSystem::kMaxTextures) +
+                                   " are loaded");
+    }
+    std::vector<std::string> checked;
+    const size_t used = std::min<size_t>(particles.textureNames.size(), ParticleSystem::kMaxTextures);
+    for (size_t i = 0; i < used; ++i) {
+        char texture[ParticleSystem::kTextureNameSize];
+        ParticleFile::CopyName(particles.textureNames[i], texture, sizeof texture);
+        if (std::find(checked.begin(), checked.end(), texture) == checked.end()) {
+            checked.push_back(texture);
+            CheckImage(file, line, texture, "particle texture");
+        }
+    }
 }
 
 void ShowChecker::ReadMusic(const std::string& file, int line) {

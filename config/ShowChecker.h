@@ -84,6 +84,7 @@ private:
     void CheckImage(const std::string& file, int line, const std::string& name, const std::string& what);
     bool CheckFileExists(const std::string& file, int line, const std::string& name, const std::string& what);
     void ReadMusic(const std::string& file, int line);
+    void ReadParticles(const std::string& file, int line, const std::string& particleFile);
     void Register(Kind kind, const std::string& file, int line, const std::string& name, const std::string& detail);
     // Index in the kind's list of the first resource of that name, or -1.
     int Find(Kind kind, const std::string& name) const;

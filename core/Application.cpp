@@ -7,7 +7,7 @@
 #include "core/Engine.h"
 #include "core/FrameSink.h"
 #include "core/Log.h"
-#include "fx2d/ConsoleText.h"
+#include "fx2d/Console.h"
 #include "glext/GlExtensions.h"
 #include "scene/Scene.h"
 
@@ -16,7 +16,7 @@ namespace {
 // The one registry and the console live for the whole process: a fatal exit
 // after scenes were loaded still releases them from the registry's destructor.
 Engine engine;
-ConsoleText consoleText;
+Console console;
 
 const char* const kPreconfigFile = "preconfig.txt";
 constexpr int kLandObject = 5;
@@ -95,19 +95,21 @@ void DrainEvents(Engine& engine, ConsoleText& text, const FrameSink& sink, Input
     }
 }
 
-void RunFrameLoop(Engine& engine, ConsoleText& text, FrameSink& sink) {
+void RunFrameLoop(Engine& engine, Console& console, FrameSink& sink) {
     InputState state{false, false};
     while (!state.quit) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         engine.ComposeFrame();
-        // The console panel is drawn here once the font and its layers exist.
+        if (state.consoleVisible) {
+            console.Draw();
+        }
         if (engine.RunDemoStep() == -1) {
             state.quit = true;
         } else if (!sink.FrameComposed(engine)) {
             state.quit = true;
         }
         SDL_GL_SwapBuffers();
-        DrainEvents(engine, text, sink, state);
+        DrainEvents(engine, console.text, sink, state);
     }
     sink.LoopEnded(engine);
 }
@@ -153,9 +155,11 @@ int Application::Run(FrameSink& sink) {
     AdjustLandScene(engine);
     engine.currentScene = 0;
     engine.Start();
-    // The console copies the display and sets up its panels here once it is drawn.
+    // The console draws with the engine's font, in the window's size.
+    console.display = *engine.display;
+    console.Init();
     if (sink.ShowStarted(engine)) {
-        RunFrameLoop(engine, consoleText, sink);
+        RunFrameLoop(engine, console, sink);
     }
     SDL_Quit();
     engine.Shutdown();

@@ -17,7 +17,8 @@ struct BlendFactors {
     GLenum destination;
 };
 
-// Blend modes 0 to 10, shared with the particle systems.
+// Blend modes 0 to 10, shared with the particle systems. A driver that
+// refuses the destination factor of mode 5 keeps the previous pair.
 constexpr BlendFactors kBlendModes[] = {
     {GL_ONE, GL_ONE},
     {GL_SRC_ALPHA, GL_ONE},
@@ -188,15 +189,19 @@ void Layer2D::ResetAnimation() {
     }
 }
 
+void Layer2D::SetBlendFactors(int32_t mode) {
+    if (mode >= 0 && mode < kBlendModeCount) {
+        glBlendFunc(kBlendModes[mode].source, kBlendModes[mode].destination);
+    }
+}
+
 void Layer2D::ApplyBlendMode() const {
     if (blendMode >= kOpaqueModes) {
         glDisable(GL_BLEND);
         return;
     }
     glEnable(GL_BLEND);
-    if (blendMode >= 0 && blendMode < kBlendModeCount) {
-        glBlendFunc(kBlendModes[blendMode].source, kBlendModes[blendMode].destination);
-    }
+    SetBlendFactors(blendMode);
 }
 
 // Random jitter of the pivot. An amplitude whose whole part is 0 leaves

@@ -47,6 +47,10 @@ public:
     void SetVisible(bool flag) { visible = flag; }
     bool IsVisible() const { return visible; }
 
+    // The blend factors of a blend mode of the table layers and particle
+    // systems share (0 to 10); any other mode keeps the factors in force.
+    static void SetBlendFactors(int32_t mode);
+
     bool IsAnimated() const;
     void ResetAnimation();
     void Draw();

@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "core/Log.h"
+#include "fx2d/Layer2D.h"
+#include "fx2d/PBuffer.h"
 #include "fx2d/ParticleFile.h"
 #include "glext/GlExtensions.h"
 #include "scene/Scene.h"
@@ -15,29 +17,6 @@ namespace {
 // The paths were tuned with this value of pi; keep it so they land where
 // their authors saw them.
 constexpr double kPi = 3.1415;
-
-// The blend factors of the layer blend-mode table, which particle systems
-// share. Modes outside 0 to 10 keep whatever factors were set before.
-// TODO(layers): one table for layers and particles once Layer2D carries it.
-void SetBlendFactors(int32_t mode) {
-    static const GLenum kFactors[11][2] = {
-        {GL_ONE, GL_ONE},
-        {GL_SRC_ALPHA, GL_ONE},
-        {GL_SRC_ALPHA, GL_ONE_MINUS_DST_COLOR},
-        {GL_ONE, GL_DST_COLOR},
-        {GL_ONE_MINUS_DST_COLOR, GL_DST_COLOR},
-        // A driver that refuses this destination factor keeps the previous pair.
-        {GL_ONE, GL_SRC_ALPHA_SATURATE},
-        {GL_ONE, GL_ONE_MINUS_SRC_ALPHA},
-        {GL_DST_COLOR, GL_SRC_COLOR},
-        {GL_DST_COLOR, GL_ZERO},
-        {GL_SRC_COLOR, GL_ONE_MINUS_SRC_COLOR},
-        {GL_SRC_ALPHA_SATURATE, GL_ZERO},
-    };
-    if (mode >= 0 && mode <= 10) {
-        glBlendFunc(kFactors[mode][0], kFactors[mode][1]);
-    }
-}
 
 void SelectTextureUnit(GLenum unit) {
     if (glActiveTextureARB != nullptr) {
@@ -214,7 +193,9 @@ void ParticleSystem::UpdateFall() {
     }
 }
 
-void ParticleSystem::ApplyBlendMode() const { SetBlendFactors(blendMode); }
+// Blending is always on for particles; modes outside the table keep the
+// factors set before.
+void ParticleSystem::ApplyBlendMode() const { Layer2D::SetBlendFactors(blendMode); }
 
 // Records come from a file: an index outside the loaded textures draws with
 // texture 0 instead of reading past the table.
@@ -265,14 +246,16 @@ void ParticleSystem::DrawParticle(const Particle& particle, const float* m) cons
 }
 
 void ParticleSystem::Draw() {
-    const bool intoPixelBuffer = scene != nullptr && scene->RenderToPBuffer() && scene->GetPBuffer() != nullptr;
+    PBuffer* const target = scene != nullptr && scene->RenderToPBuffer() ? scene->GetPBuffer() : nullptr;
     if (scene != nullptr) {
         scene->ApplyCamera();
     }
-    if (intoPixelBuffer) {
-        // PIXEL-BUFFER TARGET: a system bound to a scene that renders into
-        // its pixel buffer draws into that buffer (MakeCurrent here). Until
-        // pixel buffers exist it draws into the current target.
+    if (target != nullptr) {
+        // The pixel buffer's context has matrices of its own: the camera is
+        // applied there too, so the particles share the picture's view even
+        // in a frame in which the scene itself was not drawn.
+        target->MakeCurrent();
+        scene->ApplyCamera();
     }
 
     float modelView[16];
@@ -294,9 +277,9 @@ void ParticleSystem::Draw() {
     glEnable(GL_CULL_FACE);
     glDepthMask(GL_TRUE);
 
-    if (intoPixelBuffer) {
-        // PIXEL-BUFFER TARGET: copy the buffer into its texture and make the
-        // window current again once pixel buffers exist.
+    if (target != nullptr) {
+        target->CopyToTexture();
+        target->MakeWindowCurrent();
     }
 }
 

@@ -2,7 +2,8 @@
 // rising spiral, a horizontal ring, a rising and a falling column), loaded
 // whole from a particle definition file. Paths advance once per drawn frame,
 // so their speed follows the frame rate. A system bound to a scene draws with
-// that scene's camera.
+// that scene's camera, and into the scene's pixel buffer while the scene
+// draws into one.
 #ifndef HALVENOR_FX2D_PARTICLESYSTEM_H
 #define HALVENOR_FX2D_PARTICLESYSTEM_H
 
@@ -54,7 +55,9 @@ public:
     // Draws every particle with the perspective projection loaded: with the
     // bound scene's camera when there is one, otherwise with the view already
     // loaded. Particles are hidden behind nearer geometry but do not hide one
-    // another.
+    // another. A system whose scene draws into its pixel buffer draws into
+    // that buffer, copies it into the buffer's texture and ends with the
+    // window current, whatever was current before.
     void Draw();
 
     // Frees the particles and returns to the defaults; texture objects stay.

@@ -2,10 +2,12 @@
 // each: exactly one finding, on the right file and line.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "config/ShowChecker.h"
+#include "fx2d/ParticleFile.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestAudio.h"
 #include "tests/support/TestImages.h"
@@ -73,6 +75,14 @@ protected:
         dir.Write("texturas/font.jpg", jpeg);
         dir.Write("texturas/consola_fondo.jpg", jpeg);
         dir.Write("escena.ase", kScene);
+        // A particle file naming a texture the show does not have.
+        ParticleFile sparks;
+        ParticleFile::Name texture{};
+        std::snprintf(texture.data(), texture.size(), "%s", "texturas\\chispa.jpg");
+        sparks.textureNames = {texture, texture};
+        sparks.particles.resize(2);
+        ASSERT_TRUE(sparks.Write(dir.File("chispas.bin").c_str()));
+        dir.Write("corta.bin", std::string(10, '\x01'));
     }
 
     // The findings, less the notes on lines this engine does not act on yet.
@@ -194,6 +204,11 @@ TEST_F(ShowCheckerTest, EachMistakeGivesOneFindingOnItsLine) {
          "longer than 148 characters"},
         {"too many events", p, s + Repeated("1.0 SCENE Sala FX_SHOW\n", 500),
          "guion.txt", 501, true, "more than 500 events"},
+        {"missing particle texture", p + "LOAD PARTICULAS chispas.bin Chispas\n", s, "preconfig.txt", 8, true,
+         "particle texture 'texturas\\chispa.jpg' not found"},
+        {"particle file without its header", p + "LOAD PARTICULAS corta.bin Corta\n", s, "preconfig.txt", 8, false,
+         "shorter than its 25-byte header: the system is empty"},
+        // Last: it spoils the scene's texture for the cases after it.
         {"not a JPEG", p, s, "escena.ase", 10, true, "texture 'texturas\\pared.jpg' is not a JPEG file"},
     };
     for (const Mistake& mistake : mistakes) {

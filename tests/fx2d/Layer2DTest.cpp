@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "glext/GlExtensions.h"
+#include "platform/Clock.h"
 #include "tests/support/GlTestContext.h"
 
 using TestSupport::GlTestContext;
@@ -18,22 +19,10 @@ using TestSupport::Rgba;
 
 namespace {
 
-int64_t fakeNanoseconds = 0;
-
-void AdvanceMs(double milliseconds) { fakeNanoseconds += static_cast<int64_t>(milliseconds * 1000000.0); }
-
-}  // namespace
-
-// The performance counter the layers' timers read (swapped in at link time).
-extern "C" bool __wrap__Z23QueryPerformanceCounterPl(int64_t* counter) {
-    if (counter == nullptr) {
-        return false;
-    }
-    *counter = fakeNanoseconds;
-    return true;
+// The layers' timers read the platform's virtual clock, which moves only here.
+void AdvanceMs(double milliseconds) {
+    Platform::SetVirtualTimeNs(Platform::VirtualTimeNs() + static_cast<int64_t>(milliseconds * 1000000.0));
 }
-
-namespace {
 
 constexpr int kWidth = 640;
 constexpr int kHeight = 480;
@@ -41,6 +30,7 @@ constexpr int kHeight = 480;
 class Layer2DTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        Platform::UseVirtualClock(true);
         ASSERT_TRUE(GlTestContext::Open(kWidth, kHeight));
         glViewport(0, 0, kWidth, kHeight);
         glMatrixMode(GL_PROJECTION);
@@ -52,6 +42,7 @@ protected:
         glBindTexture(GL_TEXTURE_2D, 0);
         Clear(0.0f, 0.0f, 0.0f);
     }
+    void TearDown() override { Platform::UseVirtualClock(false); }
 
     static void Clear(float r, float g, float b) {
         glClearColor(r, g, b, 1.0f);

@@ -9,6 +9,8 @@
 #include "config/Script.h"
 #include "core/Display.h"
 #include "core/Engine.h"
+#include "fx2d/Layer2D.h"
+#include "fx2d/PBuffer.h"
 #include "fx2d/ParticleSystem.h"
 #include "glext/GlExtensions.h"
 #include "scene/Scene.h"
@@ -223,6 +225,48 @@ TEST_F(ParticleDrawTest, ABoundSystemDrawsWithItsScenesCamera) {
     system.Draw();
     ExpectPixel(kCentre, kCentre, 255, 255, 255);
     EXPECT_FLOAT_EQ(display.fieldOfView, 45.0f);
+    scene.cameras = nullptr;
+}
+
+// The scene draws into its pixel buffer: so do its particles, which reach
+// the window only through a layer showing that buffer.
+TEST_F(ParticleDrawTest, ABoundSystemDrawsIntoItsScenesPixelBufferAndHandsTheWindowBack) {
+    Scene scene;
+    Camera camera;
+    camera.key = CameraKey{{0.0f, 0.0f, 100.0f}, {0.0f, 0.0f, 0.0f}, 45.0f, 1};
+    scene.cameras = &camera;
+    scene.cameraCount = 1;
+    scene.SetDisplay(&display);
+    PBuffer* pbuffer = engine.CreatePixelBuffer(kSize, kSize, PBuffer::kDepth, "PB_SALA");
+    scene.SetPBuffer(pbuffer);
+    scene.SetRenderToPBuffer(true);
+
+    ParticleSystem system;
+    MakeSystem(system, 0, 0.0f, {At(0.0f, 0.0f, 0.0f, 5.0f, 1.0f)});
+    system.billboard = false;
+    system.SetScene(&scene);
+    const HGLRC windowRC = wglGetCurrentContext();
+    GLint windowFramebuffer = -1;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &windowFramebuffer);
+    glLoadIdentity();  // from here the particle would sit on the eye
+    system.Draw();
+
+    EXPECT_EQ(wglGetCurrentContext(), windowRC);
+    GLint framebuffer = -2;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &framebuffer);
+    EXPECT_EQ(framebuffer, windowFramebuffer);
+    ExpectPixel(kCentre, kCentre, 0, 0, 0);
+    // The window keeps the bound scene's view for what follows.
+    EXPECT_FLOAT_EQ(display.fieldOfView, 45.0f);
+
+    Layer2D screen;
+    screen.SetUp(Layer2D::kPixelBuffer, "-", kSize, kSize);
+    screen.texture.texture = pbuffer->Texture();
+    screen.texture.loaded = 1;
+    display.SetOrtho2D();
+    screen.Draw();
+    ExpectPixel(kCentre, kCentre, 255, 255, 255);
+    ExpectPixel(3, 3, 0, 0, 0);
     scene.cameras = nullptr;
 }
 

@@ -1,6 +1,7 @@
 #include "tests/support/TestImages.h"
 
 #include <cstdlib>
+#include <utility>
 
 namespace TestSupport {
 
@@ -42,6 +43,23 @@ std::string SolidRgbJpeg(int width, int height, uint8_t r, uint8_t g, uint8_t b)
         pixels.insert(pixels.end(), {r, g, b});
     }
     return EncodeJpeg(width, height, JCS_RGB, 3, pixels);
+}
+
+// Glyph d lies in column d mod 16, in cell row d div 16 counted from the
+// texture's t = 1 edge, which is the picture's last rows.
+std::string MarkerGlyphSheet(char marker) {
+    std::vector<uint8_t> rgb(256 * 256 * 3, 0);
+    const int column = (static_cast<unsigned char>(marker) - 32) % 16;
+    const int firstCellRow = (static_cast<unsigned char>(marker) - 32) / 16;
+    const std::pair<int, int> cells[] = {{firstCellRow, 0}, {firstCellRow + 8, 1}};  // (cell row, channel)
+    for (const auto& [cellRow, channel] : cells) {
+        for (int row = 256 - 16 * (cellRow + 1); row < 256 - 16 * cellRow; ++row) {
+            for (int x = 16 * column; x < 16 * column + 16; ++x) {
+                rgb[(static_cast<size_t>(row) * 256 + x) * 3 + channel] = 255;
+            }
+        }
+    }
+    return EncodeJpeg(256, 256, JCS_RGB, 3, rgb);
 }
 
 }  // namespace TestSupport

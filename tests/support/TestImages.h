@@ -19,6 +19,10 @@ std::string EncodeJpeg(int width, int height, J_COLOR_SPACE space, int component
                        const std::vector<uint8_t>& pixels);
 
 std::string SolidRgbJpeg(int width, int height, uint8_t r, uint8_t g, uint8_t b);
+// A font image (16 x 16 glyph cells) where only the marker's glyph shows:
+// red in character set 0, green in set 1; every other glyph is black. The
+// marker is a printable ASCII character.
+std::string MarkerGlyphSheet(char marker);
 
 }  // namespace TestSupport
 
