@@ -509,8 +509,12 @@ void ShowChecker::TakeLoad(const std::string& file, int line, const PreconfigFor
     } else if (EqualsIgnoringCase(form.word, "PBUFFER")) {
         Register(Kind::PixelBuffer, file, line, words.Arg(1),
                  std::to_string(words.IntArg(2)) + " x " + std::to_string(words.IntArg(3)));
+        const int longest = Engine::kLongestPixelBufferSide;
         if (words.IntArg(2) <= 0 || words.IntArg(3) <= 0) {
             Add(true, file, line, "a pixel buffer needs a width and a height above 0");
+        } else if (words.IntArg(2) > longest || words.IntArg(3) > longest) {
+            Add(true, file, line,
+                "a pixel buffer's sides are at most " + std::to_string(longest) + " pixels: halvenor refuses it");
         }
     } else if (EqualsIgnoringCase(form.word, "SOUND")) {
         if (!soundFile.empty()) {

@@ -52,6 +52,11 @@ public:
     // object, or null when it was refused.
     static constexpr int kBlurPixelBuffers = 2;
     static constexpr int kBlurLayers = 2;
+    // The longest side of a declared pixel buffer. At 4096 x 4096 its
+    // buffers, texture and mipmap chain already take some 350 MB; at the
+    // 16384 a texture may have they take nearly 6 GB, so a mistyped size
+    // would end the show for want of memory. Longer sides are refused.
+    static constexpr int kLongestPixelBufferSide = 4096;
     Layer2D* CreateLayer(const char* fileName, int layerType, const char* layerName);
     PBuffer* CreatePixelBuffer(int width, int height, int modeFlags, const char* name);
     // -1 when either name is unknown (nothing changes), else 1.

@@ -27,6 +27,9 @@ PBuffer* Engine::CreatePixelBuffer(int width, int height, int modeFlags, const c
     // mistyped size must not claim gigabytes): such a declaration is refused.
     GLint largest = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    if (largest > Engine::kLongestPixelBufferSide) {
+        largest = Engine::kLongestPixelBufferSide;
+    }
     if (width <= 0 || height <= 0 || width > largest || height > largest) {
         Log::Format("-- PRECONFIG -- Pixelbuffer \"%s\" de %d x %d no valido (de 1 a %d): se ignora\n", name, width,
                     height, largest);

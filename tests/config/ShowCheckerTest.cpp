@@ -181,6 +181,8 @@ TEST_F(ShowCheckerTest, EachMistakeGivesOneFindingOnItsLine) {
          "a tab stands between words"},
         {"zero window height", Replaced(p, "320 240", "320 0"), s, "preconfig.txt", 2, true,
          "above 0: halvenor refuses this line"},
+        {"pixel buffer too large", p + "LOAD PBUFFER PB_GRANDE 8192 512\n", s, "preconfig.txt", 8, true,
+         "sides are at most 4096 pixels: halvenor refuses it"},
         {"effect on a target it does nothing to", p, Replaced(s, "DEMO x FX_BLUR 1", "SCENE Sala FX_BLUR 1"),
          "guion.txt", 4, false, "SCENE FX_BLUR does nothing"},
         {"flag other than 0 or 1", p, Replaced(s, "FX_BLUR 1", "FX_BLUR 2"), "guion.txt", 4, false,
