@@ -94,6 +94,7 @@ const char* CaptureOptions::Usage() {
            "               numbered PNG files 000000.png, 000001.png, ... (default\n"
            "               capture.mp4)\n"
            "  -h, --help   this text\n"
+           "  --version    the engine version\n"
            "\n"
            "It needs an OpenGL display; on a machine without one run it under\n"
            "xvfb-run -a -s \"-screen 0 1280x1024x24\". Progress goes to stderr; the show's\n"

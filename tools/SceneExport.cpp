@@ -18,6 +18,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/Version.h"
 #include "platform/FileSystem.h"
 #include "scene/AseReader.h"
 #include "scene/BinarySceneFile.h"
@@ -35,6 +36,7 @@ const char* const kUsage =
     "                     name it there in OUT.bin (\"texturas\\name.jpg\");\n"
     "                     the copies are listed in OUT.bin.TXT\n"
     "  -h, --help         show this text\n"
+    "      --version      the engine version\n"
     "\n"
     "Run it in the show directory (texture names are relative to it). The\n"
     "details of the export go to error_log.txt there. Exit status: 0 written,\n"
@@ -46,6 +48,7 @@ struct Options {
     std::string output;
     bool gatherTextures = false;
     bool help = false;
+    bool version = false;
 };
 
 // False, with a message, for arguments that are not a valid call.
@@ -55,6 +58,8 @@ bool ParseArguments(int argc, char** argv, Options& options) {
         const std::string argument = argv[i];
         if (argument == "-h" || argument == "--help") {
             options.help = true;
+        } else if (argument == "--version") {
+            options.version = true;
         } else if (argument == "--gather-textures") {
             options.gatherTextures = true;
         } else if (argument.size() > 1 && argument[0] == '-') {
@@ -71,7 +76,7 @@ bool ParseArguments(int argc, char** argv, Options& options) {
             return false;
         }
     }
-    if (!options.help && files != 2) {
+    if (!options.help && !options.version && files != 2) {
         std::fprintf(stderr, "SceneExport: need an ASE file and a binary file name\n");
         return false;
     }
@@ -158,6 +163,10 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("SceneExport %s\n", HALVENOR_VERSION);
         return 0;
     }
     return Export(options);

@@ -3,13 +3,19 @@
 // allows and identical every time. See --help.
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "capture/CaptureOptions.h"
 #include "capture/CaptureSink.h"
 #include "core/Application.h"
+#include "core/Version.h"
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("halvenor-capture %s\n", HALVENOR_VERSION);
+        return 0;
+    }
     CaptureOptions options;
     std::string error;
     if (!CaptureOptions::Parse(argc, argv, options, error)) {
