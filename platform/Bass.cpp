@@ -9,6 +9,8 @@
 
 #include <SDL/SDL.h>
 #include <sndfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -32,6 +34,8 @@ constexpr uint32_t kMaxRate = 384000;
 // Music-length files only: whole files are decoded into memory.
 constexpr double kMaxSeconds = 30.0 * 60.0;
 constexpr uint64_t kMaxFrames = 30ULL * 60ULL * 48000ULL;
+constexpr uint64_t kBaseMemoryBytes = 64ULL * 1024ULL * 1024ULL;
+constexpr uint64_t kMemoryPerFileByte = 48;
 constexpr Uint16 kDeviceFrames = 1024;
 constexpr int kMixChunkFrames = 256;
 constexpr int kDecodeChunkFrames = 4096;
@@ -202,11 +206,29 @@ bool ReadAllFrames(SNDFILE* file, const SF_INFO& info, uint64_t maxFrames, std::
     }
 }
 
+// Frames a file of this size may decode to: music-length files only, and no
+// more memory than 64 MB plus 48 times the file, so that a small file that
+// claims (or really holds, highly compressed) hours of sound cannot take
+// gigabytes.
+uint64_t FrameBudget(uint64_t fileBytes, int rate) {
+    const uint64_t byLength = std::min(kMaxFrames, static_cast<uint64_t>(kMaxSeconds * rate));
+    const uint64_t byMemory = (kBaseMemoryBytes + kMemoryPerFileByte * fileBytes) / kBytesPerFrame;
+    return std::min(byLength, byMemory);
+}
+
 std::unique_ptr<Stream> DecodeFile(const char* name) {
-    const std::string path = Platform::ResolvePath(name);
+    // The library gets a descriptor, never a name: it would read standard
+    // input for "-", and a device or a FIFO could block the show for good.
+    const int descriptor = Platform::OpenRegularFile(name);
+    if (descriptor < 0) {
+        return nullptr;
+    }
+    struct stat fileInfo {};
+    const uint64_t fileBytes = fstat(descriptor, &fileInfo) == 0 ? static_cast<uint64_t>(fileInfo.st_size) : 0;
     SF_INFO info{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    SNDFILE* file = sf_open_fd(descriptor, SFM_READ, &info, SF_TRUE);
     if (file == nullptr) {
+        close(descriptor);
         return nullptr;
     }
     const bool usable = info.channels >= 1 && info.samplerate >= static_cast<int>(kMinRate) &&
@@ -214,8 +236,7 @@ std::unique_ptr<Stream> DecodeFile(const char* name) {
     auto stream = std::make_unique<Stream>();
     bool decoded = false;
     if (usable) {
-        const uint64_t maxFrames = std::min(kMaxFrames, static_cast<uint64_t>(kMaxSeconds * info.samplerate));
-        decoded = ReadAllFrames(file, info, maxFrames, stream->samples);
+        decoded = ReadAllFrames(file, info, FrameBudget(fileBytes, info.samplerate), stream->samples);
     }
     sf_close(file);
     if (!decoded || stream->samples.empty()) {

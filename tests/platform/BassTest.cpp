@@ -3,11 +3,15 @@
 #include "platform/Bass.h"
 
 #include <gtest/gtest.h>
+#include <sndfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -69,6 +73,63 @@ TEST_F(BassTest, OpenRefusesWhatItCannotPlay) {
     const HSTREAM shorter = BASS_StreamCreateFile(FALSE, "shorter.wav", 0, 0, BASS_MP3_SETPOS);
     ASSERT_NE(shorter, 0u);
     EXPECT_NEAR(BASS_ChannelBytes2Seconds(shorter, BASS_StreamGetLength(shorter)), 29.0f * 60.0f, 0.01f);
+}
+
+// A name from a show file reaches the decoder only as a file: "-" is not
+// standard input, and a FIFO is refused without waiting for a writer.
+TEST_F(BassTest, NamesAreOnlyEverRegularFiles) {
+    ASSERT_TRUE(WriteTone(dir.File("tone.wav"), 440.0, 0.5, 8000, 1));
+    std::ifstream tone(dir.File("tone.wav"), std::ios::binary);
+    const std::string toneBytes((std::istreambuf_iterator<char>(tone)), std::istreambuf_iterator<char>());
+    // Standard input holds a playable file: reading it would open a stream.
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    ASSERT_EQ(write(pipeEnds[1], toneBytes.data(), toneBytes.size()), static_cast<ssize_t>(toneBytes.size()));
+    close(pipeEnds[1]);
+    const int savedInput = dup(0);
+    dup2(pipeEnds[0], 0);
+    close(pipeEnds[0]);
+    const HSTREAM fromInput = BASS_StreamCreateFile(FALSE, "-", 0, 0, BASS_MP3_SETPOS);
+    char left = 0;
+    const ssize_t unread = read(0, &left, 1);
+    dup2(savedInput, 0);
+    close(savedInput);
+    EXPECT_EQ(fromInput, 0u);
+    EXPECT_EQ(unread, 1) << "standard input was not touched";
+
+    // A file that is really named "-" plays like any other.
+    dir.Write("-", toneBytes);
+    EXPECT_NE(BASS_StreamCreateFile(FALSE, "-", 0, 0, BASS_MP3_SETPOS), 0u);
+    ASSERT_EQ(mkfifo(dir.File("fifo.wav").c_str(), 0600), 0);
+    EXPECT_EQ(BASS_StreamCreateFile(FALSE, "fifo.wav", 0, 0, BASS_MP3_SETPOS), 0u);
+    EXPECT_EQ(BASS_StreamCreateFile(FALSE, ".", 0, 0, BASS_MP3_SETPOS), 0u);
+}
+
+// A small file that decodes to far more than it holds (long silence, highly
+// compressed) is refused rather than taking hundreds of megabytes.
+TEST_F(BassTest, DecodedSoundIsBoundedByTheFileSize) {
+    const auto writeSilence = [&](const char* name, double seconds) {
+        SF_INFO info{};
+        info.samplerate = 44100;
+        info.channels = 2;
+        info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+        SNDFILE* file = sf_open(dir.File(name).c_str(), SFM_WRITE, &info);
+        ASSERT_NE(file, nullptr);
+        std::vector<short> block(2 * 44100, 0);
+        for (int second = 0; second < static_cast<int>(seconds); ++second) {
+            sf_writef_short(file, block.data(), 44100);
+        }
+        sf_close(file);
+    };
+    writeSilence("quiet.flac", 60.0);
+    writeSilence("silence.flac", 20.0 * 60.0);
+    const HSTREAM quiet = BASS_StreamCreateFile(FALSE, "quiet.flac", 0, 0, BASS_MP3_SETPOS);
+    ASSERT_NE(quiet, 0u);
+    EXPECT_FLOAT_EQ(BASS_ChannelBytes2Seconds(quiet, BASS_StreamGetLength(quiet)), 60.0f);
+    // Twenty minutes decode to 212 MB; the file is a few hundred kilobytes.
+    std::ifstream silence(dir.File("silence.flac"), std::ios::binary | std::ios::ate);
+    ASSERT_LT(static_cast<double>(silence.tellg()) * 48.0 + 64.0 * 1024 * 1024, 20.0 * 60.0 * 44100 * 4);
+    EXPECT_EQ(BASS_StreamCreateFile(FALSE, "silence.flac", 0, 0, BASS_MP3_SETPOS), 0u);
 }
 
 TEST_F(BassTest, LengthsCountDecodedStereoBytesAtTheStreamRate) {
