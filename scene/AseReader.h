@@ -65,8 +65,9 @@ private:
     uint32_t TrackLength();
 
     // An element count from the file, kept within what the rest of the text
-    // could possibly describe (each element needs at least one keyword line).
-    uint32_t BoundedCount(const char* keyword, int32_t count, size_t bytesPerElement);
+    // could possibly describe: each element is charged the bytes of the
+    // smallest block or line of its kind.
+    uint32_t BoundedCount(const char* keyword, int64_t count, size_t bytesPerElement);
 
     // Scanner: each read follows the matching scanf conversion ("%s", "%d",
     // "%f"); a read that does not match consumes nothing beyond the white

@@ -12,6 +12,7 @@
 #include "platform/MessageBox.h"
 #include "scene/AseReader.h"
 #include "scene/Scene.h"
+#include "tests/support/HeapUse.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestBoxes.h"
 
@@ -537,13 +538,37 @@ TEST_F(AseReaderTest, AbsurdCountsAreBoundedByTheFileSize) {
     EXPECT_EQ(scene.objects[0].FaceCount(), 0u);
     EXPECT_LE(scene.objects[0].TexVertexCount(), text.size() / 13);
     // Tracks share one sample budget per import.
-    EXPECT_LE(scene.cameras[0].SampleCount(), uint32_t(1) << 21);
+    EXPECT_LE(scene.cameras[0].SampleCount(), uint32_t(1) << 20);
     EXPECT_EQ(scene.lights[0].SampleCount(), 1u);
     const std::string log = LogText();
     EXPECT_NE(log.find("*MESH_NUMVERTEX 2000000000"), std::string::npos);
     EXPECT_NE(log.find("*MATERIAL_COUNT 2000000000"), std::string::npos);
     EXPECT_NE(log.find("*MESH_NUMFACES -5"), std::string::npos);
     EXPECT_NE(log.find("Pista de 2000000001 muestras"), std::string::npos);
+}
+
+// The records a file's counts make the reader create never take more than 48
+// times the file's size (the text itself, held while reading, included), as
+// long as its tracks stay within the fixed sample allowance.
+TEST_F(AseReaderTest, CountsCannotMakeMemoryOutgrowTheFile) {
+    const std::string materials = "*MATERIAL_LIST {\n\t*MATERIAL_COUNT 2000000000\n";
+    std::string objects;
+    while (objects.size() < 2 * 1024 * 1024) {
+        objects += "*GEOMOBJECT\n";
+    }
+    const std::string padding(2 * 1024 * 1024, ' ');
+    // Materials alone; objects alone; a material list running on over the
+    // objects, which must not both claim the same bytes.
+    for (const std::string& text : {materials + padding + "\n", objects, materials + objects}) {
+        Platform::ClearMessageBoxes();
+        const size_t before = TestSupport::HeapBytesInUse();
+        Scene scene;
+        Load(text, scene);
+        const size_t held = TestSupport::HeapBytesInUse() - before;
+        EXPECT_LE(held + text.size(), 48 * text.size());
+        EXPECT_GT(scene.ObjectCount() + scene.MaterialCount(), 50000u) << "the blocks the file can hold are kept";
+    }
+    Platform::ClearMessageBoxes();
 }
 
 TEST_F(AseReaderTest, ManyObjectsCannotTogetherAnnounceMoreThanTheFileHolds) {
