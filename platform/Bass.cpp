@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "core/FileMemoryBudget.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 
@@ -34,8 +35,6 @@ constexpr uint32_t kMaxRate = 384000;
 // Music-length files only: whole files are decoded into memory.
 constexpr double kMaxSeconds = 30.0 * 60.0;
 constexpr uint64_t kMaxFrames = 30ULL * 60ULL * 48000ULL;
-constexpr uint64_t kBaseMemoryBytes = 64ULL * 1024ULL * 1024ULL;
-constexpr uint64_t kMemoryPerFileByte = 48;
 constexpr Uint16 kDeviceFrames = 1024;
 constexpr int kMixChunkFrames = 256;
 constexpr int kDecodeChunkFrames = 4096;
@@ -212,7 +211,7 @@ bool ReadAllFrames(SNDFILE* file, const SF_INFO& info, uint64_t maxFrames, std::
 // gigabytes.
 uint64_t FrameBudget(uint64_t fileBytes, int rate) {
     const uint64_t byLength = std::min(kMaxFrames, static_cast<uint64_t>(kMaxSeconds * rate));
-    const uint64_t byMemory = (kBaseMemoryBytes + kMemoryPerFileByte * fileBytes) / kBytesPerFrame;
+    const uint64_t byMemory = FileMemoryBudget::For(fileBytes) / kBytesPerFrame;
     return std::min(byLength, byMemory);
 }
 
