@@ -8,6 +8,8 @@
 
 class PreconfigLine {
 public:
+    // Lines are read this many characters at a time, line break included.
+    static constexpr int kReadLimit = 149;
     static constexpr int kMaxArgs = 10;
     // Words are shorter than this; longer ones are cut to fit.
     static constexpr int kWordSize = 100;

@@ -15,7 +15,7 @@
 namespace {
 
 // Lines are read 149 characters at a time, line break included.
-constexpr int kLineLimit = 149;
+constexpr int kLineLimit = PreconfigLine::kReadLimit;
 
 const char* const kRequiredExtensions =
     "GL_ARB_multitexture WGL_ARB_pbuffer WGL_ARB_pixel_format WGL_ARB_render_texture GL_SGIS_generate_mipmap ";

@@ -13,6 +13,7 @@
 
 #include "core/Log.h"
 #include "platform/FileSystem.h"
+#include "platform/Process.h"
 #include "scene/Camera.h"
 #include "scene/Light.h"
 #include "scene/Material.h"
@@ -212,7 +213,7 @@ void AseReader::Read(const char* fileName, Scene& target) {
     Log::Format("]> LEYENDO FICHERO ASE: [ %s ]\n", name);
     if (!LoadText(name)) {
         Log::Format("]> ** ERROR ** El fichero [ %s ] no se encuentra. **\n", name);
-        std::exit(1);
+        ExitProcess(1);
     }
     CreateArraysFromCounts();
 
@@ -498,6 +499,7 @@ void AseReader::ReadGeomObject() {
 }
 
 void AseReader::ReadMeshVertex(SceneObject& object) {
+    ReleaseBeforeFatalRead(object, object.verticesCreated != 0);
     int32_t index = 0;
     float read[3];
     int matched = 0;
@@ -510,6 +512,7 @@ void AseReader::ReadMeshVertex(SceneObject& object) {
 }
 
 void AseReader::ReadMeshTexVertex(SceneObject& object) {
+    ReleaseBeforeFatalRead(object, object.texVerticesCreated != 0);
     int32_t index = 0;
     ReadInt(index);
     TexVertex texVertex = object.GetTexVertex(static_cast<uint32_t>(index));
@@ -524,6 +527,7 @@ void AseReader::ReadMeshTexVertex(SceneObject& object) {
 void AseReader::ReadMeshFace(SceneObject& object) {
     // "%d:\t", then "A:\t%d B:\t%d C:\t%d"; exports write spaces where the
     // formats have tabs, and a blank in a format matches any white space.
+    ReleaseBeforeFatalRead(object, object.facesCreated != 0);
     int32_t index = 0;
     if (ReadInt(index) && MatchChar(':')) {
         SkipSpace();
@@ -543,6 +547,7 @@ void AseReader::ReadMeshFace(SceneObject& object) {
 }
 
 void AseReader::ReadMeshTexFace(SceneObject& object) {
+    ReleaseBeforeFatalRead(object, object.texFacesCreated != 0);
     int32_t index = 0;
     ReadInt(index);
     TexFace texFace = object.GetTexFace(static_cast<uint32_t>(index));
@@ -554,6 +559,7 @@ void AseReader::ReadMeshTexFace(SceneObject& object) {
 }
 
 void AseReader::ReadMeshFaceNormal(SceneObject& object) {
+    ReleaseBeforeFatalRead(object, object.facesCreated != 0);
     int32_t index = 0;
     ReadInt(index);
     Face face = object.GetFace(static_cast<uint32_t>(index));
@@ -564,6 +570,15 @@ void AseReader::ReadMeshFaceNormal(SceneObject& object) {
     SkipLine(kSkippedLineSize);
     SkipTokens(kVertexNormalTokens);
     object.SetFace(static_cast<uint32_t>(index), face);
+}
+
+void AseReader::ReleaseBeforeFatalRead(SceneObject& object, bool arrayCreated) {
+    // An element line before its count line ends the process when its element
+    // is read; what the object holds is given back first, so that a harness
+    // that takes the ending over finds nothing lost.
+    if (!arrayCreated) {
+        object.Release();
+    }
 }
 
 void AseReader::StoreObject(SceneObject& object) {

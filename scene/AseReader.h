@@ -30,7 +30,8 @@ public:
     AseReader& operator=(const AseReader&) = delete;
 
     // Fills the new scene from the file. A file that cannot be read is
-    // logged and ends the process with status 1.
+    // logged and ends the process with status 1 (ExitProcess), and so does an
+    // element line before its count line, after its box.
     void Read(const char* fileName, Scene& scene);
 
 private:
@@ -59,6 +60,7 @@ private:
     void ReadMeshTexFace(SceneObject& object);
     void ReadMeshFaceNormal(SceneObject& object);
     void StoreObject(SceneObject& object);
+    void ReleaseBeforeFatalRead(SceneObject& object, bool arrayCreated);
 
     // Camera track helpers.
     void TakeCameraSample(Camera& camera, uint32_t sample, const CameraKey& staticKey, CameraKey& key) const;
