@@ -41,6 +41,8 @@ budgetMb=$(( 64 + (48 * maxLen + 1048575) / 1048576 ))
 overheadMb=448
 export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=32:detect_leaks=1:allocator_may_return_null=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+# Leaks inside the sound decoders on broken files are theirs, not ours.
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/scripts/lsan-suppressions.txt}
 mkdir -p build-fuzz/findings build-fuzz/logs build-fuzz/tmp
 
 run_one() {
@@ -62,8 +64,8 @@ report() {
   local log="build-fuzz/logs/$name.log"
   local runs cov features
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
-  cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
-  features=$(grep -o 'ft: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
+  cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | cut -d' ' -f2 || true)
+  features=$(grep -o 'ft: [0-9]*' "$log" | tail -1 | cut -d' ' -f2 || true)
   printf '%-26s %s  executions %-10s coverage %-6s features %-6s %s\n' "$name" \
     "$([ "$status" -eq 0 ] && echo ok || echo FINDING)" "${runs:-?}" "${cov:-?}" "${features:-?}" \
     "$([ "$status" -eq 0 ] || echo "(see $log)")"

@@ -9,6 +9,7 @@ packages=(
   libjpeg62-turbo-dev libsndfile1-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool
+  clang libclang-rt-14-dev
 )
 
 missing=()
