@@ -3,6 +3,7 @@
 // and boxes.
 #include <gtest/gtest.h>
 
+#include <csetjmp>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "platform/MessageBox.h"
+#include "platform/Process.h"
 #include "scene/AseReader.h"
 #include "scene/Scene.h"
 #include "tests/support/HeapUse.h"
@@ -662,6 +664,33 @@ TEST_F(AseReaderDeathTest, AnElementBeforeItsCountLineEndsWithStatus1) {
                 "No esta iniciado el vector de vertices");
     EXPECT_EXIT(Load(GeomObject("\t*MESH_FACENORMAL 0 0 0 1\n"), scene), ::testing::ExitedWithCode(1),
                 "No esta iniciado el vector de caras");
+}
+
+// A harness that reads many files in one process takes the ending over
+// (ExitProcess): the object being read gives its arrays back first, so the
+// ending leaves nothing held.
+jmp_buf endingJump;
+
+TEST_F(AseReaderTest, AnEndingTakenOverLeavesNothingHeld) {
+    Platform::SetExitHandler([](unsigned status) { longjmp(endingJump, static_cast<int>(status) + 1); });
+    const std::string text = GeomObject("\t*MESH_NUMVERTEX 100000\n\t*MESH_FACENORMAL 0 0 0 1\n") +
+                             std::string(2 * 1024 * 1024, ' ') + "\n";
+    dir.Write("escena.ase", text);
+    const size_t before = TestSupport::HeapBytesInUse();
+    Scene* scene = new Scene();
+    AseReader* reader = new AseReader();
+    int ended = setjmp(endingJump);
+    if (ended == 0) {
+        reader->Read("escena.ase", *scene);
+    }
+    delete reader;
+    scene->Release();
+    delete scene;
+    Platform::SetExitHandler(nullptr);
+    EXPECT_EQ(ended, 2) << "ended with status 1";
+    // 100000 vertices would hold 5.6 MB; a box and the log's last text remain.
+    EXPECT_LT(TestSupport::HeapBytesInUse(), before + 64 * 1024);
+    EXPECT_EQ(Platform::MessageBoxes().back().text, "No esta iniciado el vector de caras");
 }
 
 }  // namespace
