@@ -1,5 +1,6 @@
 #include "fuzz/support/FuzzHarness.h"
 
+#include <sanitizer/common_interface_defs.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -99,8 +100,12 @@ FuzzHarness::~FuzzHarness() {
     const size_t held = MemoryWatch::PeakGrowth();
     const size_t budget = FileMemoryBudget::For(inputSize);
     if (held > budget) {
-        std::fprintf(stderr, "==halvenor-fuzz== %zu bytes held for a %zu-byte %s: more than its budget of %zu\n",
-                     held, inputSize, fileName.c_str(), budget);
+        // Through the sanitizer's report channel: libFuzzer may have closed
+        // standard error for the engine's own messages.
+        char summary[256];
+        std::snprintf(summary, sizeof summary, "halvenor-fuzz: %zu bytes held for a %zu-byte %s, budget %zu", held,
+                      inputSize, fileName.c_str(), budget);
+        __sanitizer_report_error_summary(summary);
         std::abort();
     }
 }
