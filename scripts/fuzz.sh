@@ -11,7 +11,7 @@
 # checks its own peak, and one allocation beyond that bound (-malloc_limit_mb)
 # or a process beyond it plus what the sanitizer and libFuzzer themselves take
 # (-rss_limit_mb) is a finding too, as is a crash, a sanitizer report, a leak or
-# an input that takes more than 10 s. Findings land in build-fuzz/findings/;
+# an input that takes more than 30 s. Findings land in build-fuzz/findings/;
 # the script then exits 1. FUZZ_JOBS=2 runs two harnesses at a time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -38,7 +38,7 @@ fi
 # The memory bound for the largest input, in MB; the process may add the
 # sanitizer's shadow and quarantine and libFuzzer's own corpus on top of it.
 budgetMb=$(( 64 + (48 * maxLen + 1048575) / 1048576 ))
-overheadMb=448
+overheadMb=256
 export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=32:detect_leaks=1:allocator_may_return_null=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 # Leaks inside the sound decoders on broken files are theirs, not ours.
@@ -53,7 +53,7 @@ run_one() {
   [ -f "fuzz/dict/$name.dict" ] && dict=(-dict="$root/fuzz/dict/$name.dict")
   # Each harness works in a directory of its own under build-fuzz/tmp.
   TMPDIR="$root/build-fuzz/tmp" nice "build-fuzz/$name" "$corpus" "$root/fuzz/corpus/$name" "${dict[@]}" \
-    -max_total_time="$seconds" -max_len="$maxLen" -timeout=10 \
+    -max_total_time="$seconds" -max_len="$maxLen" -timeout=30 \
     -malloc_limit_mb="$budgetMb" -rss_limit_mb=$((budgetMb + overheadMb)) \
     -artifact_prefix="$root/build-fuzz/findings/$name-" -print_final_stats=1 -close_fd_mask=3 \
     > "build-fuzz/logs/$name.log" 2>&1
