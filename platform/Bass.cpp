@@ -215,6 +215,36 @@ uint64_t FrameBudget(uint64_t fileBytes, int rate) {
     return std::min(byLength, byMemory);
 }
 
+// An ID3v2 tag (which MP3 files may carry anywhere, and which the MPEG
+// decoder reads whole into memory as soon as it meets its header) that claims
+// more bytes than the file still holds cannot be real: ten bytes of it would
+// make the decoder allocate up to 256 MB.
+bool HasImpossibleId3Tag(int descriptor, uint64_t fileBytes) {
+    std::string contents(static_cast<size_t>(fileBytes), '\0');
+    size_t got = 0;
+    while (got < contents.size()) {
+        const ssize_t read = pread(descriptor, &contents[got], contents.size() - got, static_cast<off_t>(got));
+        if (read <= 0) {
+            break;
+        }
+        got += static_cast<size_t>(read);
+    }
+    contents.resize(got);
+    for (size_t at = contents.find("ID3"); at != std::string::npos; at = contents.find("ID3", at + 1)) {
+        if (at + 10 > contents.size()) {
+            break;
+        }
+        const auto byte = [&](size_t i) { return static_cast<uint8_t>(contents[at + i]); };
+        const bool header = byte(3) >= 2 && byte(3) <= 4 && byte(4) != 0xFF && byte(6) < 0x80 && byte(7) < 0x80 &&
+                            byte(8) < 0x80 && byte(9) < 0x80;
+        const uint64_t size = uint64_t(byte(6)) << 21 | uint64_t(byte(7)) << 14 | uint64_t(byte(8)) << 7 | byte(9);
+        if (header && size > contents.size() - at - 10) {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::unique_ptr<Stream> DecodeFile(const char* name) {
     // The library gets a descriptor, never a name: it would read standard
     // input for "-", and a device or a FIFO could block the show for good.
@@ -224,6 +254,10 @@ std::unique_ptr<Stream> DecodeFile(const char* name) {
     }
     struct stat fileInfo {};
     const uint64_t fileBytes = fstat(descriptor, &fileInfo) == 0 ? static_cast<uint64_t>(fileInfo.st_size) : 0;
+    if (HasImpossibleId3Tag(descriptor, fileBytes)) {
+        close(descriptor);
+        return nullptr;
+    }
     SF_INFO info{};
     SNDFILE* file = sf_open_fd(descriptor, SFM_READ, &info, SF_TRUE);
     if (file == nullptr) {

@@ -146,6 +146,16 @@ TEST_F(BassTest, DecodedSoundIsBoundedByTheFileSize) {
     std::ifstream silence(dir.File("silence.flac"), std::ios::binary | std::ios::ate);
     ASSERT_LT(static_cast<double>(silence.tellg()) * 48.0 + 64.0 * 1024 * 1024, 20.0 * 60.0 * 44100 * 4);
     EXPECT_EQ(BASS_StreamCreateFile(FALSE, "silence.flac", 0, 0, BASS_MP3_SETPOS), 0u);
+
+    // A tag header claiming 256 MB, which the MP3 decoder would allocate at
+    // once, in a file of a few hundred bytes; a tag that fits is harmless.
+    ASSERT_TRUE(WriteTone(dir.File("tagged.wav"), 440.0, 0.05, 8000, 1));
+    std::ifstream tagged(dir.File("tagged.wav"), std::ios::binary);
+    const std::string tone((std::istreambuf_iterator<char>(tagged)), std::istreambuf_iterator<char>());
+    dir.Write("claims.wav", tone + std::string("ID3\x04\x00\x00\x7f\x7f\x7f\x7f", 10));
+    dir.Write("fits.wav", tone + std::string("ID3\x04\x00\x00\x00\x00\x00\x02xy", 12));
+    EXPECT_EQ(BASS_StreamCreateFile(FALSE, "claims.wav", 0, 0, BASS_MP3_SETPOS), 0u);
+    EXPECT_NE(BASS_StreamCreateFile(FALSE, "fits.wav", 0, 0, BASS_MP3_SETPOS), 0u);
 }
 
 TEST_F(BassTest, LengthsCountDecodedStereoBytesAtTheStreamRate) {
