@@ -215,11 +215,7 @@ uint64_t FrameBudget(uint64_t fileBytes, int rate) {
     return std::min(byLength, byMemory);
 }
 
-// An ID3v2 tag (which MP3 files may carry anywhere, and which the MPEG
-// decoder reads whole into memory as soon as it meets its header) that claims
-// more bytes than the file still holds cannot be real: ten bytes of it would
-// make the decoder allocate up to 256 MB.
-bool HasImpossibleId3Tag(int descriptor, uint64_t fileBytes) {
+std::string ReadAll(int descriptor, uint64_t fileBytes) {
     std::string contents(static_cast<size_t>(fileBytes), '\0');
     size_t got = 0;
     while (got < contents.size()) {
@@ -230,6 +226,14 @@ bool HasImpossibleId3Tag(int descriptor, uint64_t fileBytes) {
         got += static_cast<size_t>(read);
     }
     contents.resize(got);
+    return contents;
+}
+
+// An ID3v2 tag (which MP3 files may carry anywhere, and which the MPEG
+// decoder reads whole into memory as soon as it meets its header) that claims
+// more bytes than the file still holds cannot be real: ten bytes of it would
+// make the decoder allocate up to 256 MB.
+bool HasImpossibleId3Tag(const std::string& contents) {
     for (size_t at = contents.find("ID3"); at != std::string::npos; at = contents.find("ID3", at + 1)) {
         if (at + 10 > contents.size()) {
             break;
@@ -245,6 +249,31 @@ bool HasImpossibleId3Tag(int descriptor, uint64_t fileBytes) {
     return false;
 }
 
+// A WAV chunk other than the sound data that claims more bytes than the file
+// still holds cannot be real, and the decoder may walk such a chunk for ever.
+// (The data chunk of a file whose writer never finished may claim more.)
+bool HasImpossibleWaveChunk(const std::string& contents) {
+    if (contents.size() < 12 || contents.compare(0, 4, "RIFF") != 0 || contents.compare(8, 4, "WAVE") != 0) {
+        return false;
+    }
+    size_t at = 12;
+    while (at + 8 <= contents.size()) {
+        uint64_t size = 0;
+        for (int i = 3; i >= 0; --i) {
+            size = size << 8 | static_cast<uint8_t>(contents[at + 4 + i]);
+        }
+        const uint64_t left = contents.size() - at - 8;
+        if (contents.compare(at, 4, "data") == 0) {
+            return false;
+        }
+        if (size > left) {
+            return true;
+        }
+        at += 8 + static_cast<size_t>(size) + (size & 1);
+    }
+    return false;
+}
+
 std::unique_ptr<Stream> DecodeFile(const char* name) {
     // The library gets a descriptor, never a name: it would read standard
     // input for "-", and a device or a FIFO could block the show for good.
@@ -254,7 +283,8 @@ std::unique_ptr<Stream> DecodeFile(const char* name) {
     }
     struct stat fileInfo {};
     const uint64_t fileBytes = fstat(descriptor, &fileInfo) == 0 ? static_cast<uint64_t>(fileInfo.st_size) : 0;
-    if (HasImpossibleId3Tag(descriptor, fileBytes)) {
+    const std::string contents = ReadAll(descriptor, fileBytes);
+    if (HasImpossibleId3Tag(contents) || HasImpossibleWaveChunk(contents)) {
         close(descriptor);
         return nullptr;
     }

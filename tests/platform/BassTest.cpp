@@ -156,6 +156,12 @@ TEST_F(BassTest, DecodedSoundIsBoundedByTheFileSize) {
     dir.Write("fits.wav", tone + std::string("ID3\x04\x00\x00\x00\x00\x00\x02xy", 12));
     EXPECT_EQ(BASS_StreamCreateFile(FALSE, "claims.wav", 0, 0, BASS_MP3_SETPOS), 0u);
     EXPECT_NE(BASS_StreamCreateFile(FALSE, "fits.wav", 0, 0, BASS_MP3_SETPOS), 0u);
+    // A WAV list chunk claiming 4 GB before the sound: the decoder would
+    // walk it for ever.
+    const size_t data = tone.find("data");
+    ASSERT_NE(data, std::string::npos);
+    dir.Write("list.wav", tone.substr(0, data) + std::string("LIST\xff\xff\xff\xffINFO", 12) + tone.substr(data));
+    EXPECT_EQ(BASS_StreamCreateFile(FALSE, "list.wav", 0, 0, BASS_MP3_SETPOS), 0u);
 }
 
 TEST_F(BassTest, LengthsCountDecodedStereoBytesAtTheStreamRate) {
