@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "config/ScriptKeywords.h"
 #include "core/Log.h"
@@ -26,16 +27,16 @@ void MatchEffect(const char* word, int32_t& field) {
     }
 }
 
-void ReadNumber(const char* word, float& field) { std::sscanf(word, "%f", &field); }
+bool ReadNumber(const char* word, float& field) { return std::sscanf(word, "%f", &field) == 1; }
 
 }  // namespace
 
-bool Script::ParseLine(const char* line, ScriptEvent& event) {
+Script::LineKind Script::ParseLine(const char* line, ScriptEvent& event) {
     char work[ScriptEvent::kNameSize];
     std::snprintf(work, sizeof work, "%s", line);
     const size_t length = std::strlen(work);
     if (length == 0) {
-        return false;
+        return LineKind::Blank;
     }
     // The line break becomes a separator like any space.
     work[length - 1] = ' ';
@@ -43,7 +44,9 @@ bool Script::ParseLine(const char* line, ScriptEvent& event) {
     int index = 0;
     for (char* word = strtok_r(work, " ", &rest); word != nullptr; word = strtok_r(nullptr, " ", &rest), ++index) {
         if (index == 0) {
-            ReadNumber(word, event.time);
+            if (!ReadNumber(word, event.time)) {
+                return LineKind::NoTime;
+            }
         } else if (index == 1) {
             MatchTarget(word, event.target);
         } else if (index == 2) {
@@ -54,10 +57,19 @@ bool Script::ParseLine(const char* line, ScriptEvent& event) {
             ReadNumber(word, event.params[index - 4]);
         }
     }
-    return index > 0;
+    return index > 0 ? LineKind::Event : LineKind::Blank;
 }
 
 namespace {
+
+// The line as written, without its line break, for the log.
+std::string Unbroken(const char* line) {
+    std::string text(line);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
+        text.pop_back();
+    }
+    return text;
+}
 
 // A time that is not a number sorts after every other, so the comparison
 // stays a strict order.
@@ -87,7 +99,13 @@ bool EndsWithoutLineBreak(const char* fileName) {
 }  // namespace
 
 Script::Script()
-    : events(nullptr), capacity(0), count(0), markerCount(0), cursor(0), overflowReported(false) {}
+    : events(nullptr),
+      capacity(0),
+      count(0),
+      markerCount(0),
+      cursor(0),
+      overflowReported(false),
+      droppedMarkers(0) {}
 
 Script::~Script() { delete[] events; }
 
@@ -103,11 +121,17 @@ void Script::Load(const char* fileName) {
         return;
     }
     char line[kLineLimit + 1];
+    int lineNumber = 0;
     // A last line without a line break is not an event.
     while (Platform::ReadTextLine(line, sizeof line, file) != nullptr && !std::feof(file)) {
+        ++lineNumber;
         ScriptEvent event = ScriptEvent::Empty();
-        if (ParseLine(line, event)) {
+        const LineKind kind = ParseLine(line, event);
+        if (kind == LineKind::Event) {
             Append(event);
+        } else if (kind == LineKind::NoTime) {
+            Log::Format("-> Script: la linea %d no empieza por un tiempo, se ignora: \"%s\"\n", lineNumber,
+                        Unbroken(line).c_str());
         }
     }
     std::fclose(file);
@@ -142,12 +166,22 @@ bool Script::NextEvent(ScriptEvent& event) {
 void Script::AddMarker(float time) {
     ScriptEvent marker = ScriptEvent::Empty();
     marker.time = time;
-    if (Append(marker)) {
+    if (count < capacity) {
+        Append(marker);
         ++markerCount;
+        return;
     }
+    // The author must know at once that this sync mark is not kept.
+    ++droppedMarkers;
+    Log::Format("-> Script: guion lleno (%d eventos), la marca en %f se pierde.\n", static_cast<int>(capacity),
+                static_cast<double>(time));
 }
 
 void Script::SaveMarkers(const char* fileName) const {
+    if (droppedMarkers > 0) {
+        Log::Format("-> Script: %d marcas perdidas por falta de sitio en el guion (%d eventos).\n",
+                    static_cast<int>(droppedMarkers), static_cast<int>(capacity));
+    }
     const bool needsLineBreak = markerCount > 0 && EndsWithoutLineBreak(fileName);
     FILE* file = Platform::OpenFile(fileName, "a");
     if (file == nullptr) {

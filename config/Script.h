@@ -20,17 +20,22 @@ public:
     Script& operator=(const Script&) = delete;
 
     // A file that cannot be opened leaves an empty script that still takes
-    // markers. Lines beyond the capacity are refused with a log line.
+    // markers. Lines beyond the capacity, and lines whose first word is not a
+    // time, are refused with a log line.
     void Load(const char* fileName);
     // Ascending by time; equal times keep their file order.
     void Sort();
     // Copies the event at the cursor and moves on; false, with the record
     // untouched, when no event is left.
     bool NextEvent(ScriptEvent& event);
+    // A marker that no longer fits is refused with a log line.
     void AddMarker(float time);
     // Fills event from one line as read (line break included), leaving the
-    // fields the line does not give; false for a line that holds no word.
-    static bool ParseLine(const char* line, ScriptEvent& event);
+    // fields the line does not give. A line that holds no word is Blank; one
+    // whose first word is not a number is NoTime: with no time it would be
+    // due at once, so one typo could end the show on its first frame.
+    enum class LineKind { Event, Blank, NoTime };
+    static LineKind ParseLine(const char* line, ScriptEvent& event);
     // Appends the recorded marker times, one "%f\n" line each, in recording
     // order.
     void SaveMarkers(const char* fileName) const;
@@ -50,6 +55,9 @@ private:
     bool Append(const ScriptEvent& event);
 
     bool overflowReported;
+    // Markers refused because the script was full; said in the log at each
+    // refusal and again when the markers are saved.
+    int32_t droppedMarkers;
 };
 
 #endif

@@ -909,7 +909,7 @@ void ShowChecker::CheckEventLine(const std::string& file, int line, const char* 
                                   " events: the engine ignores this line and the ones after it");
     }
     ScriptEvent event = ScriptEvent::Empty();
-    Script::ParseLine(text, event);
+    const Script::LineKind kind = Script::ParseLine(text, event);
     if (words.size() == 1 && IsNumber(words[0].c_str())) {
         ++markerCount;  // a sync marker recorded with the key l
         return;
@@ -918,6 +918,11 @@ void ShowChecker::CheckEventLine(const std::string& file, int line, const char* 
     if (ContainsTab(text)) {
         Add(true, file, line, "a tab stands between words: the engine separates words by spaces only and reads "
                               "the tab as part of a word");
+        return;
+    }
+    if (kind == Script::LineKind::NoTime) {
+        Add(true, file, line, "time " + Quoted(words[0]) + " is not a number: the engine skips this line "
+                                                           "(write seconds like 12.5)");
         return;
     }
     if (!IsNumber(words[0].c_str())) {

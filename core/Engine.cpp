@@ -71,6 +71,14 @@ Engine::~Engine() {
     if (sceneCount > 0) {
         Shutdown();
     }
+    // What a registry without scenes still owns goes without a word.
+    delete script;
+    script = nullptr;
+    if (sound != nullptr) {
+        sound->Release();
+        delete sound;
+        sound = nullptr;
+    }
 }
 
 Scene* Engine::FindScene(const char* name) const {

@@ -9,6 +9,8 @@
 
 #include <SDL/SDL.h>
 #include <sndfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -19,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "core/FileMemoryBudget.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 
@@ -220,11 +223,93 @@ bool ReadAllFrames(SNDFILE* file, const SF_INFO& info, uint64_t maxFrames, std::
     }
 }
 
+// Frames a file of this size may decode to: music-length files only, and no
+// more memory than 64 MB plus 48 times the file, so that a small file that
+// claims (or really holds, highly compressed) hours of sound cannot take
+// gigabytes.
+uint64_t FrameBudget(uint64_t fileBytes, int rate) {
+    const uint64_t byLength = std::min(kMaxFrames, static_cast<uint64_t>(kMaxSeconds * rate));
+    const uint64_t byMemory = FileMemoryBudget::For(fileBytes) / kBytesPerFrame;
+    return std::min(byLength, byMemory);
+}
+
+std::string ReadAll(int descriptor, uint64_t fileBytes) {
+    std::string contents(static_cast<size_t>(fileBytes), '\0');
+    size_t got = 0;
+    while (got < contents.size()) {
+        const ssize_t read = pread(descriptor, &contents[got], contents.size() - got, static_cast<off_t>(got));
+        if (read <= 0) {
+            break;
+        }
+        got += static_cast<size_t>(read);
+    }
+    contents.resize(got);
+    return contents;
+}
+
+// An ID3v2 tag (which MP3 files may carry anywhere, and which the MPEG
+// decoder reads whole into memory as soon as it meets its header) that claims
+// more bytes than the file still holds cannot be real: ten bytes of it would
+// make the decoder allocate up to 256 MB.
+bool HasImpossibleId3Tag(const std::string& contents) {
+    for (size_t at = contents.find("ID3"); at != std::string::npos; at = contents.find("ID3", at + 1)) {
+        if (at + 10 > contents.size()) {
+            break;
+        }
+        const auto byte = [&](size_t i) { return static_cast<uint8_t>(contents[at + i]); };
+        const bool header = byte(3) >= 2 && byte(3) <= 4 && byte(4) != 0xFF && byte(6) < 0x80 && byte(7) < 0x80 &&
+                            byte(8) < 0x80 && byte(9) < 0x80;
+        const uint64_t size = uint64_t(byte(6)) << 21 | uint64_t(byte(7)) << 14 | uint64_t(byte(8)) << 7 | byte(9);
+        if (header && size > contents.size() - at - 10) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A WAV chunk other than the sound data that claims more bytes than the file
+// still holds cannot be real, and the decoder may walk such a chunk for ever.
+// (The data chunk of a file whose writer never finished may claim more.)
+bool HasImpossibleWaveChunk(const std::string& contents) {
+    if (contents.size() < 12 || contents.compare(0, 4, "RIFF") != 0 || contents.compare(8, 4, "WAVE") != 0) {
+        return false;
+    }
+    size_t at = 12;
+    while (at + 8 <= contents.size()) {
+        uint64_t size = 0;
+        for (int i = 3; i >= 0; --i) {
+            size = size << 8 | static_cast<uint8_t>(contents[at + 4 + i]);
+        }
+        const uint64_t left = contents.size() - at - 8;
+        if (contents.compare(at, 4, "data") == 0) {
+            return false;
+        }
+        if (size > left) {
+            return true;
+        }
+        at += 8 + static_cast<size_t>(size) + (size & 1);
+    }
+    return false;
+}
+
 std::unique_ptr<Stream> DecodeFile(const char* name) {
-    const std::string path = Platform::ResolvePath(name);
+    // The library gets a descriptor, never a name: it would read standard
+    // input for "-", and a device or a FIFO could block the show for good.
+    const int descriptor = Platform::OpenRegularFile(name);
+    if (descriptor < 0) {
+        return nullptr;
+    }
+    struct stat fileInfo {};
+    const uint64_t fileBytes = fstat(descriptor, &fileInfo) == 0 ? static_cast<uint64_t>(fileInfo.st_size) : 0;
+    const std::string contents = ReadAll(descriptor, fileBytes);
+    if (HasImpossibleId3Tag(contents) || HasImpossibleWaveChunk(contents)) {
+        close(descriptor);
+        return nullptr;
+    }
     SF_INFO info{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    SNDFILE* file = sf_open_fd(descriptor, SFM_READ, &info, SF_TRUE);
     if (file == nullptr) {
+        close(descriptor);
         return nullptr;
     }
     const bool usable = info.channels >= 1 && info.samplerate >= static_cast<int>(kMinRate) &&
@@ -232,8 +317,7 @@ std::unique_ptr<Stream> DecodeFile(const char* name) {
     auto stream = std::make_unique<Stream>();
     bool decoded = false;
     if (usable) {
-        const uint64_t maxFrames = std::min(kMaxFrames, static_cast<uint64_t>(kMaxSeconds * info.samplerate));
-        decoded = ReadAllFrames(file, info, maxFrames, stream->samples);
+        decoded = ReadAllFrames(file, info, FrameBudget(fileBytes, info.samplerate), stream->samples);
     }
     sf_close(file);
     if (!decoded || stream->samples.empty()) {

@@ -9,8 +9,11 @@
 //   BASS_Free closes it and frees every stream.
 // - BASS_StreamCreateFile decodes a whole file (anything libsndfile reads:
 //   WAV, FLAC, Ogg Vorbis/Opus, MP3) into 16-bit stereo in memory and answers
-//   its handle, or 0 when the file cannot be opened or decoded, is empty or
-//   lasts more than 30 minutes. Mono is duplicated to both sides; a stream
+//   its handle, or 0 when the file cannot be opened or decoded, is empty,
+//   lasts more than 30 minutes or would decode to more than 64 MB plus 48
+//   times its own size, or carries an ID3v2 tag or a WAV chunk (other than
+//   the sound data) that claims more bytes than the file holds. Only a regular file is read ("-" is a file name, not
+//   standard input). Mono is duplicated to both sides; a stream
 //   keeps its own rate and is resampled to the output rate when mixed.
 // - Positions and lengths count bytes of the decoded 16-bit stereo stream at
 //   the stream's own rate (4 bytes a frame). The position is what the output

@@ -4,8 +4,12 @@
 #include "platform/FileSystem.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
 
 #include <vector>
 
@@ -97,11 +101,48 @@ std::string ResolvePath(const char* name) {
     return resolved;
 }
 
+int OpenRegularFile(const char* name) {
+    if (name == nullptr) {
+        return -1;
+    }
+    // Non-blocking, so that opening a FIFO cannot wait for a writer; the flag
+    // is of no use on a regular file and is dropped again.
+    const int descriptor = open(ResolvePath(name).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) {
+        return -1;
+    }
+    struct stat info {};
+    if (fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(descriptor);
+        return -1;
+    }
+    fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+    return descriptor;
+}
+
 FILE* OpenFile(const char* name, const char* mode) {
     if (name == nullptr || mode == nullptr) {
         return nullptr;
     }
-    return std::fopen(ResolvePath(name).c_str(), mode);
+    const bool reading = mode[0] == 'r' && std::strchr(mode, '+') == nullptr;
+    if (reading) {
+        const int descriptor = OpenRegularFile(name);
+        if (descriptor < 0) {
+            return nullptr;
+        }
+        FILE* file = fdopen(descriptor, mode);
+        if (file == nullptr) {
+            close(descriptor);
+        }
+        return file;
+    }
+    // Writing never goes to a device, a FIFO or a directory either.
+    const std::string path = ResolvePath(name);
+    struct stat info {};
+    if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        return nullptr;
+    }
+    return std::fopen(path.c_str(), mode);
 }
 
 char* ReadTextLine(char* buffer, int size, FILE* file) {

@@ -1,6 +1,7 @@
 // Stands in for the Windows file-name rules and text-mode reading.
 //
-// Contract: every file the engine opens goes through ResolvePath. Backslashes
+// Contract: every file the engine opens goes through ResolvePath, and only
+// regular files open. Backslashes
 // separate directories, as in shows authored on Windows ("texturas\\font.jpg").
 // A path that exists as written is used as written; otherwise each component is
 // matched case-insensitively against the directory that holds it, because
@@ -21,7 +22,13 @@ namespace Platform {
 std::string ResolvePath(const char* name);
 
 // fopen on the resolved path; the mode is passed through ("r", "rb", "w", "a").
+// Only regular files open: a name from a show file never reaches standard
+// input ("-" is a file name like any other), a device, a FIFO or a directory.
 FILE* OpenFile(const char* name, const char* mode);
+
+// A read-only descriptor of the resolved path when it is a regular file, for
+// libraries that take descriptors; -1 otherwise. The caller closes it.
+int OpenRegularFile(const char* name);
 
 // fgets with text-mode line ends: reads at most size - 1 characters, stops
 // after a line feed, terminates the buffer. Null at the end of the file when

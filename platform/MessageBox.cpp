@@ -2,6 +2,7 @@
 // is one stderr line, remembered for tests.
 #include "platform/MessageBox.h"
 
+#include <cstddef>
 #include <cstdio>
 
 namespace {
@@ -31,7 +32,13 @@ int MessageBoxA(void* /*owner*/, const char* text, const char* caption, unsigned
     const char* safeCaption = caption != nullptr ? caption : "";
     std::fprintf(stderr, "[%s] %s\n", OneLine(safeCaption).c_str(), OneLine(safeText).c_str());
     std::fflush(stderr);
-    ShownBoxes().push_back({safeText, safeCaption});
+    std::vector<Platform::ShownMessageBox>& boxes = ShownBoxes();
+    // The oldest half goes at once, so that keeping the list short costs
+    // nothing per box.
+    if (boxes.size() >= 2 * Platform::kKeptMessageBoxes) {
+        boxes.erase(boxes.begin(), boxes.end() - static_cast<std::ptrdiff_t>(Platform::kKeptMessageBoxes) + 1);
+    }
+    boxes.push_back({safeText, safeCaption});
     return IDOK;
 }
 

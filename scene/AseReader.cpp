@@ -13,6 +13,7 @@
 
 #include "core/Log.h"
 #include "platform/FileSystem.h"
+#include "platform/Process.h"
 #include "scene/Camera.h"
 #include "scene/Light.h"
 #include "scene/Material.h"
@@ -29,8 +30,25 @@ constexpr size_t kSkippedLineSize = 149;
 // Tokens of the three vertex-normal lines that follow a face normal.
 constexpr int kVertexNormalTokens = 15;
 // Whatever the last frame says, tracks of one import hold at most this many
-// samples together, or one sample per 16 bytes of text if that is more.
-constexpr uint64_t kMinTrackBudget = uint64_t(1) << 21;
+// samples together (36 MB of light samples), or one sample per 32 bytes of
+// text if that is more.
+constexpr uint64_t kMinTrackBudget = uint64_t(1) << 20;
+constexpr uint64_t kTextBytesPerTrackSample = 32;
+
+// The fewest bytes of text that one block of each kind can take, as an export
+// writes it. Every counted element is charged this much of one budget, the
+// size of the text, so that no file can make the reader hold more records
+// than it could really describe: the largest record (a material, 720 bytes)
+// then costs at most 45 bytes of memory per byte of text.
+constexpr size_t kMaterialBlockBytes = sizeof("*MATERIAL 0 {\n}\n") - 1;
+constexpr size_t kObjectBlockBytes = sizeof("*GEOMOBJECT {\n}\n") - 1;
+constexpr size_t kCameraBlockBytes = sizeof("*CAMERAOBJECT {\n}\n") - 1;
+constexpr size_t kLightBlockBytes = sizeof("*LIGHTOBJECT {\n}\n") - 1;
+// Element lines: at least their keyword and one more character.
+constexpr size_t kVertexLineBytes = sizeof("*MESH_VERTEX") + 1;
+constexpr size_t kFaceLineBytes = sizeof("*MESH_FACE") + 1;
+constexpr size_t kTexVertexLineBytes = sizeof("*MESH_TVERT") + 1;
+constexpr size_t kTexFaceLineBytes = sizeof("*MESH_TFACE") + 1;
 
 // The scanf notion of white space in the C locale.
 struct SpaceTable {
@@ -196,7 +214,7 @@ void AseReader::Read(const char* fileName, Scene& target) {
     if (!LoadText(name)) {
         Log::Format("]> ** ERROR ** El fichero [ %s ] no se encuentra. **\n", name);
         std::fprintf(stderr, "halvenor: no se encuentra el fichero de escena [ %s ]\n", name);
-        std::exit(1);
+        ExitProcess(1);
     }
     CreateArraysFromCounts();
 
@@ -236,7 +254,7 @@ bool AseReader::LoadText(const char* fileName) {
     DropCarriageReturns(text);
     cursor = text.data();
     end = text.data() + text.size();
-    trackSamplesLeft = std::max<uint64_t>(kMinTrackBudget, text.size() / 16);
+    trackSamplesLeft = std::max<uint64_t>(kMinTrackBudget, text.size() / kTextBytesPerTrackSample);
     elementBytesLeft = text.size();
     return true;
 }
@@ -271,9 +289,11 @@ void AseReader::CreateArraysFromCounts() {
         lights += Is(first, length, "*LIGHTOBJECT") ? 1 : 0;
         scan = last;
     }
-    scene->InitCameras(cameras);
-    scene->InitObjects(objects);
-    scene->InitLights(lights);
+    // The blocks themselves are charged first: each takes its bytes of the
+    // text, which the counts inside them can then no longer claim.
+    scene->InitCameras(BoundedCount("*CAMERAOBJECT", cameras, kCameraBlockBytes));
+    scene->InitObjects(BoundedCount("*GEOMOBJECT", objects, kObjectBlockBytes));
+    scene->InitLights(BoundedCount("*LIGHTOBJECT", lights, kLightBlockBytes));
     objectsRead = 0;
     camerasRead = 0;
     lightsRead = 0;
@@ -322,7 +342,7 @@ void AseReader::ReadMaterialList() {
     }
     int32_t announced = 0;
     ReadInt(announced);
-    const uint32_t count = BoundedCount("*MATERIAL_COUNT", announced, sizeof("*MATERIAL") + 1);
+    const uint32_t count = BoundedCount("*MATERIAL_COUNT", announced, kMaterialBlockBytes);
     scene->InitMaterials(count);
     for (uint32_t i = 0; i < count; ++i) {
         if (!ReadMaterial(i)) {
@@ -460,16 +480,16 @@ void AseReader::ReadGeomObject() {
             named = true;
         } else if (Is(word, length, "*MESH_NUMVERTEX")) {
             ReadInt(count);
-            object.InitVertices(BoundedCount("*MESH_NUMVERTEX", count, sizeof("*MESH_VERTEX") + 1));
+            object.InitVertices(BoundedCount("*MESH_NUMVERTEX", count, kVertexLineBytes));
         } else if (Is(word, length, "*MESH_NUMFACES")) {
             ReadInt(count);
-            object.InitFaces(BoundedCount("*MESH_NUMFACES", count, sizeof("*MESH_FACE") + 1));
+            object.InitFaces(BoundedCount("*MESH_NUMFACES", count, kFaceLineBytes));
         } else if (Is(word, length, "*MESH_NUMTVERTEX")) {
             ReadInt(count);
-            object.InitTexVertices(BoundedCount("*MESH_NUMTVERTEX", count, sizeof("*MESH_TVERT") + 1));
+            object.InitTexVertices(BoundedCount("*MESH_NUMTVERTEX", count, kTexVertexLineBytes));
         } else if (Is(word, length, "*MESH_NUMTVFACES")) {
             ReadInt(count);
-            object.InitTexFaces(BoundedCount("*MESH_NUMTVFACES", count, sizeof("*MESH_TFACE") + 1));
+            object.InitTexFaces(BoundedCount("*MESH_NUMTVFACES", count, kTexFaceLineBytes));
         } else if (Is(word, length, "*MATERIAL_REF")) {
             ReadInt(object.materialRef);
         } else if (Is(word, length, "*TM_POS")) {
@@ -482,6 +502,7 @@ void AseReader::ReadGeomObject() {
 }
 
 void AseReader::ReadMeshVertex(SceneObject& object) {
+    ReleaseBeforeFatalRead(object, object.verticesCreated != 0);
     int32_t index = 0;
     float read[3];
     int matched = 0;
@@ -494,6 +515,7 @@ void AseReader::ReadMeshVertex(SceneObject& object) {
 }
 
 void AseReader::ReadMeshTexVertex(SceneObject& object) {
+    ReleaseBeforeFatalRead(object, object.texVerticesCreated != 0);
     int32_t index = 0;
     ReadInt(index);
     TexVertex texVertex = object.GetTexVertex(static_cast<uint32_t>(index));
@@ -508,6 +530,7 @@ void AseReader::ReadMeshTexVertex(SceneObject& object) {
 void AseReader::ReadMeshFace(SceneObject& object) {
     // "%d:\t", then "A:\t%d B:\t%d C:\t%d"; exports write spaces where the
     // formats have tabs, and a blank in a format matches any white space.
+    ReleaseBeforeFatalRead(object, object.facesCreated != 0);
     int32_t index = 0;
     if (ReadInt(index) && MatchChar(':')) {
         SkipSpace();
@@ -527,6 +550,7 @@ void AseReader::ReadMeshFace(SceneObject& object) {
 }
 
 void AseReader::ReadMeshTexFace(SceneObject& object) {
+    ReleaseBeforeFatalRead(object, object.texFacesCreated != 0);
     int32_t index = 0;
     ReadInt(index);
     TexFace texFace = object.GetTexFace(static_cast<uint32_t>(index));
@@ -538,6 +562,7 @@ void AseReader::ReadMeshTexFace(SceneObject& object) {
 }
 
 void AseReader::ReadMeshFaceNormal(SceneObject& object) {
+    ReleaseBeforeFatalRead(object, object.facesCreated != 0);
     int32_t index = 0;
     ReadInt(index);
     Face face = object.GetFace(static_cast<uint32_t>(index));
@@ -548,6 +573,15 @@ void AseReader::ReadMeshFaceNormal(SceneObject& object) {
     SkipLine(kSkippedLineSize);
     SkipTokens(kVertexNormalTokens);
     object.SetFace(static_cast<uint32_t>(index), face);
+}
+
+void AseReader::ReleaseBeforeFatalRead(SceneObject& object, bool arrayCreated) {
+    // An element line before its count line ends the process when its element
+    // is read; what the object holds is given back first, so that a harness
+    // that takes the ending over finds nothing lost.
+    if (!arrayCreated) {
+        object.Release();
+    }
 }
 
 void AseReader::StoreObject(SceneObject& object) {
@@ -732,15 +766,16 @@ void AseReader::ReadLight() {
 // ---------------------------------------------------------------------------
 // Counts
 
-uint32_t AseReader::BoundedCount(const char* keyword, int32_t count, size_t bytesPerElement) {
+uint32_t AseReader::BoundedCount(const char* keyword, int64_t count, size_t bytesPerElement) {
     if (count < 0) {
-        Log::Format("]> ** AVISO ** %s %d es negativo: se toma 0.\n", keyword, count);
+        Log::Format("]> ** AVISO ** %s %lld es negativo: se toma 0.\n", keyword, static_cast<long long>(count));
         return 0;
     }
     const size_t most = static_cast<size_t>(std::min<uint64_t>(BytesLeft(), elementBytesLeft)) / bytesPerElement;
     size_t granted = static_cast<size_t>(count);
     if (granted > most) {
-        Log::Format("]> ** AVISO ** %s %d no cabe en el resto del fichero: se reduce a %zu.\n", keyword, count, most);
+        Log::Format("]> ** AVISO ** %s %lld no cabe en el resto del fichero: se reduce a %zu.\n", keyword,
+                    static_cast<long long>(count), most);
         granted = most;
     }
     elementBytesLeft -= static_cast<uint64_t>(granted) * bytesPerElement;

@@ -30,7 +30,8 @@ public:
     AseReader& operator=(const AseReader&) = delete;
 
     // Fills the new scene from the file. A file that cannot be read is
-    // logged and ends the process with status 1.
+    // logged and ends the process with status 1 (ExitProcess), and so does an
+    // element line before its count line, after its box.
     void Read(const char* fileName, Scene& scene);
 
 private:
@@ -59,14 +60,16 @@ private:
     void ReadMeshTexFace(SceneObject& object);
     void ReadMeshFaceNormal(SceneObject& object);
     void StoreObject(SceneObject& object);
+    void ReleaseBeforeFatalRead(SceneObject& object, bool arrayCreated);
 
     // Camera track helpers.
     void TakeCameraSample(Camera& camera, uint32_t sample, const CameraKey& staticKey, CameraKey& key) const;
     uint32_t TrackLength();
 
     // An element count from the file, kept within what the rest of the text
-    // could possibly describe (each element needs at least one keyword line).
-    uint32_t BoundedCount(const char* keyword, int32_t count, size_t bytesPerElement);
+    // could possibly describe: each element is charged the bytes of the
+    // smallest block or line of its kind.
+    uint32_t BoundedCount(const char* keyword, int64_t count, size_t bytesPerElement);
 
     // Scanner: each read follows the matching scanf conversion ("%s", "%d",
     // "%f"); a read that does not match consumes nothing beyond the white

@@ -9,6 +9,7 @@
 
 #include "core/Log.h"
 #include "platform/FileSystem.h"
+#include "platform/Process.h"
 #include "scene/Camera.h"
 #include "scene/Light.h"
 #include "scene/Material.h"
@@ -117,7 +118,7 @@ bool BinarySceneFile::Read(const char* name, Scene& scene) {
     if (file == nullptr) {
         Log::Format("%s - ** ERROR ** El fichero [ %s ] no se puede abrir. **\n", kPrefix, fileName);
         std::fprintf(stderr, "halvenor: no se puede abrir el fichero de escena [ %s ]\n", fileName);
-        std::exit(1);
+        ExitProcess(1);
     }
     struct stat info {};
     fileSize = fstat(fileno(file), &info) == 0 ? static_cast<long>(info.st_size) : 0;

@@ -5,6 +5,7 @@
 #include "scene/Scene.h"
 
 #include <climits>
+#include <cstdint>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -68,17 +69,39 @@ void PrepareFlareState() {
     glDisable(GL_CULL_FACE);
 }
 
+// What an object whose material index is outside the material array is drawn
+// with: opaque, one-sided, untextured, without emission. Without it such an
+// object would take whatever state the drawing before it left, which changes
+// from the first frame to the next.
+const Material& DefaultMaterial() {
+    static const Material material = [] {
+        Material made;
+        for (int i = 0; i < 4; ++i) {
+            made.props.ambient[i] = 1.0f;
+            made.props.diffuse[i] = 1.0f;
+        }
+        made.props.specular[3] = 1.0f;
+        return made;
+    }();
+    return material;
+}
+
+// Marks the default material as the one last applied.
+constexpr int32_t kDefaultMaterialIndex = INT32_MIN;
+
 // Objects in array order, each at its place and, while it turns, its angle.
 void DrawObjects(SceneObject* objects, uint32_t count, Material* materials, uint32_t materialsInUse) {
     // Neighbours that share a material set its state once.
     int32_t lastMaterial = -1;
+    bool anyApplied = false;
     for (uint32_t i = 0; i < count; ++i) {
         SceneObject& object = objects[i];
-        // An object naming no material is drawn with the state in force.
-        if (materialsInUse != 0 && object.materialRef != lastMaterial &&
-            MaterialInRange(object.materialRef, materialsInUse)) {
-            materials[object.materialRef].Apply();
-            lastMaterial = object.materialRef;
+        const bool inRange = MaterialInRange(object.materialRef, materialsInUse);
+        const int32_t wanted = inRange ? object.materialRef : kDefaultMaterialIndex;
+        if (!anyApplied || wanted != lastMaterial) {
+            (inRange ? materials[wanted] : DefaultMaterial()).Apply();
+            lastMaterial = wanted;
+            anyApplied = true;
         }
         glPushMatrix();
         glTranslatef(object.position[0], object.position[1], object.position[2]);

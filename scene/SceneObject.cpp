@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/MessageBox.h"
+#include "platform/Process.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ Element ReadClamped(const Element* elements, bool created, uint32_t count, uint3
                     const Element& fallback, const char* notCreatedText) {
     if (!created) {
         ShowBox(notCreatedText, kInitCaption);
-        std::exit(1);
+        ExitProcess(1);
     }
     if (index >= count) {
         ShowBox(kReadOutOfRange, kAccessCaption);

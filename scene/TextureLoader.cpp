@@ -12,31 +12,15 @@
 
 #include <jpeglib.h>
 
+#include "core/FileMemoryBudget.h"
 #include "core/Log.h"
 #include "glext/GlExtensions.h"
 #include "platform/FileSystem.h"
 
 namespace {
 
-// Largest JPEG we decode: a few bytes of header can claim 65500 x 65500
-// pixels, which would ask for gigabytes before a single row is read.
-constexpr uint64_t kMaxJpegPixels = 64ull * 1024ull * 1024ull;
-
-// What the JPEG decoder hands to OpenGL: rows of width x 3 bytes, first
-// decoded row (the top of the picture) first, no padding.
-struct DecodedImage {
-    uint32_t rowBytes = 0;
-    uint32_t width = 0;
-    uint32_t height = 0;
-    std::unique_ptr<uint8_t[]> pixels;
-};
-
-struct TgaImage {
-    uint32_t bitsPerPixel = 0;
-    uint32_t width = 0;
-    uint32_t height = 0;
-    std::unique_ptr<uint8_t[]> pixels;
-};
+// libjpeg's own buffers for a picture of this many pixels at the least.
+constexpr uint64_t kJpegWorkBytesPerPixel = 1;
 
 struct JpegErrorManager {
     jpeg_error_mgr base;
@@ -107,8 +91,11 @@ void CmykToRgb(uint8_t* pixels, uint32_t width, uint32_t height, bool inverted) 
 }
 
 // Everything libjpeg may abandon with a longjmp lives in the caller's frame or
-// in info, so nothing needs a destructor on the way out.
-bool DecodeJpeg(FILE* file, jpeg_decompress_struct& info, DecodedImage& image) {
+// in info, so nothing needs a destructor on the way out. A few bytes of header
+// can claim 65500 x 65500 pixels, so the decoded picture and libjpeg's own
+// buffers (a progressive file keeps every coefficient of the picture) must
+// together fit the file's memory budget.
+bool DecodeJpeg(FILE* file, uint64_t budget, jpeg_decompress_struct& info, DecodedImage& image) {
     JpegErrorManager errors;
     info.err = jpeg_std_error(&errors.base);
     errors.base.error_exit = JpegErrorExit;
@@ -121,10 +108,16 @@ bool DecodeJpeg(FILE* file, jpeg_decompress_struct& info, DecodedImage& image) {
     jpeg_read_header(&info, TRUE);
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
-    if (static_cast<uint64_t>(info.image_width) * info.image_height > kMaxJpegPixels) {
+    jpeg_calc_output_dimensions(&info);
+    const uint64_t pixelCount = static_cast<uint64_t>(info.output_width) * info.output_height;
+    const uint64_t outputBytes = pixelCount * static_cast<uint64_t>(info.output_components);
+    if (outputBytes + pixelCount * kJpegWorkBytesPerPixel > budget) {
         jpeg_destroy_decompress(&info);
         return false;
     }
+    // Whole-picture buffers beyond this end the decoding with an error
+    // instead of being allocated.
+    info.mem->max_memory_to_use = static_cast<long>(budget - outputBytes);
     jpeg_start_decompress(&info);
     const uint32_t components = static_cast<uint32_t>(info.output_components);
     image.width = info.output_width;
@@ -266,20 +259,40 @@ uint32_t LoadTexture(const char* fileName) {
     return 0;
 }
 
+bool DecodeJpegFile(const char* fileName, DecodedImage& image) {
+    if (fileName == nullptr) {
+        return false;
+    }
+    FILE* const file = Platform::OpenFile(fileName, "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    const long size = RemainingBytes(file);
+    jpeg_decompress_struct info;
+    const bool decoded = DecodeJpeg(file, FileMemoryBudget::For(size > 0 ? static_cast<uint64_t>(size) : 0), info, image);
+    std::fclose(file);
+    return decoded;
+}
+
+bool ReadTgaFile(const char* fileName, TgaImage& image) {
+    if (fileName == nullptr) {
+        return false;
+    }
+    FILE* const file = Platform::OpenFile(fileName, "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    const bool read = ReadTgaHeader(file, image) && ReadTgaPixels(file, image);
+    std::fclose(file);
+    return read;
+}
+
 uint32_t LoadJpegTexture(const char* fileName, bool sphereMap) {
     if (fileName == nullptr) {
         return 0;
     }
-    FILE* const file = Platform::OpenFile(fileName, "rb");
-    if (file == nullptr) {
-        LogJpegFailure(fileName);
-        return 0;
-    }
-    jpeg_decompress_struct info;
     DecodedImage image;
-    const bool decoded = DecodeJpeg(file, info, image);
-    std::fclose(file);
-    if (!decoded) {
+    if (!DecodeJpegFile(fileName, image)) {
         LogJpegFailure(fileName);
         return 0;
     }
@@ -294,14 +307,8 @@ uint32_t LoadTgaTexture(const char* fileName, bool sphereMap) {
     if (fileName == nullptr) {
         return 0;
     }
-    FILE* const file = Platform::OpenFile(fileName, "rb");
-    if (file == nullptr) {
-        return 0;
-    }
     TgaImage image;
-    const bool read = ReadTgaHeader(file, image) && ReadTgaPixels(file, image);
-    std::fclose(file);
-    if (!read) {
+    if (!ReadTgaFile(fileName, image)) {
         return 0;
     }
     const GLuint texture = UploadTga(image);

@@ -6,12 +6,38 @@
 #define HALVENOR_SCENE_TEXTURELOADER_H
 
 #include <cstdint>
+#include <memory>
 
 // Which loader a file name asks for. The test is a substring test on the
 // whole upper-cased path, TGA before JPG, so "wall.tga.jpg" is a TGA and
 // "photo.jpeg" is nothing.
 enum class TextureFileType { None, Tga, Jpeg };
 TextureFileType TextureTypeOfName(const char* fileName);
+
+// A decoded JPEG picture: rows of rowBytes (width x 3) bytes, RGB, first
+// decoded row (the top of the picture) first, no padding.
+struct DecodedImage {
+    uint32_t rowBytes = 0;
+    uint32_t width = 0;
+    uint32_t height = 0;
+    std::unique_ptr<uint8_t[]> pixels;
+};
+
+// A TGA picture as read: bitsPerPixel / 8 bytes a pixel (R, G, B and A for
+// 32 bits), rows in file order.
+struct TgaImage {
+    uint32_t bitsPerPixel = 0;
+    uint32_t width = 0;
+    uint32_t height = 0;
+    std::unique_ptr<uint8_t[]> pixels;
+};
+
+// The decoding halves of the two loaders, which need no OpenGL. Each keeps
+// what a file makes it hold within the file's memory budget
+// (FileMemoryBudget); false for a file that cannot be opened, is not a
+// picture of the accepted kind, or would need more.
+bool DecodeJpegFile(const char* fileName, DecodedImage& image);
+bool ReadTgaFile(const char* fileName, TgaImage& image);
 
 // Picks the loader by TextureTypeOfName and never asks for sphere mapping.
 // 0 for an empty or unrecognised name or a failed load.

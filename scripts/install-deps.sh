@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool
   ffmpeg
+  clang libclang-rt-14-dev
 )
 
 missing=()

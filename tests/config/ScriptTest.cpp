@@ -165,10 +165,39 @@ TEST_F(ScriptTest, RefusesEventsBeyondFiveHundredWithOneLogLine) {
     LoadText(text);
     EXPECT_EQ(script.Count(), 500);
     EXPECT_FLOAT_EQ(script.EventAt(499).time, 499.0f);
+    EXPECT_EQ(dir.Read("error_log.txt"), "-> Script: demasiados eventos, se ignoran los siguientes.\n");
+    // A full script refuses sync markers aloud, at each press and at exit.
     script.AddMarker(3.0f);
+    script.AddMarker(4.5f);
     EXPECT_EQ(script.Count(), 500);
     EXPECT_EQ(script.MarkerCount(), 0);
-    EXPECT_EQ(dir.Read("error_log.txt"), "-> Script: demasiados eventos, se ignoran los siguientes.\n");
+    script.SaveMarkers("show.txt");
+    EXPECT_EQ(dir.Read("error_log.txt"),
+              "-> Script: demasiados eventos, se ignoran los siguientes.\n"
+              "-> Script: guion lleno (500 eventos), la marca en 3.000000 se pierde.\n"
+              "-> Script: guion lleno (500 eventos), la marca en 4.500000 se pierde.\n"
+              "-> Script: 2 marcas perdidas por falta de sitio en el guion (500 eventos).\n");
+    EXPECT_EQ(dir.Read("show.txt"), text);
+}
+
+TEST_F(ScriptTest, ALineWhoseTimeIsNotANumberIsSkippedWithALogLine) {
+    LoadText(
+        "1 SCENE Land FX_SHOW\n"
+        "end DEMO x FX_STOP\n"
+        "\n"
+        "2.5x DEMO x FX_BLUR 1\n"
+        "-.5 DEMO x FX_SATURATE 1\n");
+    ASSERT_EQ(script.Count(), 3);
+    script.Sort();
+    const std::vector<ScriptEvent> events = Drain();
+    EXPECT_FLOAT_EQ(events[0].time, -0.5f);
+    EXPECT_FLOAT_EQ(events[1].time, 1.0f);
+    EXPECT_FLOAT_EQ(events[2].time, 2.5f) << "a number read as far as it goes, as %f does";
+    for (const ScriptEvent& event : events) {
+        EXPECT_NE(event.effect, FX_STOP);
+    }
+    EXPECT_EQ(dir.Read("error_log.txt"),
+              "-> Script: la linea 2 no empieza por un tiempo, se ignora: \"end DEMO x FX_STOP\"\n");
 }
 
 TEST_F(ScriptTest, MarkersComeAfterTheLoadedEventsAndAreAppendedInRecordingOrder) {

@@ -29,6 +29,8 @@ protected:
         engine->ProcessPreconfigLine("LOAD DISPLAY 160 120 32 NO\n");
     }
     static void TearDownTestSuite() {
+        // The display is never deleted by the engine.
+        delete engine->display;
         delete engine;
         delete dir;
     }

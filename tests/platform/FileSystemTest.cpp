@@ -2,11 +2,46 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <string>
 
 #include "tests/support/TempDir.h"
 
 using TestSupport::TempDir;
+
+// A name from a show file opens only a regular file: "-" is not standard
+// input, and devices, FIFOs and directories are refused without blocking.
+TEST(FileSystem, OnlyRegularFilesOpen) {
+    TestSupport::TempDir dir;
+    for (const char* mode : {"r", "rb", "a"}) {
+        SCOPED_TRACE(mode);
+        EXPECT_EQ(Platform::OpenFile("-", "r"), nullptr);
+        EXPECT_EQ(Platform::OpenFile("/dev/stdin", mode), nullptr);
+        EXPECT_EQ(Platform::OpenFile("/dev/zero", mode), nullptr);
+        EXPECT_EQ(Platform::OpenFile(".", mode), nullptr);
+    }
+    ASSERT_EQ(mkfifo(dir.File("tuberia.txt").c_str(), 0600), 0);
+    EXPECT_EQ(Platform::OpenFile("tuberia.txt", "r"), nullptr);
+    EXPECT_EQ(Platform::OpenFile("Tuberia.TXT", "a"), nullptr);
+    EXPECT_EQ(Platform::OpenRegularFile("tuberia.txt"), -1);
+    dir.Write("-", "guion\n");
+    FILE* file = Platform::OpenFile("-", "r");
+    ASSERT_NE(file, nullptr);
+    char line[16];
+    EXPECT_STREQ(Platform::ReadTextLine(line, sizeof line, file), "guion\n");
+    std::fclose(file);
+    const int descriptor = Platform::OpenRegularFile("-");
+    EXPECT_GE(descriptor, 0);
+    close(descriptor);
+    // Writing creates a new file as before.
+    file = Platform::OpenFile("nuevo.txt", "a");
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
+    EXPECT_TRUE(dir.Exists("nuevo.txt"));
+}
 
 TEST(FileSystem, ResolvesBackslashesAndLetterCaseOfEveryComponent) {
     TempDir dir;

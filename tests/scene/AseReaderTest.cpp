@@ -3,6 +3,7 @@
 // and boxes.
 #include <gtest/gtest.h>
 
+#include <csetjmp>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -10,8 +11,10 @@
 #include <vector>
 
 #include "platform/MessageBox.h"
+#include "platform/Process.h"
 #include "scene/AseReader.h"
 #include "scene/Scene.h"
+#include "tests/support/HeapUse.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestBoxes.h"
 
@@ -537,13 +540,37 @@ TEST_F(AseReaderTest, AbsurdCountsAreBoundedByTheFileSize) {
     EXPECT_EQ(scene.objects[0].FaceCount(), 0u);
     EXPECT_LE(scene.objects[0].TexVertexCount(), text.size() / 13);
     // Tracks share one sample budget per import.
-    EXPECT_LE(scene.cameras[0].SampleCount(), uint32_t(1) << 21);
+    EXPECT_LE(scene.cameras[0].SampleCount(), uint32_t(1) << 20);
     EXPECT_EQ(scene.lights[0].SampleCount(), 1u);
     const std::string log = LogText();
     EXPECT_NE(log.find("*MESH_NUMVERTEX 2000000000"), std::string::npos);
     EXPECT_NE(log.find("*MATERIAL_COUNT 2000000000"), std::string::npos);
     EXPECT_NE(log.find("*MESH_NUMFACES -5"), std::string::npos);
     EXPECT_NE(log.find("Pista de 2000000001 muestras"), std::string::npos);
+}
+
+// The records a file's counts make the reader create never take more than 48
+// times the file's size (the text itself, held while reading, included), as
+// long as its tracks stay within the fixed sample allowance.
+TEST_F(AseReaderTest, CountsCannotMakeMemoryOutgrowTheFile) {
+    const std::string materials = "*MATERIAL_LIST {\n\t*MATERIAL_COUNT 2000000000\n";
+    std::string objects;
+    while (objects.size() < 2 * 1024 * 1024) {
+        objects += "*GEOMOBJECT\n";
+    }
+    const std::string padding(2 * 1024 * 1024, ' ');
+    // Materials alone; objects alone; a material list running on over the
+    // objects, which must not both claim the same bytes.
+    for (const std::string& text : {materials + padding + "\n", objects, materials + objects}) {
+        Platform::ClearMessageBoxes();
+        const size_t before = TestSupport::HeapBytesInUse();
+        Scene scene;
+        Load(text, scene);
+        const size_t held = TestSupport::HeapBytesInUse() - before;
+        EXPECT_LE(held + text.size(), 48 * text.size());
+        EXPECT_GT(scene.ObjectCount() + scene.MaterialCount(), 50000u) << "the blocks the file can hold are kept";
+    }
+    Platform::ClearMessageBoxes();
 }
 
 TEST_F(AseReaderTest, ManyObjectsCannotTogetherAnnounceMoreThanTheFileHolds) {
@@ -637,6 +664,33 @@ TEST_F(AseReaderDeathTest, AnElementBeforeItsCountLineEndsWithStatus1) {
                 "No esta iniciado el vector de vertices");
     EXPECT_EXIT(Load(GeomObject("\t*MESH_FACENORMAL 0 0 0 1\n"), scene), ::testing::ExitedWithCode(1),
                 "No esta iniciado el vector de caras");
+}
+
+// A harness that reads many files in one process takes the ending over
+// (ExitProcess): the object being read gives its arrays back first, so the
+// ending leaves nothing held.
+jmp_buf endingJump;
+
+TEST_F(AseReaderTest, AnEndingTakenOverLeavesNothingHeld) {
+    Platform::SetExitHandler([](unsigned status) { longjmp(endingJump, static_cast<int>(status) + 1); });
+    const std::string text = GeomObject("\t*MESH_NUMVERTEX 100000\n\t*MESH_FACENORMAL 0 0 0 1\n") +
+                             std::string(2 * 1024 * 1024, ' ') + "\n";
+    dir.Write("escena.ase", text);
+    const size_t before = TestSupport::HeapBytesInUse();
+    Scene* scene = new Scene();
+    AseReader* reader = new AseReader();
+    int ended = setjmp(endingJump);
+    if (ended == 0) {
+        reader->Read("escena.ase", *scene);
+    }
+    delete reader;
+    scene->Release();
+    delete scene;
+    Platform::SetExitHandler(nullptr);
+    EXPECT_EQ(ended, 2) << "ended with status 1";
+    // 100000 vertices would hold 5.6 MB; a box and the log's last text remain.
+    EXPECT_LT(TestSupport::HeapBytesInUse(), before + 64 * 1024);
+    EXPECT_EQ(Platform::MessageBoxes().back().text, "No esta iniciado el vector de caras");
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 // write-and-read round trips, texture gathering and its report, and broken
 // files (cut short, absurd counts, odd map counts, unterminated names).
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <cstdint>
 #include <cstdio>
@@ -22,6 +25,27 @@
 #include "tests/support/TestBoxes.h"
 
 namespace {
+
+// Files may grow only to a few bytes while it lives, as on a disk that is
+// full: a write past that fails (EFBIG) instead of raising SIGXFSZ.
+class FullDisk {
+public:
+    explicit FullDisk(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &kept);
+        keptHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit tiny = kept;
+        tiny.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &tiny);
+    }
+    ~FullDisk() {
+        setrlimit(RLIMIT_FSIZE, &kept);
+        std::signal(SIGXFSZ, keptHandler);
+    }
+
+private:
+    rlimit kept{};
+    void (*keptHandler)(int) = nullptr;
+};
 
 using TestSupport::GlTestContext;
 using TestSupport::TakeBoxes;
@@ -506,15 +530,30 @@ TEST_F(GatheringTest, FailuresToCreateOrWriteAreReportedAndNeverReadAsSuccess) {
     EXPECT_NE(LogText().find("No se puede crear el informe [ no/existe/escena.bin.TXT ]"), std::string::npos);
 
     // A full disk: every write may seem to pass until the stream is flushed.
+    // A scene file that could not be written whole is not left behind.
+    // The disk fills between the log's lines and the scene's size, so the
+    // log can still say so.
     writer.SetNormaliseTextures(false);
-    EXPECT_FALSE(writer.Write("/dev/full", scene));
-    EXPECT_NE(LogText().find("No se pudo escribir entero el fichero [ /dev/full ]"), std::string::npos);
-
-    // A copy onto a full disk is counted as not copied; the report keeps its text.
-    dir.Write("b.jpg", std::string(5000, 'x'));
-    EXPECT_FALSE(CopyFile("b.jpg", "/dev/full", true));
+    Scene large;
+    large.InitMaterials(100);
+    std::remove("error_log.txt");
+    ASSERT_TRUE(writer.Write("sonda.bin", large));
+    const size_t logBytes = LogText().size();
+    const size_t sceneBytes = dir.Read("sonda.bin").size();
+    ASSERT_GT(sceneBytes, logBytes + 1024);
+    dir.Write("b.jpg", std::string(sceneBytes, 'x'));
+    std::remove("error_log.txt");
+    {
+        FullDisk full(logBytes + 512);
+        EXPECT_FALSE(writer.Write("lleno.bin", large));
+        // A copy onto a full disk is counted as not copied.
+        EXPECT_FALSE(CopyFile("b.jpg", "lleno.jpg", true));
+    }
+    large.Release();
+    EXPECT_NE(LogText().find("No se pudo escribir entero el fichero [ lleno.bin ]"), std::string::npos);
+    EXPECT_FALSE(dir.Exists("lleno.bin"));
     EXPECT_TRUE(CopyFile("b.jpg", "c.jpg", true));
-    EXPECT_EQ(dir.Read("c.jpg"), std::string(5000, 'x'));
+    EXPECT_EQ(dir.Read("c.jpg"), dir.Read("b.jpg"));
     scene.Release();
 }
 

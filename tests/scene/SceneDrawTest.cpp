@@ -722,30 +722,59 @@ TEST_F(SceneDrawTest, ObjectsTurnOnlyWhileTheirSpeedIsPositive) {
     }
 }
 
-TEST_F(SceneDrawTest, ObjectsOutsideTheMaterialArrayKeepTheStateInForce) {
+// An object whose material index is outside the material array is drawn with
+// the default material (opaque, untextured, no emission: black under the
+// black light), whatever the drawing before it left, frame after frame.
+TEST_F(SceneDrawTest, ObjectsOutsideTheMaterialArrayAreDrawnWithTheDefaultMaterial) {
     TestScene t(&display);
     t.AddStandardCamera();
     t.AddBlackLight();
-    QuadSpec left;
-    left.centre[0] = -20.0f;
-    left.half = 5.0f;
-    left.material = t.AddShowing(1.0f, 0.0f, 0.0f);
-    t.AddQuad(left);
-    QuadSpec right = left;
+    const int32_t red = t.AddShowing(1.0f, 0.0f, 0.0f);
+    for (float& channel : t.scene.params.background) {
+        channel = 1.0f;
+    }
+    QuadSpec right;
     right.centre[0] = 20.0f;
+    right.half = 5.0f;
     right.material = 5;
     t.AddQuad(right);
-    QuadSpec middle = left;
+    QuadSpec middle = right;
     middle.centre[0] = 0.0f;
     middle.material = -1;
     t.AddQuad(middle);
+    QuadSpec left = right;
+    left.centre[0] = -20.0f;
+    left.material = red;
+    t.AddQuad(left);
     t.Finish();
-    EXPECT_EQ(t.objects[1].material, nullptr);
-    EXPECT_EQ(t.objects[0].material, &t.materials[0]);
-    t.scene.Draw();
-    EXPECT_PIXEL(Pixel(-20.0f), kCentre, 255, 0, 0, 2);
-    EXPECT_PIXEL(Pixel(20.0f), kCentre, 255, 0, 0, 2);
-    EXPECT_PIXEL(kCentre, kCentre, 255, 0, 0, 2);
+    EXPECT_EQ(t.objects[0].material, nullptr);
+    EXPECT_EQ(t.objects[2].material, &t.materials[0]);
+    // Whatever an earlier drawing left: additive blending, a texture, a glow.
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+    glEnable(GL_TEXTURE_2D);
+    const GLfloat glow[4] = {0.0f, 1.0f, 0.0f, 1.0f};
+    glMaterialfv(GL_FRONT, GL_EMISSION, glow);
+    for (int frame = 0; frame < 2; ++frame) {
+        SCOPED_TRACE("frame " + std::to_string(frame));
+        DrawChecked(t.scene);
+        EXPECT_PIXEL(Pixel(20.0f), kCentre, 0, 0, 0, 2);
+        EXPECT_PIXEL(kCentre, kCentre, 0, 0, 0, 2);
+        EXPECT_PIXEL(Pixel(-20.0f), kCentre, 255, 0, 0, 2);
+    }
+    // A scene without any material draws its objects with it too.
+    TestScene bare(&display);
+    bare.AddStandardCamera();
+    bare.AddBlackLight();
+    bare.AddQuad(middle);
+    for (float& channel : bare.scene.params.background) {
+        channel = 1.0f;
+    }
+    bare.Finish();
+    glEnable(GL_BLEND);
+    glMaterialfv(GL_FRONT, GL_EMISSION, glow);
+    DrawChecked(bare.scene);
+    EXPECT_PIXEL(kCentre, kCentre, 0, 0, 0, 2);
 }
 
 TEST_F(SceneDrawTest, BrokenFacesAreSkippedAndDeformationRunsPerDraw) {

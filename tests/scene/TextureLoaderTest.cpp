@@ -276,8 +276,17 @@ TEST_F(TextureLoaderTest, UndecodableJpegsAreLoggedAndGiveNoTexture) {
     huge[frame + 5] = huge[frame + 7] = static_cast<char>(0xFD);
     huge[frame + 6] = huge[frame + 8] = static_cast<char>(0xE8);
     dir.Write("huge.jpg", huge);
+    // 5000 x 5000 pixels decode to 75 MB, more than a file of a few hundred
+    // bytes may make the engine hold (64 MB and 48 bytes per byte of file).
+    std::string large = good;
+    large[frame + 5] = large[frame + 7] = static_cast<char>(0x13);
+    large[frame + 6] = large[frame + 8] = static_cast<char>(0x88);
+    dir.Write("large.jpg", large);
+    DecodedImage decoded;
+    EXPECT_FALSE(DecodeJpegFile("large.jpg", decoded));
+    EXPECT_EQ(decoded.pixels, nullptr);
 
-    for (const char* name : {"garbage.jpg", "cut.jpg", "huge.jpg", "missing.jpg"}) {
+    for (const char* name : {"garbage.jpg", "cut.jpg", "huge.jpg", "large.jpg", "missing.jpg"}) {
         SCOPED_TRACE(name);
         glBindTexture(GL_TEXTURE_2D, 0);
         EXPECT_EQ(0u, LoadJpegTexture(name, false));

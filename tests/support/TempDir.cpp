@@ -92,6 +92,12 @@ RunResult Run(const std::string& dir, const std::vector<std::string>& command, i
         if (chdir(dir.c_str()) != 0) {
             _exit(126);
         }
+        // The sanitizer suite gives the player its own sanitizer settings:
+        // the OpenGL driver that SDL unloads at exit leaves leaks that no
+        // longer name their library.
+        if (const char* playerOptions = std::getenv("HALVENOR_PLAYER_ASAN_OPTIONS")) {
+            setenv("ASAN_OPTIONS", playerOptions, 1);
+        }
         std::istringstream assignments(extraEnv);
         std::string assignment;
         while (assignments >> assignment) {

@@ -1,0 +1,25 @@
+// A JPEG texture as the loader decodes it, up to the pixels it would hand to
+// the mipmap builder.
+#include "fuzz/support/FuzzHarness.h"
+#include "scene/TextureLoader.h"
+
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
+    FuzzHarness::Start();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    FuzzHarness run(data, size, "textura.jpg");
+    run.Run([&] {
+        DecodedImage image;
+        if (DecodeJpegFile(run.FileName(), image)) {
+            // Every byte the upload would read.
+            const size_t bytes = static_cast<size_t>(image.width) * image.height * 3;
+            volatile uint8_t sum = 0;
+            for (size_t i = 0; i < bytes; ++i) {
+                sum += image.pixels[i];
+            }
+        }
+    });
+    return 0;
+}

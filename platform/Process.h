@@ -1,0 +1,20 @@
+// Stands in for the Windows ExitProcess call.
+//
+// Contract: ExitProcess(status) ends the process with that status as exit()
+// does (C streams flushed, atexit handlers run) and never returns.
+// Platform::SetExitHandler lets a harness that reads many files in one
+// process (the fuzz harnesses) take the ending over; its handler must not
+// return either (it jumps back to the harness). Null restores the default.
+#ifndef HALVENOR_PLATFORM_PROCESS_H
+#define HALVENOR_PLATFORM_PROCESS_H
+
+[[noreturn]] void ExitProcess(unsigned status);
+
+namespace Platform {
+
+using ExitHandler = void (*)(unsigned status);
+void SetExitHandler(ExitHandler handler);
+
+}  // namespace Platform
+
+#endif

@@ -1,0 +1,37 @@
+// Bytes the process holds on the heap right now, for tests that check that a
+// crafted file cannot make a reader allocate more than the file could hold.
+// Under AddressSanitizer the sanitizer's allocator is asked instead of glibc's.
+#ifndef HALVENOR_TESTS_SUPPORT_HEAPUSE_H
+#define HALVENOR_TESTS_SUPPORT_HEAPUSE_H
+
+#include <cstddef>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define HALVENOR_HEAP_FROM_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define HALVENOR_HEAP_FROM_SANITIZER 1
+#endif
+#endif
+
+#ifdef HALVENOR_HEAP_FROM_SANITIZER
+// Declared here: GCC does not ship the header that declares it.
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
+#else
+#include <malloc.h>
+#endif
+
+namespace TestSupport {
+
+inline size_t HeapBytesInUse() {
+#ifdef HALVENOR_HEAP_FROM_SANITIZER
+    return __sanitizer_get_current_allocated_bytes();
+#else
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+#endif
+}
+
+}  // namespace TestSupport
+
+#endif
