@@ -143,6 +143,8 @@ TEST(Player, EveryOtherFailedStartSaysWhyOnOneLine) {
         {"LOAD DISPLAY 0 480 32 NO\n", 1, "halvenor: la linea LOAD DISPLAY pide una ventana de 0 x 480"},
         {"LOAD DISPLAY 320 240 32 NO\nLOAD ESCENA_ASE nada.ase Sala\n", 1,
          "halvenor: no se encuentra el fichero de escena [ nada.ase ]"},
+        {"LOAD DISPLAY 320 240 32 NO\nLOAD ESCENA_BIN nada.bin Sala\n", 1,
+         "halvenor: no se puede abrir el fichero de escena [ nada.bin ]"},
         {"// no display\n", 1, "halvenor: preconfig.txt no tiene linea LOAD DISPLAY"},
     };
     for (const Case& c : cases) {
