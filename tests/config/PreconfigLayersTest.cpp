@@ -12,6 +12,7 @@
 #include "glext/GlExtensions.h"
 #include "scene/Scene.h"
 #include "tests/support/GlTestContext.h"
+#include "tests/support/TestDisplay.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestImages.h"
 
@@ -26,10 +27,7 @@ const char* const kIndent = "             ";
 class PreconfigLayers : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(GlTestContext::Open(640, 480));
-        display.width = 640;
-        display.height = 480;
-        display.InitGL();
+        ASSERT_TRUE(TestSupport::OpenForDisplay(display, 640, 480));
         engine.display = &display;
     }
     void TearDown() override {

@@ -8,6 +8,7 @@
 #include "core/Display.h"
 #include "glext/GlExtensions.h"
 #include "tests/support/GlTestContext.h"
+#include "tests/support/TestDisplay.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestImages.h"
 
@@ -37,10 +38,7 @@ std::string TwoSetSheet() {
 class FontTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(GlTestContext::Open(kWidth, kHeight));
-        display.width = kWidth;
-        display.height = kHeight;
-        display.InitGL();
+        ASSERT_TRUE(TestSupport::OpenForDisplay(display, kWidth, kHeight));
         glDisable(GL_LIGHTING);
         glDisable(GL_CULL_FACE);
     }

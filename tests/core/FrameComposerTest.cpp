@@ -13,6 +13,7 @@
 #include "glext/GlExtensions.h"
 #include "scene/Scene.h"
 #include "tests/support/GlTestContext.h"
+#include "tests/support/TestDisplay.h"
 
 namespace {
 
@@ -84,11 +85,7 @@ public:
 class FrameComposerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(GlTestContext::Open(kSize, kSize));
-        display.width = kSize;
-        display.height = kSize;
-        display.InitGL();
-        display.SetRunningState();
+        ASSERT_TRUE(TestSupport::OpenWithRunningState(display, kSize, kSize));
         const GLfloat none[4] = {0.0f, 0.0f, 0.0f, 1.0f};
         glLightModelfv(GL_LIGHT_MODEL_AMBIENT, none);
         glDisable(GL_TEXTURE_2D);

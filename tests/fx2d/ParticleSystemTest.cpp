@@ -16,6 +16,7 @@
 #include "scene/Scene.h"
 #include "scene/TextureLoader.h"
 #include "tests/support/GlTestContext.h"
+#include "tests/support/TestDisplay.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestImages.h"
 
@@ -106,11 +107,7 @@ TEST(ParticlePaths, RingSpiralFallAndRiseFollowTheirFormulas) {
 class ParticleDrawTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(GlTestContext::Open(kSize, kSize));
-        display.width = kSize;
-        display.height = kSize;
-        display.InitGL();
-        display.SetRunningState();
+        ASSERT_TRUE(TestSupport::OpenWithRunningState(display, kSize, kSize));
         glDisable(GL_LIGHTING);
         Clear(0.0f);
         LookFrom(0.0f, 0.0f, 100.0f);

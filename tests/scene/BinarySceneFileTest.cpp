@@ -21,6 +21,7 @@
 #include "scene/BinarySceneFile.h"
 #include "scene/Scene.h"
 #include "tests/support/GlTestContext.h"
+#include "tests/support/TestDisplay.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestBoxes.h"
 
@@ -332,12 +333,8 @@ TEST_F(BinarySceneFileTest, AFileLaidOutFromTheTablesReadsIntoTheExpectedArrays)
 }
 
 TEST_F(BinarySceneFileTest, ALoadedHandBuiltSceneDraws) {
-    ASSERT_TRUE(GlTestContext::Open(64, 64));
     Display display;
-    display.width = 64;
-    display.height = 64;
-    display.InitGL();
-    display.SetRunningState();
+    ASSERT_TRUE(TestSupport::OpenWithRunningState(display, 64, 64));
     const GLfloat none[4] = {0.0f, 0.0f, 0.0f, 1.0f};
     glLightModelfv(GL_LIGHT_MODEL_AMBIENT, none);
     dir.Write("escena.bin", HandBuiltScene());

@@ -16,6 +16,7 @@
 #include "glext/GlExtensions.h"
 #include "scene/Scene.h"
 #include "tests/support/GlTestContext.h"
+#include "tests/support/TestDisplay.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestImages.h"
 
@@ -228,11 +229,7 @@ private:
 class SceneDrawTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(GlTestContext::Open(kSize, kSize));
-        display.width = kSize;
-        display.height = kSize;
-        display.InitGL();
-        display.SetRunningState();
+        ASSERT_TRUE(TestSupport::OpenWithRunningState(display, kSize, kSize));
         // Each test starts from a clean frame, not from what the last left.
         glDisable(GL_BLEND);
         for (const GLenum unit : {GL_TEXTURE1_ARB, GL_TEXTURE0_ARB}) {

@@ -17,6 +17,7 @@
 #include "glext/GlExtensions.h"
 #include "scene/Scene.h"
 #include "tests/support/GlTestContext.h"
+#include "tests/support/TestDisplay.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestImages.h"
 
@@ -157,12 +158,8 @@ TEST(SceneExport, TheBinarySceneDrawsTheSamePictureAsTheAseScene) {
     ASSERT_EQ(RunTool(dir, "sala.ase sala.bin").status, 0);
     TempDir enter;  // the engine reads texture names relative to the show
     ASSERT_EQ(0, chdir(dir.Path().c_str()));
-    ASSERT_TRUE(GlTestContext::Open(96, 72));
     Display display;
-    display.width = 96;
-    display.height = 72;
-    display.InitGL();
-    display.SetRunningState();
+    ASSERT_TRUE(TestSupport::OpenWithRunningState(display, 96, 72));
     Engine engine;
     engine.display = &display;
     engine.LoadSceneAse("sala.ase", "Ase");
