@@ -610,8 +610,10 @@ bool CopyFile(const char* source, const char* destination, bool binary) {
     if (SameFile(from, to)) {
         return true;
     }
-    FILE* in = std::fopen(from.c_str(), binary ? "rb" : "r");
-    FILE* out = std::fopen(to.c_str(), binary ? "wb" : "w");
+    // Texture names come from scene files: only regular files are copied, so
+    // a name such as /dev/zero cannot fill the disk nor a FIFO block the copy.
+    FILE* in = Platform::OpenFile(from.c_str(), binary ? "rb" : "r");
+    FILE* out = Platform::OpenFile(to.c_str(), binary ? "wb" : "w");
     if (in == nullptr) {
         Log::Write("[ERROR] (normalizando...) Fichero origen no se pudo abrir.\n");
         if (out != nullptr) {

@@ -4,6 +4,7 @@
 // input queue as the frames go by; each frame is read back before it is
 // presented.
 #include <SDL.h>
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -36,6 +37,14 @@ Rgba Pixel(int x, int y) {
     return pixel;
 }
 
+// The player's window unloads Mesa's driver when it closes, before the leak
+// checker runs at exit: what the driver keeps for itself would then be
+// reported from an unknown module, past its suppression. Kept loaded, it is
+// still told apart. Where there is no such driver this does nothing.
+void PinOpenGlDriver() {
+    dlopen("/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", RTLD_NOW | RTLD_NODELETE);
+}
+
 // Frame n gets the keys of keys[n] after it is presented.
 class KeyedFrames : public FrameSink {
 public:
@@ -60,6 +69,7 @@ public:
 };
 
 TEST(ConsoleInTheFrameLoop, TabShowsItEscapeHidesItAndTypedLinesAreShown) {
+    PinOpenGlDriver();
     TestSupport::TempDir dir;
     dir.Write("preconfig.txt", "LOAD DISPLAY 320 240 32 NO\n");
     dir.Write("texturas/font.jpg", TestSupport::MarkerGlyphSheet('#'));

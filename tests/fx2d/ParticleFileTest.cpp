@@ -2,6 +2,7 @@
 // counts, too many textures and unterminated names never reads or allocates
 // beyond what the file holds, and keeps the records in line.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstring>
@@ -155,6 +156,22 @@ TEST_F(ParticleFileTest, AnUnterminatedNameIsCutInsideItsBufferAndStrayIndicesAr
     EXPECT_EQ(std::strlen(system.textureFiles[0]), 254u);
     EXPECT_EQ(system.particles[0].baseX, 1.0f);
     EXPECT_NE(Log().find("2 particulas con indice de textura fuera de rango"), std::string::npos) << Log();
+}
+
+// The reader stops at the end of the file, so a name from a show must never
+// open something without one: an endless device or a FIFO is refused at once
+// (the show checker reads particle files through the same reader).
+TEST_F(ParticleFileTest, DevicesAndFifosAreNotRead) {
+    ASSERT_EQ(mkfifo(dir.File("tubo.bin").c_str(), 0600), 0);
+    for (const char* name : {"/dev/zero", "/dev/urandom", "-", "tubo.bin", "TUBO.BIN"}) {
+        SCOPED_TRACE(name);
+        ParticleFile file;
+        EXPECT_EQ(file.Read(name), ParticleFile::Status::CannotOpen);
+        ParticleSystem device;
+        EXPECT_FALSE(device.Load(name));
+        EXPECT_EQ(device.particleCount, 0u);
+    }
+    EXPECT_NE(Log().find("No se puede abrir el fichero [ /dev/zero ]"), std::string::npos) << Log();
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // files (cut short, absurd counts, odd map counts, unterminated names).
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
 
@@ -509,6 +510,27 @@ TEST_F(GatheringTest, AMissingTextureIsLoggedLeavesAnEmptyFileAndTheReportStillS
                        "[texturas\\falta.jpg]\n[ERROR] (normalizando...) Fichero origen no se pudo abrir.\n"),
               std::string::npos)
         << log;
+    scene.Release();
+}
+
+// Names come from scene files: a device would be copied for ever and a FIFO
+// would block, at either end of the copy.
+TEST_F(GatheringTest, OnlyRegularFilesAreCopied) {
+    dir.Write("tubo.jpg", "texels");
+    dir.Write("texturas/.keep", "");
+    ASSERT_EQ(mkfifo(dir.File("texturas/tubo.jpg").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo(dir.File("humo.tga").c_str(), 0600), 0);
+    Scene scene;
+    scene.InitMaterials(2);
+    AddMaterial(scene, 0, "/dev/zero", "tubo.jpg");
+    AddMaterial(scene, 1, "humo.tga");
+    BinarySceneFile writer;
+    writer.SetNormaliseTextures(true);
+    EXPECT_TRUE(writer.Write("escena.bin", scene));
+    EXPECT_EQ(writer.TexturesNotCopied(), 3);
+    // As for a missing texture, the copy is left empty.
+    EXPECT_EQ(dir.Read("texturas/zero"), "");
+    EXPECT_NE(LogText().find("[ERROR] (normalizando...) Fichero destino no se pudo abrir."), std::string::npos);
     scene.Release();
 }
 
