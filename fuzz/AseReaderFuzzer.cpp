@@ -3,6 +3,7 @@
 // harnesses of its own (Tga, Jpeg). Each object is then deformed once with
 // every stage on, which walks the faces and adjacency the file made.
 #include "fuzz/support/FuzzHarness.h"
+#include "fuzz/support/SceneWorkout.h"
 #include "scene/AseReader.h"
 #include "scene/Scene.h"
 
@@ -22,16 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         scene->SetName("Sala");
         scene->LinkMaterials();
-        for (uint32_t i = 0; i < scene->objectCount; ++i) {
-            scene->objects[i].Prepare(false);
-        }
-        for (uint32_t i = 0; i < scene->objectCount; ++i) {
-            scene->objects[i].Snapshot();
-        }
-        for (uint32_t i = 0; i < scene->objectCount; ++i) {
-            scene->objects[i].SetDeformation(0x3FF, 8.0, 4.0, 0.0, 2.0);
-            scene->objects[i].Deform();
-        }
+        SceneWorkout::PrepareAndDeform(*scene, false);
     });
     scene->Release();
     delete scene;

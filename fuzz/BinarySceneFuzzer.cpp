@@ -4,6 +4,7 @@
 // Jpeg). Each object is then deformed once with every stage on, which walks
 // the faces and the adjacency lists the file sized.
 #include "fuzz/support/FuzzHarness.h"
+#include "fuzz/support/SceneWorkout.h"
 #include "scene/BinarySceneFile.h"
 #include "scene/Scene.h"
 
@@ -21,16 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         scene->SetName("Sala");
         scene->LinkMaterials();
         scene->SetClearBuffers(true);
-        for (uint32_t i = 0; i < scene->objectCount; ++i) {
-            scene->objects[i].Prepare(true);
-        }
-        for (uint32_t i = 0; i < scene->objectCount; ++i) {
-            scene->objects[i].Snapshot();
-        }
-        for (uint32_t i = 0; i < scene->objectCount; ++i) {
-            scene->objects[i].SetDeformation(0x3FF, 8.0, 4.0, 0.0, 2.0);
-            scene->objects[i].Deform();
-        }
+        SceneWorkout::PrepareAndDeform(*scene, true);
     });
     scene->Release();
     delete scene;
