@@ -22,6 +22,7 @@
 #include "platform/Bass.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
+#include "platform/Process.h"
 #include "scene/AseReader.h"
 #include "scene/BinarySceneFile.h"
 #include "scene/Scene.h"
@@ -49,6 +50,12 @@ std::string Quoted(const std::string& text) {
         }
     }
     return "'" + shown + (text.size() > kShown ? "...'" : "'");
+}
+
+// A box's text on the finding's one line.
+std::string OneLine(std::string text) {
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    return text;
 }
 
 std::string Format(const char* format, double value) {
@@ -300,6 +307,16 @@ const char* FileWhat(const PreconfigForm& form) {
     }
     return "scene file";
 }
+
+// A reader that ends the player on a bad file (an element line before its
+// count line, a file that vanished since it was found) must not end the
+// checker, nor a player that reads a changed show while it plays: inside the
+// checker's reading the ending comes back as this and becomes a finding.
+struct ReaderEnded {
+    unsigned status;
+};
+
+[[noreturn]] void ThrowReaderEnded(unsigned status) { throw ReaderEnded{status}; }
 
 }  // namespace
 
@@ -717,15 +734,25 @@ void ShowChecker::ReadScene(const std::string& file, int line, SceneInfo& info, 
     const size_t boxesBefore = Platform::MessageBoxes().size();
     Scene scene;
     Log::Capture(&log);
-    if (binary) {
-        BinarySceneFile reader;
-        reader.Read(info.file.c_str(), scene);
-    } else {
-        AseReader reader;
-        reader.Read(info.file.c_str(), scene);
+    const Platform::ExitHandler playerEnding = Platform::CurrentExitHandler();
+    Platform::SetExitHandler(ThrowReaderEnded);
+    bool ended = false;
+    unsigned endStatus = 0;
+    try {
+        if (binary) {
+            BinarySceneFile reader;
+            reader.Read(info.file.c_str(), scene);
+        } else {
+            AseReader reader;
+            reader.Read(info.file.c_str(), scene);
+        }
+    } catch (const ReaderEnded& ending) {
+        ended = true;
+        endStatus = ending.status;
     }
+    Platform::SetExitHandler(playerEnding);
     Log::Capture(nullptr);
-    info.read = true;
+    info.read = !ended;
     info.cameraCount = scene.CameraCount();
     info.lightCount = scene.LightCount();
     for (uint32_t i = 0; i < scene.ObjectCount(); ++i) {
@@ -740,7 +767,17 @@ void ShowChecker::ReadScene(const std::string& file, int line, SceneInfo& info, 
     }
     const std::vector<Platform::ShownMessageBox>& boxes = Platform::MessageBoxes();
     for (size_t i = boxesBefore; i < boxes.size(); ++i) {
-        Add(false, sceneFile, 0, "reading it shows the box [" + boxes[i].caption + "] " + boxes[i].text);
+        Add(false, sceneFile, 0, "reading it shows the box [" + boxes[i].caption + "] " + OneLine(boxes[i].text));
+    }
+    if (ended) {
+        // What the reader filled before it gave up is no scene to check
+        // indices against.
+        const std::string cause = boxes.size() > boxesBefore ? " after the box [" + boxes.back().caption + "] " +
+                                                                   OneLine(boxes.back().text)
+                                                             : std::string();
+        Add(true, sceneFile, 0, "reading it ends halvenor with exit status " + std::to_string(endStatus) + cause);
+        scene.Release();
+        return;
     }
     for (uint32_t m = 0; m < scene.MaterialCount(); ++m) {
         const Material material = scene.GetMaterial(m);

@@ -20,4 +20,6 @@ namespace Platform {
 
 void SetExitHandler(ExitHandler handler) { exitHandler = handler; }
 
+ExitHandler CurrentExitHandler() { return exitHandler; }
+
 }  // namespace Platform

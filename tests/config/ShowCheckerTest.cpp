@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "config/ShowChecker.h"
 #include "fx2d/ParticleFile.h"
+#include "platform/Process.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestAudio.h"
 #include "tests/support/TestImages.h"
@@ -266,6 +268,29 @@ TEST_F(ShowCheckerTest, AFileThatIsNoShowGivesABoundedReport) {
     const std::vector<ShowFinding> findings = Check(garbage, garbage);
     ASSERT_EQ(findings.size(), ShowChecker::kMaxFindings + 1);
     EXPECT_EQ(findings.back().message, "too many problems: the rest is left out");
+}
+
+[[noreturn]] void AbortOnEnding(unsigned /*status*/) { std::abort(); }
+
+// A face line before the object's face count ends the player; the checker
+// reads the same file and says so instead, then goes on with the show.
+TEST_F(ShowCheckerTest, ASceneThatEndsThePlayerIsAFindingAndTheCheckGoesOn) {
+    dir.Write("escena.ase", "*GEOMOBJECT {\n\t*NODE_NAME \"Roto\"\n\t*MESH {\n\t\t*MESH_FACE 0: A: 0 B: 1 C: 2\n"
+                            "\t\t*MESH_NUMFACES 1\n\t}\n}\n");
+    // The player's own ending stays in place around the checker's reading.
+    Platform::SetExitHandler(AbortOnEnding);
+    const std::vector<ShowFinding> findings = Check(kPreconfig, kScript + std::string("4.0 SCENE Nadie FX_SHOW\n"));
+    EXPECT_EQ(Platform::CurrentExitHandler(), &AbortOnEnding);
+    Platform::SetExitHandler(nullptr);
+    const std::string report = checker.Report();
+    EXPECT_NE(report.find("escena.ase: error: reading it ends halvenor with exit status 1 after the box "
+                          "[Error de inicializacion] No esta iniciado el vector de caras\n"),
+              std::string::npos)
+        << report;
+    // The script after the scene is still checked.
+    EXPECT_NE(report.find("guion.txt:6: error: no scene named 'Nadie'"), std::string::npos) << report;
+    EXPECT_NE(checker.Summary().find("scene        Sala (escena.ase): not read by the checker"), std::string::npos)
+        << checker.Summary();
 }
 
 }  // namespace

@@ -54,4 +54,22 @@ TEST(Tools, TheCheckerPassesTheSampleShowAndReportsMistakesWithTheShowPath) {
     EXPECT_EQ(bad.stdoutText, "");
 }
 
+// A scene whose face line comes before its face count ends the player; the
+// checker used to end with it, printing nothing. Now it reports it and the rest.
+TEST(Tools, TheCheckerReportsASceneThatWouldEndThePlayer) {
+    TempDir dir(false);
+    dir.Write("preconfig.txt", "LOAD DISPLAY 320 240 32 NO\nLOAD ESCENA_ASE roto.ase Sala\nLOAD SCRIPT guion.txt\n");
+    dir.Write("guion.txt", "0.0 SCENE Sala FX_SHOW\n");
+    dir.Write("roto.ase", "*GEOMOBJECT {\n*MESH {\n*MESH_VERTEX 0 1.0 2.0 3.0\n*MESH_NUMVERTEX 1\n}\n}\n");
+    const auto run = RunProgram(dir.Path(), {Tool("halvenor-check")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.stderrText.find("roto.ase: error: reading it ends halvenor with exit status 1 after the box "
+                                  "[Error de inicializacion] No esta iniciado el vector de vertices\n"),
+              std::string::npos)
+        << run.stderrText;
+    EXPECT_NE(run.stderrText.find("guion.txt: error: no DEMO FX_STOP event"), std::string::npos) << run.stderrText;
+    EXPECT_NE(run.stdoutText.find("scene        Sala (roto.ase): not read by the checker"), std::string::npos)
+        << run.stdoutText;
+}
+
 }  // namespace
