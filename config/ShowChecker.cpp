@@ -350,6 +350,24 @@ void ShowChecker::Add(bool error, const std::string& file, int line, const std::
     findings.push_back({error, file, line, message});
 }
 
+void ShowChecker::AddFile(ShowFile::Kind kind, const std::string& name, const std::string& owner) {
+    if (name.empty()) {
+        return;
+    }
+    const std::string path = OnDisk(name);
+    if (fileKeys.insert(std::to_string(static_cast<int>(kind)) + '\n' + owner + '\n' + path).second) {
+        files.push_back({kind, path, owner});
+    }
+}
+
+std::string ShowChecker::DisplayMode() const {
+    if (!displaySeen) {
+        return std::string();
+    }
+    return std::to_string(width) + " x " + std::to_string(height) + " x " + std::to_string(bits) +
+           (fullscreen ? " full screen" : " windowed");
+}
+
 int ShowChecker::ErrorCount() const {
     return static_cast<int>(std::count_if(findings.begin(), findings.end(), [](const ShowFinding& f) { return f.error; }));
 }
@@ -367,6 +385,7 @@ void ShowChecker::Check() {
 
 void ShowChecker::CheckPreconfiguration() {
     const std::string file = OnDisk(kPreconfigFile);
+    AddFile(ShowFile::Kind::Preconfig, kPreconfigFile, "");
     const bool opened = ReadLines(
         kPreconfigFile, PreconfigLine::kLineLimit,
         [&](int line, const char* text) { CheckPreconfigLine(file, line, text); },
@@ -385,6 +404,7 @@ void ShowChecker::CheckPreconfiguration() {
     }
     // The console's font and background are loaded for every show.
     for (const char* texture : {kFontTexture, kConsoleTexture}) {
+        AddFile(ShowFile::Kind::Engine, texture, "");
         if (!IsRegularFile(Platform::ResolvePath(texture))) {
             Add(false, file, 0, Quoted(texture) + " not found: the console (TAB) has no picture");
         }
@@ -510,18 +530,24 @@ void ShowChecker::TakeLoad(const std::string& file, int line, const PreconfigFor
         TakeDisplay(file, line, words);
     } else if (EqualsIgnoringCase(form.word, "ESCENA_ASE") || EqualsIgnoringCase(form.word, "ESCENA_BIN")) {
         Register(Kind::Scene, file, line, words.Arg(2), words.Arg(1));
+        AddFile(ShowFile::Kind::Scene, words.Arg(1), words.Arg(2));
         const int index = Find(Kind::Scene, words.Arg(2));
         if (index >= 0 && scenes[index].line == line && IsRegularFile(Platform::ResolvePath(words.Arg(1)))) {
             ReadScene(file, line, scenes[index], EqualsIgnoringCase(form.word, "ESCENA_BIN"));
         }
     } else if (EqualsIgnoringCase(form.word, "LAYER2D")) {
         Register(Kind::Layer, file, line, words.Arg(3), std::string(words.Arg(2)) + " " + words.Arg(1));
+        if (PreconfigKeywords::LayerTypeCode(words.Arg(2)) != 4) {
+            AddFile(ShowFile::Kind::Texture, words.Arg(1), words.Arg(3));
+        }
     } else if (EqualsIgnoringCase(form.word, "LOAD_SCREEN")) {
         Register(Kind::Layer, file, line, kLoadScreenLayer, std::string("loading screen ") + words.Arg(1));
+        AddFile(ShowFile::Kind::Texture, words.Arg(1), kLoadScreenLayer);
     } else if (EqualsIgnoringCase(form.word, "PARTICULAS")) {
         Register(Kind::Particles, file, line, words.Arg(2), words.Arg(1));
+        AddFile(ShowFile::Kind::Particles, words.Arg(1), words.Arg(2));
         if (IsRegularFile(Platform::ResolvePath(words.Arg(1)))) {
-            ReadParticles(file, line, words.Arg(1));
+            ReadParticles(file, line, words.Arg(1), words.Arg(2));
         }
     } else if (EqualsIgnoringCase(form.word, "PBUFFER")) {
         Register(Kind::PixelBuffer, file, line, words.Arg(1),
@@ -538,6 +564,7 @@ void ShowChecker::TakeLoad(const std::string& file, int line, const PreconfigFor
             Add(false, file, line, "a second SOUND line: the music of the last one is the show's clock");
         }
         soundFile = words.Arg(1);
+        AddFile(ShowFile::Kind::Music, soundFile, "");
         ReadMusic(file, line);
     } else if (EqualsIgnoringCase(form.word, "SCRIPT")) {
         if (!scriptFile.empty()) {
@@ -545,6 +572,7 @@ void ShowChecker::TakeLoad(const std::string& file, int line, const PreconfigFor
         }
         scriptFile = words.Arg(1);
         scriptLine = line;
+        AddFile(ShowFile::Kind::Script, scriptFile, "");
     }
 }
 
@@ -785,12 +813,14 @@ void ShowChecker::ReadScene(const std::string& file, int line, SceneInfo& info, 
         for (int slot = 0; slot < maps; ++slot) {
             const std::string texture = material.GetMap(slot).file;
             const int textLine = binary ? 0 : LineOf(text, "\"" + texture + "\"");
+            AddFile(ShowFile::Kind::Texture, texture, info.name);
             CheckImage(sceneFile, textLine, texture, "texture");
         }
     }
     for (uint32_t l = 0; l < scene.LightCount(); ++l) {
         if (scene.lights[l].flare != 0) {
             CheckImage(file, line, kFlareTexture, "flare texture");
+            AddFile(ShowFile::Kind::Engine, kFlareTexture, "");
             break;
         }
     }
@@ -799,7 +829,8 @@ void ShowChecker::ReadScene(const std::string& file, int line, SceneInfo& info, 
 
 // Reads a particle definition file with the engine's reader and checks the
 // textures it names, as the engine will load them: the first ten, each once.
-void ShowChecker::ReadParticles(const std::string& file, int line, const std::string& particleFile) {
+void ShowChecker::ReadParticles(const std::string& file, int line, const std::string& particleFile,
+                                const std::string& owner) {
     ParticleFile particles;
     const ParticleFile::Status status = particles.Read(particleFile.c_str());
     const std::string name = "particle file " + Quoted(particleFile);
@@ -831,6 +862,7 @@ void ShowChecker::ReadParticles(const std::string& file, int line, const std::st
         if (std::find(checked.begin(), checked.end(), texture) == checked.end()) {
             checked.push_back(texture);
             CheckImage(file, line, texture, "particle texture");
+            AddFile(ShowFile::Kind::Texture, texture, owner);
         }
     }
 }

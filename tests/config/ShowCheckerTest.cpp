@@ -293,4 +293,40 @@ TEST_F(ShowCheckerTest, ASceneThatEndsThePlayerIsAFindingAndTheCheckGoesOn) {
         << checker.Summary();
 }
 
+std::string Listed(const std::vector<ShowFile>& files) {
+    static const char* const kKinds[] = {"preconfig", "script", "scene", "texture", "particles", "music", "engine"};
+    std::string text;
+    for (const ShowFile& file : files) {
+        text += std::string(kKinds[static_cast<int>(file.kind)]) + " " + file.path +
+                (file.owner.empty() ? "" : " (" + file.owner + ")") + "\n";
+    }
+    return text;
+}
+
+// What a reloading player watches: every file the show loads, as found on
+// disk, with what it belongs to; and the window it asks for.
+TEST_F(ShowCheckerTest, TheFilesTheShowLoadsAreListedAsFoundOnDisk) {
+    const std::string preconfig = Replaced(kPreconfig, "escena.ase", "ESCENA.ASE") +
+                                  "LOAD LAYER2D texturas\\Pared.jpg BOARD Cartel\n"
+                                  "LOAD LAYER2D x PBUFFER Espejo\n"
+                                  "LOAD PARTICULAS chispas.bin Chispas\n"
+                                  "LOAD SCRIPT otro.txt\n";
+    Check(preconfig, kScript);
+    EXPECT_EQ(Listed(checker.Files()),
+              "preconfig preconfig.txt\n"
+              "music musica.wav\n"
+              "scene escena.ase (Sala)\n"
+              "texture texturas/pared.jpg (Sala)\n"
+              "script guion.txt\n"
+              "texture texturas/pared.jpg (Cartel)\n"
+              "particles chispas.bin (Chispas)\n"
+              "texture texturas/chispa.jpg (Chispas)\n"
+              "script otro.txt\n"
+              "engine texturas/font.jpg\n"
+              "engine texturas/consola_fondo.jpg\n");
+    EXPECT_EQ(checker.DisplayMode(), "320 x 240 x 32 windowed");
+    ShowChecker none;
+    EXPECT_EQ(none.DisplayMode(), "");
+}
+
 }  // namespace
