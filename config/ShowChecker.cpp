@@ -308,16 +308,6 @@ const char* FileWhat(const PreconfigForm& form) {
     return "scene file";
 }
 
-// A reader that ends the player on a bad file (an element line before its
-// count line, a file that vanished since it was found) must not end the
-// checker, nor a player that reads a changed show while it plays: inside the
-// checker's reading the ending comes back as this and becomes a finding.
-struct ReaderEnded {
-    unsigned status;
-};
-
-[[noreturn]] void ThrowReaderEnded(unsigned status) { throw ReaderEnded{status}; }
-
 }  // namespace
 
 ShowChecker::ShowChecker()
@@ -762,23 +752,21 @@ void ShowChecker::ReadScene(const std::string& file, int line, SceneInfo& info, 
     const size_t boxesBefore = Platform::MessageBoxes().size();
     Scene scene;
     Log::Capture(&log);
-    const Platform::ExitHandler playerEnding = Platform::CurrentExitHandler();
-    Platform::SetExitHandler(ThrowReaderEnded);
-    bool ended = false;
+    // A reader that ends the player on a bad file (an element line before
+    // its count line, a file gone since it was found) must not end the
+    // checker, nor a player that reads a changed show while it plays.
     unsigned endStatus = 0;
-    try {
-        if (binary) {
-            BinarySceneFile reader;
-            reader.Read(info.file.c_str(), scene);
-        } else {
-            AseReader reader;
-            reader.Read(info.file.c_str(), scene);
-        }
-    } catch (const ReaderEnded& ending) {
-        ended = true;
-        endStatus = ending.status;
-    }
-    Platform::SetExitHandler(playerEnding);
+    const bool ended = !Platform::RunCatchingEndings(
+        [&] {
+            if (binary) {
+                BinarySceneFile reader;
+                reader.Read(info.file.c_str(), scene);
+            } else {
+                AseReader reader;
+                reader.Read(info.file.c_str(), scene);
+            }
+        },
+        &endStatus);
     Log::Capture(nullptr);
     info.read = !ended;
     info.cameraCount = scene.CameraCount();

@@ -22,4 +22,6 @@ void SetExitHandler(ExitHandler handler) { exitHandler = handler; }
 
 ExitHandler CurrentExitHandler() { return exitHandler; }
 
+void ThrowEnding(unsigned status) { throw CaughtEnding{status}; }
+
 }  // namespace Platform
