@@ -19,6 +19,8 @@
 //   queued are still sent;
 // - its unsent answers would pass kMaxPendingBytes: it does not read;
 // - a send or read fails. Writing to a closed connection never raises SIGPIPE.
+// The handler must not Close or Listen the server it is called from: a
+// "quit" ends the frame loop, and Close after it still sends the answer.
 // At most kMaxClients connections: the next one is answered one
 // "error: ..." line and closed. Each Poll hands at most kLinesPerPoll lines
 // of one client to the handler and reads at most kReadPerPoll bytes of it;
