@@ -18,7 +18,7 @@ namespace {
 // window while the panel covers only its top-left corner.
 constexpr int kPixelSize = 13;
 constexpr int kPadding = 5;
-constexpr float kPanelAlpha = 0.65f;
+constexpr float kPanelAlpha = 0.75f;
 constexpr int kAtlasWidth = 256;
 constexpr int kLargestAtlas = 2048;
 // A glyph many times the size asked for comes only from a broken font: it
