@@ -15,8 +15,8 @@ if(revision STREQUAL "")
     execute_process(COMMAND "${GIT_EXECUTABLE}" -C "${SOURCE_DIR}" rev-parse --show-toplevel
       OUTPUT_VARIABLE top RESULT_VARIABLE status OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
     if(status EQUAL 0)
-      file(REAL_PATH "${top}" top)
-      file(REAL_PATH "${SOURCE_DIR}" source)
+      get_filename_component(top "${top}" REALPATH)
+      get_filename_component(source "${SOURCE_DIR}" REALPATH)
       if(top STREQUAL source)
         execute_process(COMMAND "${GIT_EXECUTABLE}" -C "${SOURCE_DIR}" describe --always --dirty
           OUTPUT_VARIABLE described RESULT_VARIABLE status OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
