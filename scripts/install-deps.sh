@@ -11,6 +11,7 @@ packages=(
   xvfb xauth xdotool
   ffmpeg
   clang libclang-rt-14-dev
+  help2man dpkg-dev file
 )
 
 missing=()
