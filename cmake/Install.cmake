@@ -170,6 +170,7 @@ if(TARGET test_tools_InstallTest)
   target_compile_definitions(test_tools_InstallTest PRIVATE
     HALVENOR_CMAKE_COMMAND="${CMAKE_COMMAND}"
     HALVENOR_MAN_PAGES=$<BOOL:${HALVENOR_MAN_PAGES}>
+    HALVENOR_INSTALLS_SHOWS=$<NOT:$<BOOL:${HALVENOR_TEST_ONLY_BUILD}>>
     HALVENOR_INSTALLED_PROGRAMS="${program_words}")
   add_dependencies(test_tools_InstallTest ${installed_programs})
   if(TARGET man_pages)
