@@ -4,6 +4,9 @@
 #                                              PREFIX/share/halvenor/shows
 #   cd build && cpack -G DEB                  halvenor_VERSION_ARCH.deb
 include(GNUInstallDirs)
+# Named, so that the install test's own cmake --install --component writes its
+# manifest apart and build/install_manifest.txt keeps listing the user's install.
+set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME halvenor)
 
 # The programs a show author runs, each with the line its manual page opens
 # with. Programs the build does not define are skipped, and a tools/halvenor-*
@@ -169,6 +172,7 @@ if(TARGET test_tools_InstallTest)
   string(REPLACE ";" " " program_words "${installed_programs}")
   target_compile_definitions(test_tools_InstallTest PRIVATE
     HALVENOR_CMAKE_COMMAND="${CMAKE_COMMAND}"
+    HALVENOR_INSTALL_COMPONENT="${CMAKE_INSTALL_DEFAULT_COMPONENT_NAME}"
     HALVENOR_MAN_PAGES=$<BOOL:${HALVENOR_MAN_PAGES}>
     HALVENOR_INSTALLS_SHOWS=$<NOT:$<BOOL:${HALVENOR_TEST_ONLY_BUILD}>>
     HALVENOR_INSTALLED_PROGRAMS="${program_words}")
