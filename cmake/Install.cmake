@@ -15,7 +15,7 @@ set(HALVENOR_PROGRAMS
   "halvenor|play a real-time demo show in step with its music"
   "halvenor-check|check a Halvenor show before it plays"
   "halvenor-capture|render a Halvenor show to a video or to PNG frames"
-  "halvenor-ctl|control a playing Halvenor show from another program"
+  "halvenor-ctl|remote control for a Halvenor show that is playing"
   "halvenor-font|make the font image of a Halvenor show"
   "SceneExport|write an ASE scene as a Halvenor binary scene file"
   "ParticleTool|make, dump and pack Halvenor particle definition files")
