@@ -12,6 +12,7 @@ packages=(
   xvfb xauth xdotool
   ffmpeg
   clang libclang-rt-14-dev
+  help2man dpkg-dev file
 )
 
 missing=()
