@@ -845,7 +845,8 @@ void ShowChecker::CheckTracks(const std::string& sceneFile, const std::string& t
             }
         } else if (given < frames) {
             Add(false, sceneFile, track.line, what + std::to_string(given) + " samples for the scene's " +
-                                              std::to_string(frames) + " frames: " + self + still);
+                                              std::to_string(frames) + " frames: " + self + " holds still from "
+                                              "frame " + std::to_string(given - 1));
         } else if (given > frames) {
             Add(false, sceneFile, track.line, what + std::to_string(given) + " samples for the scene's " +
                                               std::to_string(frames) + " frames: those past frame " +

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "capture/PngOutput.h"
+#include "capture/VideoOutput.h"
 #include "tests/support/CaptureRun.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestAudio.h"
@@ -116,6 +117,43 @@ TEST(Capture, ByDefaultAShowWithoutStopEventEndsWithItsMusic) {
     ASSERT_TRUE(TestSupport::ReadPng(dir.File("frames/" + PngOutput::FileName(0)), picture));
     EXPECT_EQ(picture.width, 320);
     EXPECT_EQ(picture.height, 240);
+}
+
+// A stretch asked for past the show's stop used to end with no word of why
+// it was shorter; a show whose music is missing used to freeze at time 0.
+TEST(Capture, SaysWhenTheShowsStopCutsTheStretchAndPlaysOnWithoutItsMusic) {
+    TempDir dir(false);
+    MakeToneShow(dir, 3.0, "2.0 DEMO x FX_STOP\n");
+    auto run = RunCapture(dir.Path(), {"-r", "2", "-s", "1", "-t", "5", "-o", "frames/"});
+    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+    EXPECT_NE(run.stderrText.find("2 frames (1.00 s of show)"), std::string::npos) << run.stderrText;
+    EXPECT_NE(run.stderrText.find("the show ends itself at 2.00 s (its DEMO FX_STOP), so 1.00 s of the 5.00 s "
+                                  "asked for were captured"),
+              std::string::npos)
+        << run.stderrText;
+
+    std::remove(dir.File("musica.wav").c_str());
+    run = RunCapture(dir.Path(), {"-r", "4", "-o", "frames/"});
+    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+    EXPECT_NE(run.stderrText.find("halvenor-capture: the music musica.wav could not be loaded: the show keeps time "
+                                  "without it"),
+              std::string::npos)
+        << run.stderrText;
+    EXPECT_NE(run.stderrText.find("8 frames (2.00 s of show)"), std::string::npos) << run.stderrText;
+}
+
+// A capture stopped early (Ctrl-C) closes the video with fewer frames than
+// the stretch its music was cut to: the sound must end with the picture.
+TEST(Capture, AVideoClosedEarlyHasASoundTrackNoLongerThanItsPicture) {
+    TempDir dir(false);
+    ASSERT_TRUE(TestSupport::WriteTone(dir.File("musica.wav"), 330.0, 3.0, 44100, 2, 0.2));
+    VideoOutput video(dir.File("short.mp4"), 25.0, VideoOutput::Music{dir.File("musica.wav"), 0.0, 3.0});
+    ASSERT_TRUE(video.Open(64, 48)) << video.Error();
+    const std::vector<uint8_t> grey(64 * 48 * 3, 128);
+    ASSERT_TRUE(video.Write(grey.data(), 0, 10));
+    ASSERT_TRUE(video.Close()) << video.Error();
+    EXPECT_NEAR(ProbedDuration(dir.File("short.mp4"), "v:0"), 0.4, 0.05);
+    EXPECT_LE(ProbedDuration(dir.File("short.mp4"), "a:0"), 0.5);
 }
 
 TEST(Capture, ErrorsSayWhatIsWrongAndEndWithAFailure) {

@@ -517,6 +517,7 @@ TEST_F(GatheringTest, AMissingTextureIsLoggedLeavesAnEmptyFileAndTheReportStillS
 // textures the first export had gathered.
 TEST_F(GatheringTest, AGatheredTextureSurvivesASecondExportWhoseSourceIsMissing) {
     dir.Write("D:/scenes/tex/wall.jpg", "wall texels");
+    dir.Write("texturas/.keep", "");
     Scene scene;
     scene.InitMaterials(1);
     AddMaterial(scene, 0, "D:\\scenes\\tex\\wall.jpg");
@@ -540,6 +541,7 @@ TEST_F(GatheringTest, AGatheredTextureSurvivesASecondExportWhoseSourceIsMissing)
 TEST_F(GatheringTest, SlashesSeparateFoldersAndMapsOfOneNameFromTwoFoldersAreReported) {
     dir.Write("home/me/tex/wall.jpg", "linux wall");
     dir.Write("otra/wall.jpg", "other wall");
+    dir.Write("texturas/.keep", "");
     Scene scene;
     scene.InitMaterials(2);
     AddMaterial(scene, 0, "home/me/tex/wall.jpg", "home/me/tex/wall.jpg");
