@@ -180,6 +180,10 @@ public:
         info.in_color_space = JCS_RGB;
         jpeg_set_defaults(&info);
         jpeg_set_quality(&info, kQuality, TRUE);
+        // Full-resolution colour: strokes a texel or two wide would lose
+        // their ink to chroma subsampling.
+        info.comp_info[0].h_samp_factor = 1;
+        info.comp_info[0].v_samp_factor = 1;
         jpeg_start_compress(&info, TRUE);
         while (info.next_scanline < info.image_height) {
             JSAMPROW row = const_cast<uint8_t*>(&rgb[static_cast<size_t>(info.next_scanline) * kSheetWidth * 3]);
