@@ -414,7 +414,8 @@ void ShowChecker::CheckPreconfiguration() {
     // The console's font and background are loaded for every show.
     for (const char* texture : {kFontTexture, kConsoleTexture}) {
         if (!IsRegularFile(Platform::ResolvePath(texture))) {
-            Add(false, file, 0, Quoted(texture) + " not found: the console (TAB) has no picture");
+            Add(false, file, 0, Quoted(texture) + " not found: the console (TAB) has no picture" +
+                                    (texture == kFontTexture ? " (halvenor-font makes one from a TrueType font)" : ""));
         }
     }
 }
