@@ -385,7 +385,13 @@ bool BinarySceneFile::ReadCamera(Camera& camera) {
         return false;
     }
     camera.CreateTrack(count);
-    return ReadRecords(camera.track, count, kCameraKeySize, "muestras de camara", DecodeCameraKey);
+    if (!ReadRecords(camera.track, count, kCameraKeySize, "muestras de camara", DecodeCameraKey)) {
+        return false;
+    }
+    // A file exported from a sparsely sampled track before its gaps were
+    // filled on import still plays with the camera in place.
+    camera.CarryForwardSamples();
+    return true;
 }
 
 bool BinarySceneFile::ReadLights(Scene& scene) {

@@ -357,6 +357,35 @@ TEST_F(BinarySceneFileTest, ALoadedHandBuiltSceneDraws) {
     engine.display = nullptr;
 }
 
+// Files exported before sparse camera tracks were filled on import hold
+// samples never given (all zeros): read back, they hold the last given one.
+TEST_F(BinarySceneFileTest, CameraSamplesNeverGivenHoldTheLastGivenOne) {
+    Scene scene;
+    scene.InitMaterials(0);
+    scene.InitCameras(1);
+    scene.InitLights(0);
+    Camera camera;
+    CameraKey given{};
+    given.eye[0] = 5.0f;
+    given.target[2] = -3.0f;
+    given.fov = 45.0f;
+    given.filled = 1;
+    camera.SetKey(given);
+    camera.CreateTrack(4);
+    camera.SetSample(0, given);
+    scene.SetCamera(0, camera);
+    BinarySceneFile writer;
+    ASSERT_TRUE(writer.Write("viejo.bin", scene));
+    Scene read;
+    ASSERT_TRUE(Load(dir.Read("viejo.bin"), read, "copia.bin"));
+    ASSERT_EQ(read.cameras[0].SampleCount(), 4u);
+    EXPECT_FLOAT_EQ(read.cameras[0].track[3].eye[0], 5.0f);
+    EXPECT_FLOAT_EQ(read.cameras[0].track[3].target[2], -3.0f);
+    EXPECT_FLOAT_EQ(read.cameras[0].track[3].fov, 45.0f);
+    scene.Release();
+    read.Release();
+}
+
 TEST_F(BinarySceneFileTest, WriteThenReadGivesTheSameArraysWithTranslucentObjectsReversed) {
     // A second translucent object, so that their order shows.
     std::string text = RealExport();
