@@ -64,8 +64,8 @@ void KeepStoredObjects(Scene& scene) {
 }
 
 // The part of a texture path after its last backslash or slash: a scene
-// exported on Windows names D:\\tex\\wall.jpg, one exported elsewhere
-// /home/me/tex/wall.jpg, and both are gathered as texturas\\wall.jpg.
+// exported on Windows names D:\tex\wall.jpg, one exported elsewhere
+// /home/me/tex/wall.jpg, and both are gathered as texturas\wall.jpg.
 const char* BaseName(const char* path) {
     const char* slash = std::strrchr(path, '\\');
     const char* forward = std::strrchr(path, '/');
@@ -539,7 +539,7 @@ void BinarySceneFile::WriteMaps(const Material& material, uint32_t materialIndex
 }
 
 // Two maps of one base name from different folders land on one file in
-// texturas\\: the later copy replaces the earlier, and every material that
+// texturas: the later copy replaces the earlier, and every material that
 // used the earlier one now shows the later picture. The author is told.
 void BinarySceneFile::NoteClash(const std::string& oldName, const std::string& newName) {
     for (const auto& [source, destination] : gathered) {
