@@ -91,7 +91,7 @@ std::string MinutesSeconds(double seconds) {
 }  // namespace
 
 CaptureSink::CaptureSink(const CaptureOptions& options_)
-    : options(options_), clockOrigin(0), written(0), failed(false), complete(false) {}
+    : options(options_), clockOrigin(0), written(0), cutAt(-1.0), failed(false), complete(false) {}
 
 bool CaptureSink::Prepare(const CaptureOptions& options, std::string& error) {
     if (access("preconfig.txt", R_OK) != 0) {
@@ -108,6 +108,18 @@ void CaptureSink::UseVirtualTime() {
     Platform::UseVirtualClock(true);
     Platform::UseSilentOutput(true);
     Platform::SeedRand(Platform::kCaptureRandomSeed);
+}
+
+bool CaptureSink::HasStopEvent(const Engine& engine) {
+    if (engine.script != nullptr) {
+        for (int32_t i = 0; i < engine.script->Count(); ++i) {
+            const ScriptEvent& event = engine.script->EventAt(i);
+            if (event.target == TARGET_DEMO && event.effect == FX_STOP) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 double CaptureSink::ShowEnd(const Engine& engine) {
@@ -145,7 +157,13 @@ bool CaptureSink::ShowStarted(Engine& engine) {
         return Fail(text);
     }
     if (end >= 0.0 && (duration < 0.0 || end - options.start < duration)) {
+        cutAt = duration >= 0.0 ? end : -1.0;
         duration = end - options.start;
+    }
+    if (engine.sound != nullptr && engine.sound->handle == 0) {
+        std::fprintf(stderr, "halvenor-capture: the music %s could not be loaded: the show keeps time without it%s\n",
+                     engine.sound->fileName.c_str(),
+                     VideoOutput::IsVideoName(options.output) ? " and the video has no sound track" : "");
     }
     const int64_t frameCount = std::max<int64_t>(static_cast<int64_t>(std::ceil(duration * options.fps - 1e-9)), 1);
     schedule = std::make_unique<CaptureSchedule>(options.fps, options.start, frameCount);
@@ -220,6 +238,13 @@ void CaptureSink::LoopEnded(Engine& engine) {
     ReportProgress(true);
     if (!failed && !complete) {
         message = "interrupted: the output holds the frames captured so far";
+    }
+    if (!failed && complete && cutAt >= 0.0) {
+        char text[200];
+        std::snprintf(text, sizeof text, "the show ends itself at %.2f s (%s), so %.2f s of the %.2f s asked for "
+                      "were captured", cutAt, HasStopEvent(engine) ? "its DEMO FX_STOP" : "the end of its music",
+                      cutAt - options.start, options.duration);
+        message = text;
     }
 }
 

@@ -35,6 +35,7 @@ public:
     // Music time of the show's end: its first DEMO FX_STOP event, else the
     // music's length; below 0 when the show never ends by itself.
     static double ShowEnd(const Engine& engine);
+    static bool HasStopEvent(const Engine& engine);
 
     bool Succeeded() const { return !failed && complete; }
     const std::string& Message() const { return message; }
@@ -51,6 +52,9 @@ private:
     FrameReader reader;
     int64_t clockOrigin;
     int64_t written;
+    // The show's end when it came before the end of the stretch asked for
+    // (negative otherwise), to say why the capture is shorter.
+    double cutAt;
     bool failed;
     bool complete;
     std::string message;

@@ -16,6 +16,7 @@
 #include "config/PreconfigKeywords.h"
 
 class PreconfigLine;
+struct SceneParams;
 struct ScriptAction;
 struct ScriptEvent;
 
@@ -106,6 +107,7 @@ private:
     void CheckSet(const std::string& file, int line, const PreconfigLine& words);
     bool CheckArgument(const std::string& file, int line, PreconfigArg role, const char* word, const char* what);
     void ReadScene(const std::string& file, int line, SceneInfo& scene, bool binary);
+    void CheckTracks(const std::string& sceneFile, const std::string& text, const SceneParams& params);
     void CheckImage(const std::string& file, int line, const std::string& name, const std::string& what);
     bool CheckFileExists(const std::string& file, int line, const std::string& name, const std::string& what);
     void ReadMusic(const std::string& file, int line);

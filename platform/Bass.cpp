@@ -39,6 +39,11 @@ constexpr uint64_t kMaxFrames = 30ULL * 60ULL * 48000ULL;
 constexpr Uint16 kDeviceFrames = 1024;
 constexpr int kMixChunkFrames = 256;
 constexpr int kDecodeChunkFrames = 4096;
+// The handle a failed open leaves. Played, it becomes a stream without sound
+// or length that keeps time on the clock (a day of it), so a show whose music
+// is missing still fires its events and ends at its stop.
+constexpr DWORD kSilentClockHandle = 0;
+constexpr uint64_t kSilentClockFrames = 24ULL * 3600ULL * kDefaultRate;
 
 enum class StreamState { Stopped, Playing, Paused };
 
@@ -101,7 +106,7 @@ void WrapAtEnd(Stream& stream) {
 // Without an output device nothing consumes the stream, so a playing stream
 // follows the monotonic clock. With a device only the callback moves it.
 void AdvanceByClock(const Mixer& mixer, Stream& stream, double now) {
-    if (stream.state == StreamState::Playing && !mixer.deviceOpen) {
+    if (stream.state == StreamState::Playing && (!mixer.deviceOpen || stream.samples.empty())) {
         stream.position += (now - stream.clockSeconds) * stream.rate;
         WrapAtEnd(stream);
     }
@@ -146,7 +151,7 @@ void MixChunk(Mixer& mixer, int16_t* out, int frameCount) {
     int32_t accumulator[kMixChunkFrames * 2] = {};
     for (auto& entry : mixer.streams) {
         Stream& stream = *entry.second;
-        if (stream.state == StreamState::Playing) {
+        if (stream.state == StreamState::Playing && !stream.samples.empty()) {
             MixStream(stream, accumulator, frameCount, mixer.deviceRate);
         }
     }
@@ -328,6 +333,16 @@ std::unique_ptr<Stream> DecodeFile(const char* name) {
     return stream;
 }
 
+Stream* StartSilentClock(Mixer& mixer) {
+    auto clock = std::make_unique<Stream>();
+    clock->rate = kDefaultRate;
+    clock->frames = kSilentClockFrames;
+    clock->clockSeconds = NowSeconds();
+    Stream* started = clock.get();
+    mixer.streams[kSilentClockHandle] = std::move(clock);
+    return started;
+}
+
 DWORD NextFreeHandle(Mixer& mixer) {
     // Handles are not reused, so a stale handle kept by a caller after its
     // stream was freed stays harmless.
@@ -430,6 +445,9 @@ BOOL BASS_StreamPlay(HSTREAM handle, BOOL flush, DWORD flags) {
     Mixer& mixer = TheMixer();
     std::lock_guard<std::mutex> guard(mixer.lock);
     Stream* stream = FindStream(mixer, handle);
+    if (stream == nullptr && handle == kSilentClockHandle) {
+        stream = StartSilentClock(mixer);
+    }
     if (stream == nullptr) {
         return FALSE;
     }
@@ -457,7 +475,7 @@ QWORD BASS_StreamGetLength(HSTREAM handle) {
     Mixer& mixer = TheMixer();
     std::lock_guard<std::mutex> guard(mixer.lock);
     const Stream* stream = FindStream(mixer, handle);
-    return stream == nullptr ? 0 : stream->frames * kBytesPerFrame;
+    return stream == nullptr || stream->samples.empty() ? 0 : stream->frames * kBytesPerFrame;
 }
 
 BOOL BASS_ChannelPause(DWORD handle) {

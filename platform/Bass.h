@@ -25,6 +25,10 @@
 // - An unknown handle (0 included) answers 0 for positions, lengths, levels
 //   and conversions, and FALSE for operations. Stop, StreamFree and Free are
 //   harmless to repeat.
+// - Handle 0, which a failed open leaves, is the exception once played:
+//   BASS_StreamPlay(0, ...) starts a stream without sound or length whose
+//   position (at 44 100 Hz) follows the monotonic clock, so a show whose music
+//   cannot be loaded still keeps time, silently. StreamFree(0) ends it.
 // - Calls come from one thread; mixing runs on SDL's audio thread.
 // Platform::SetBassVersion lets tests exercise the caller's version check.
 // Platform::UseSilentOutput(true) (a captured show): BASS_Init opens no device

@@ -1,5 +1,8 @@
 #include "sound/SoundStream.h"
 
+#include <cstdio>
+
+#include "core/Log.h"
 #include "platform/Bass.h"
 #include "platform/MessageBox.h"
 
@@ -30,6 +33,12 @@ bool SoundStream::Open(const char* file) {
     handle = BASS_StreamCreateFile(FALSE, file, 0, 0, BASS_MP3_SETPOS);
     if (handle == 0) {
         MessageBoxA(nullptr, "ERROR!", "No se pudo cargar el fichero de musica.", MB_OK);
+        // The box names no file; the author learns which one, and that the
+        // show goes on without sound on the library's silent clock.
+        std::fprintf(stderr, "halvenor: no se pudo cargar el fichero de musica [ %s ]: el show sigue sin sonido\n",
+                     fileName.c_str());
+        Log::Format("]> ** ERROR ** No se pudo cargar el fichero de musica [ %s ]: el show sigue sin sonido. **\n",
+                    fileName.c_str());
         return false;
     }
     return true;

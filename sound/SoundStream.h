@@ -13,8 +13,9 @@ public:
     // Checks the library version, opens the default output and starts it.
     // False after a message box when any step fails.
     bool InitAudio(void* window);
-    // Opens the music file; on failure shows a box and keeps handle 0.
-    // Answers whether a stream was opened.
+    // Opens the music file; on failure shows a box, names the file on stderr
+    // and in the log, and keeps handle 0, which the library plays as a clock
+    // without sound. Answers whether a stream was opened.
     bool Open(const char* file);
 
     bool Play();

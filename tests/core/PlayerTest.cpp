@@ -90,6 +90,16 @@ TEST(Player, AVideoSystemThatCannotStartEndsWithStatusOne) {
     const auto run = RunPlayer(dir.Path(), 0, std::string(kAudio) + " SDL_VIDEODRIVER=nonexistent");
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.stderrText.rfind("Error inicializando SDL: ", 0), 0u) << run.stderrText;
+    // The X driver asked for with no X server: SDL's line, then how to play
+    // without a screen.
+    const auto x11 = RunPlayer(dir.Path(), 0, std::string(kAudio) + " -DISPLAY -WAYLAND_DISPLAY SDL_VIDEODRIVER=x11");
+    EXPECT_EQ(x11.exitCode, 1);
+    EXPECT_NE(x11.stderrText.find("Error inicializando SDL: "), std::string::npos) << x11.stderrText;
+    const size_t ours = x11.stderrText.rfind("halvenor: ");
+    ASSERT_NE(ours, std::string::npos) << x11.stderrText;
+    EXPECT_TRUE(IsOneLine(x11.stderrText.substr(ours))) << x11.stderrText;
+    EXPECT_NE(x11.stderrText.find("SDL_VIDEODRIVER", ours), std::string::npos) << x11.stderrText;
+    EXPECT_NE(x11.stderrText.find("xvfb-run -a halvenor", ours), std::string::npos) << x11.stderrText;
 }
 
 TEST(Player, AWindowThatCannotBeOpenedEndsWithStatusTwo) {
@@ -191,6 +201,25 @@ TEST(Player, AShowEndsByItselfAtItsStopEvent) {
                          "-> Liberando Script y guardando (y ordenando): [OK]\n"
                          "===> Sistema cerrado correctamente.\n"));
     EXPECT_EQ(dir.Read("guion.txt"), "2.0 DEMO x FX_STOP\n0.0 DEMO x FX_BLUR 0\n");
+}
+
+// A missing music file used to freeze the show at time 0 for good, saying
+// only "ERROR!": now the file is named and the show ends at its stop.
+TEST(Player, AShowWhoseMusicIsMissingNamesItAndStillEndsAtItsStop) {
+    TempDir dir(false);
+    dir.Write("preconfig.txt", kTimedShow);
+    dir.Write("guion.txt", "1.0 DEMO x FX_STOP\n");
+    const auto run = RunPlayer(dir.Path(), 30000, kAudio);
+    EXPECT_EQ(run.exitCode, 0) << run.stderrText;
+    EXPECT_GE(run.seconds, 0.9);
+    EXPECT_NE(run.stderrText.find("[No se pudo cargar el fichero de musica.] ERROR!\n"), std::string::npos)
+        << run.stderrText;
+    EXPECT_NE(run.stderrText.find("halvenor: no se pudo cargar el fichero de musica [ musica.wav ]"),
+              std::string::npos)
+        << run.stderrText;
+    const std::string log = dir.Read("error_log.txt");
+    EXPECT_NE(log.find("No se pudo cargar el fichero de musica [ musica.wav ]"), std::string::npos) << log;
+    EXPECT_TRUE(EndsWith(log, "===> Sistema cerrado correctamente.\n")) << log;
 }
 
 TEST(Player, MarkersRecordedWithTheKeyAreAppendedToTheScript) {

@@ -20,7 +20,8 @@ namespace {
 std::string Tool(const char* name) { return std::string(HALVENOR_BINARY_DIR) + "/" + name; }
 
 TEST(Tools, AnswerHelpAndVersionAndRefuseAWrongArgumentWithoutCreatingFiles) {
-    for (const char* name : {"halvenor-check", "halvenor-ctl", "halvenor-capture", "MakeSampleAssets", "ParticleTool", "SceneExport"}) {
+    for (const char* name : {"halvenor-check", "halvenor-ctl", "halvenor-capture", "halvenor-font", "MakeSampleAssets",
+                             "ParticleTool", "SceneExport"}) {
         SCOPED_TRACE(name);
         TempDir dir(false);
         const auto help = RunProgram(dir.Path(), {Tool(name), "--help"});
