@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <iterator>
 #include <cstring>
 
 namespace {
@@ -66,6 +67,54 @@ bool FileWatcher::Watch(const std::string& path, std::string* error) {
         found->second.names.emplace(name, path);
     }
     return true;
+}
+
+int FileWatcher::WatchOnly(const std::vector<std::string>& paths) {
+    // Events already queued belong to the old list.
+    ReadEvents();
+    std::map<std::string, Directory> old;
+    old.swap(directories);
+    files.clear();
+    for (auto& entry : old) {
+        entry.second.names.clear();
+    }
+    int failed = 0;
+    for (const std::string& path : paths) {
+        std::string directory;
+        std::string name;
+        SplitPath(path, directory, name);
+        char absolute[PATH_MAX];
+        if (inotify < 0 || name.empty() || realpath(directory.c_str(), absolute) == nullptr) {
+            ++failed;
+            continue;
+        }
+        auto found = directories.find(absolute);
+        if (found == directories.end()) {
+            const auto kept = old.find(absolute);
+            const int watch = kept != old.end() && kept->second.watch >= 0 ? kept->second.watch
+                                                                           : inotify_add_watch(inotify, absolute, kEvents);
+            if (kept != old.end()) {
+                old.erase(kept);
+            }
+            if (watch < 0) {
+                ++failed;
+                continue;
+            }
+            found = directories.emplace(absolute, Directory{watch, {}}).first;
+        }
+        if (files.insert(path).second) {
+            found->second.names.emplace(name, path);
+        }
+    }
+    for (const auto& entry : old) {
+        if (entry.second.watch >= 0) {
+            inotify_rm_watch(inotify, entry.second.watch);
+        }
+    }
+    for (auto it = pending.begin(); it != pending.end();) {
+        it = files.count(it->first) != 0 ? std::next(it) : pending.erase(it);
+    }
+    return failed;
 }
 
 void FileWatcher::Clear() {

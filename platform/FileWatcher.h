@@ -38,8 +38,13 @@ public:
     // False, with why in *error, when the file's directory cannot be watched
     // (it does not exist, or the system's watches ran out).
     bool Watch(const std::string& path, std::string* error);
-    // Forgets every watched file (the show's list of files changed).
+    // Forgets every watched file.
     void Clear();
+    // Watches these files and no others (the show's list of files changed):
+    // a directory watched before and after keeps its watch, so no change
+    // slips through while the list changes, and a change seen to a file
+    // still watched is still answered. Answers how many could not be watched.
+    int WatchOnly(const std::vector<std::string>& paths);
     std::vector<std::string> Poll();
 
     size_t WatchedCount() const { return files.size(); }

@@ -132,4 +132,27 @@ TEST(FileWatcher, OtherFilesOfTheSameDirectoryAreIgnored) {
     EXPECT_EQ(PollUntilAnswered(watcher), Paths{"./guion.txt"});
 }
 
+// The show's list of files changes while a save is settling: the change to a
+// file still on the list is answered, one to a file taken off it is not.
+TEST(FileWatcher, ChangingTheListKeepsWhatIsSettlingForFilesStillOnIt) {
+    TempDir dir;
+    dir.Write("guion.txt", "a\n");
+    dir.Write("viejo.txt", "a\n");
+    FileWatcher watcher(300);
+    EXPECT_EQ(watcher.WatchOnly({"guion.txt", "viejo.txt"}), 0);
+    dir.Write("guion.txt", "b\n");
+    dir.Write("viejo.txt", "b\n");
+    EXPECT_EQ(watcher.Poll(), Paths{});
+    // Two whose directories are not there (yet).
+    EXPECT_EQ(watcher.WatchOnly({"guion.txt", "texturas/nueva.jpg", "nada/x.txt"}), 2);
+    EXPECT_EQ(watcher.WatchedCount(), 1u);
+    EXPECT_EQ(PollUntilAnswered(watcher), Paths{"guion.txt"});
+    dir.Write("texturas/nueva.jpg", "");  // texturas/ exists now, but was not there to watch
+    dir.Write("viejo.txt", "c\n");
+    EXPECT_EQ(PollFor(watcher, 600), Paths{});
+    EXPECT_EQ(watcher.WatchOnly({"guion.txt", "texturas/nueva.jpg"}), 0);
+    dir.Write("texturas/nueva.jpg", "jpeg");
+    EXPECT_EQ(PollUntilAnswered(watcher), Paths{"texturas/nueva.jpg"});
+}
+
 }  // namespace
