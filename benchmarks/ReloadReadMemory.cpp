@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
         setenv("GLIBC_TUNABLES", "glibc.malloc.tcache_count=0", 1);
         execv("/proc/self/exe", argv);
     }
-    const std::string show = argc > 1 ? argv[1] : MakeSampleShow();
+    const std::string show = argc > 1 && argv[1][0] != '\0' ? argv[1] : MakeSampleShow();
     const int reloads = argc > 2 ? std::atoi(argv[2]) : 300;
     if (show.empty() || chdir(show.c_str()) != 0) {
         std::fprintf(stderr, "ReloadReadMemory: no show directory\n");
