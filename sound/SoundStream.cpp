@@ -1,5 +1,6 @@
 #include "sound/SoundStream.h"
 
+#include "core/Log.h"
 #include "platform/Bass.h"
 #include "platform/MessageBox.h"
 
@@ -29,6 +30,8 @@ bool SoundStream::Open(const char* file) {
     fileName = file != nullptr ? file : "";
     handle = BASS_StreamCreateFile(FALSE, file, 0, 0, BASS_MP3_SETPOS);
     if (handle == 0) {
+        // The box says that it failed; the log says why.
+        Log::Format("-> No se pudo cargar la musica [ %s ]: %s\n", fileName.c_str(), Platform::MusicError());
         MessageBoxA(nullptr, "ERROR!", "No se pudo cargar el fichero de musica.", MB_OK);
         return false;
     }
