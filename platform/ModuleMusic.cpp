@@ -63,6 +63,8 @@ std::string Seconds(double seconds) {
 
 }  // namespace
 
+const char* const ModuleMusic::kNotAModule = "no es un modulo";
+
 bool ModuleMusic::Probe(const std::string& contents) {
     return openmpt_probe_file_header(OPENMPT_PROBE_FILE_HEADER_FLAGS_DEFAULT, contents.data(), contents.size(),
                                      contents.size(), openmpt_log_func_silent, nullptr, openmpt_error_func_ignore,
@@ -130,7 +132,7 @@ std::unique_ptr<ModuleMusic> ModuleMusic::LoadFile(const char* name, std::string
         return nullptr;
     }
     if (!Probe(contents)) {
-        *reason = "no es un modulo";
+        *reason = kNotAModule;
         return nullptr;
     }
     return Load(contents, reason);

@@ -54,10 +54,13 @@ public:
         int32_t row;
     };
 
+    static const char* const kNotAModule;
+
     static bool Probe(const std::string& contents);
     static std::unique_ptr<ModuleMusic> Load(const std::string& contents, std::string* reason);
     // Reads a regular file by name (the path rules apply); null with a reason
-    // when it is not a module or cannot be read.
+    // when it is not a module (the reason is then kNotAModule) or cannot be
+    // read.
     static std::unique_ptr<ModuleMusic> LoadFile(const char* name, std::string* reason);
 
     ~ModuleMusic();
