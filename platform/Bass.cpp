@@ -305,8 +305,10 @@ constexpr uint64_t kModuleHoldPerFileByte = 16;
 uint64_t ModuleFrameBudget(uint64_t fileBytes) {
     const uint64_t held = kModuleHoldPerFileByte * fileBytes;
     const uint64_t budget = FileMemoryBudget::For(fileBytes);
-    const uint64_t perFrame = kBytesPerFrame + sizeof(ModuleMusic::RowMark) / ModuleMusic::kRowMarkFrames + 1;
-    return std::min(FrameBudget(fileBytes, ModuleMusic::kRate), budget > held ? (budget - held) / perFrame : 0);
+    // Each run of kRowMarkFrames frames may add one row mark.
+    const uint64_t perRun = kBytesPerFrame * ModuleMusic::kRowMarkFrames + sizeof(ModuleMusic::RowMark);
+    const uint64_t byMemory = budget > held ? (budget - held) / perRun * ModuleMusic::kRowMarkFrames : 0;
+    return std::min(FrameBudget(fileBytes, ModuleMusic::kRate), byMemory);
 }
 
 std::unique_ptr<Stream> DecodeModule(const std::string& contents) {

@@ -185,6 +185,23 @@ TEST_F(ModuleStreamTest, OnlyModulesAnswerAnOrderAndRow) {
     EXPECT_EQ(order, 7);
 }
 
+TEST_F(ModuleStreamTest, ASongLongerThanTheFilesMemoryBudgetOrThirtyMinutesIsRefused) {
+    // 128 patterns at speed 3: 8.2 minutes from a file of 130 KB, whose
+    // budget (64 MB and 48 bytes a byte) holds about six.
+    ASSERT_TRUE(WriteTestModule(dir.File("larga.mod"), 128, 3));
+    EXPECT_EQ(BASS_StreamCreateFile(FALSE, "larga.mod", 0, 0, 0), 0u);
+    EXPECT_NE(std::string(Platform::MusicError()).find("el modulo dura 491.5 s y en memoria caben 3"),
+              std::string::npos)
+        << Platform::MusicError();
+    // At speed 31 it would last 84 minutes.
+    ASSERT_TRUE(WriteTestModule(dir.File("eterna.mod"), 128, 31));
+    EXPECT_EQ(BASS_StreamCreateFile(FALSE, "eterna.mod", 0, 0, 0), 0u);
+    EXPECT_STREQ(Platform::MusicError(), "el modulo dura mas de 30 minutos");
+    // Six minutes fit.
+    ASSERT_TRUE(WriteTestModule(dir.File("cabe.mod"), 90, 3));
+    EXPECT_NE(BASS_StreamCreateFile(FALSE, "cabe.mod", 0, 0, 0), 0u) << Platform::MusicError();
+}
+
 TEST_F(ModuleStreamTest, TruncatedAndGarbageModulesAreRefusedWithAReason) {
     const std::string module = TestModuleBytes(2, 6);
     // Cut inside its header, before the "M.K." mark.
