@@ -55,6 +55,20 @@ std::string WavHeader(uint64_t frames) {
     return header;
 }
 
+std::string ReadUpTo(int descriptor, uint64_t bytes) {
+    std::string contents(static_cast<size_t>(bytes), '\0');
+    size_t got = 0;
+    while (got < contents.size()) {
+        const ssize_t read = pread(descriptor, &contents[got], contents.size() - got, static_cast<off_t>(got));
+        if (read <= 0) {
+            break;
+        }
+        got += static_cast<size_t>(read);
+    }
+    contents.resize(got);
+    return contents;
+}
+
 std::string Seconds(double seconds) {
     char text[32];
     std::snprintf(text, sizeof text, "%.1f s", seconds);
@@ -112,27 +126,25 @@ std::unique_ptr<ModuleMusic> ModuleMusic::LoadFile(const char* name, std::string
         return nullptr;
     }
     struct stat info {};
-    const bool sized = fstat(descriptor, &info) == 0 && static_cast<uint64_t>(info.st_size) <= kMaxFileBytes;
-    std::string contents;
-    if (sized) {
-        contents.resize(static_cast<size_t>(info.st_size));
-        size_t got = 0;
-        while (got < contents.size()) {
-            const ssize_t read = pread(descriptor, &contents[got], contents.size() - got, static_cast<off_t>(got));
-            if (read <= 0) {
-                break;
-            }
-            got += static_cast<size_t>(read);
-        }
-        contents.resize(got);
+    const uint64_t fileBytes = fstat(descriptor, &info) == 0 ? static_cast<uint64_t>(info.st_size) : 0;
+    // The header tells; a long sound file is not read whole only to learn
+    // that it is no module.
+    const uint64_t headerBytes = openmpt_probe_file_header_get_recommended_size();
+    std::string contents = ReadUpTo(descriptor, std::min(fileBytes, headerBytes));
+    const bool module =
+        openmpt_probe_file_header(OPENMPT_PROBE_FILE_HEADER_FLAGS_DEFAULT, contents.data(), contents.size(), fileBytes,
+                                  openmpt_log_func_silent, nullptr, openmpt_error_func_ignore, nullptr, nullptr,
+                                  nullptr) == OPENMPT_PROBE_FILE_HEADER_RESULT_SUCCESS;
+    if (module && fileBytes <= kMaxFileBytes) {
+        contents = ReadUpTo(descriptor, fileBytes);
     }
     close(descriptor);
-    if (!sized) {
-        *reason = "el modulo ocupa mas de 256 MB";
+    if (!module) {
+        *reason = kNotAModule;
         return nullptr;
     }
-    if (!Probe(contents)) {
-        *reason = kNotAModule;
+    if (fileBytes > kMaxFileBytes) {
+        *reason = "el modulo ocupa mas de 256 MB";
         return nullptr;
     }
     return Load(contents, reason);
@@ -266,6 +278,8 @@ bool ModuleMusic::WriteWav(uint64_t start, uint64_t count, const std::string& pa
             wrapped = false;
             at += got;
         }
+        // Samples in the machine's order: WAV's little-endian, as on every
+        // machine the engine runs on.
         written = std::fwrite(chunk.data(), 4, got, file) == got;
         count -= got;
     }
