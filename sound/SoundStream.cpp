@@ -1,5 +1,7 @@
 #include "sound/SoundStream.h"
 
+#include <cstdio>
+
 #include "core/Log.h"
 #include "platform/Bass.h"
 #include "platform/MessageBox.h"
@@ -80,6 +82,17 @@ bool SoundStream::SeekBack(float seconds) {
 bool SoundStream::SeekForward(float seconds) {
     const QWORD position = BASS_ChannelGetPosition(handle);
     return BASS_ChannelSetPosition(handle, position + BASS_ChannelSeconds2Bytes(handle, seconds)) != FALSE;
+}
+
+std::string SoundStream::ModulePositionText() const {
+    int order = 0;
+    int row = 0;
+    if (!Platform::ModulePosition(handle, &order, &row)) {
+        return std::string();
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d:%02d", order, row);
+    return text;
 }
 
 void SoundStream::Release() {

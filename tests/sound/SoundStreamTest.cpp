@@ -161,7 +161,13 @@ TEST_F(SoundStreamTest, AModulePlaysLikeAnyMusicAndABrokenOneIsLoggedWithItsReas
     Sleep(300);
     EXPECT_GT(stream.Position(), 0.0f);
     EXPECT_GT(stream.Level(), 0);
+    // Rows of 0.06 s: row 16 of order 0 from 0.96 s on.
+    ASSERT_TRUE(stream.Pause());
+    ASSERT_TRUE(stream.SeekBack(10.0f));
+    ASSERT_TRUE(stream.SeekForward(0.99f));
+    EXPECT_EQ(stream.ModulePositionText(), "00:16");
     stream.Release();
+    EXPECT_EQ(stream.ModulePositionText(), "");
     EXPECT_TRUE(Platform::MessageBoxes().empty());
     EXPECT_EQ(log, "");
 
@@ -176,6 +182,7 @@ TEST_F(SoundStreamTest, AModulePlaysLikeAnyMusicAndABrokenOneIsLoggedWithItsReas
     ExpectOneBox("ERROR!", "No se pudo cargar el fichero de musica.");
     EXPECT_EQ(second.handle, 0u);
     EXPECT_EQ(second.Position(), 0.0f);
+    EXPECT_EQ(second.ModulePositionText(), "");
     second.Release();
     Log::Capture(nullptr);
     EXPECT_EQ(log,
