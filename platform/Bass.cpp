@@ -297,13 +297,14 @@ bool HasImpossibleWaveChunk(const std::string& contents) {
 }
 
 // A module is rendered whole at load, so that it plays, loops and seeks as
-// any stream does. libopenmpt holds the file and what it unpacks from it
-// while rendering; the rendering and its row marks get the rest of the
-// file's memory budget.
+// any stream does. While it renders, the file's bytes and what libopenmpt
+// made of them (at least as much again as a guess, whatever was measured)
+// are held; the rendering and its row marks get the rest of the file's
+// memory budget.
 constexpr uint64_t kModuleHoldPerFileByte = 16;
 
-uint64_t ModuleFrameBudget(uint64_t fileBytes) {
-    const uint64_t held = kModuleHoldPerFileByte * fileBytes;
+uint64_t ModuleFrameBudget(uint64_t fileBytes, uint64_t moduleBytes) {
+    const uint64_t held = std::max(kModuleHoldPerFileByte * fileBytes, fileBytes + moduleBytes);
     const uint64_t budget = FileMemoryBudget::For(fileBytes);
     // Each run of kRowMarkFrames frames may add one row mark.
     const uint64_t perRun = kBytesPerFrame * ModuleMusic::kRowMarkFrames + sizeof(ModuleMusic::RowMark);
@@ -317,7 +318,8 @@ std::unique_ptr<Stream> DecodeModule(const std::string& contents) {
         return nullptr;
     }
     auto stream = std::make_unique<Stream>();
-    if (!module->RenderAll(ModuleFrameBudget(contents.size()), stream->samples, stream->rows, &musicError)) {
+    const uint64_t frameBudget = ModuleFrameBudget(contents.size(), module->HeldBytes());
+    if (!module->RenderAll(frameBudget, stream->samples, stream->rows, &musicError)) {
         return nullptr;
     }
     stream->rate = ModuleMusic::kRate;

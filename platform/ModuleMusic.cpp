@@ -15,7 +15,33 @@
 
 #include "platform/FileSystem.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+#define HALVENOR_HEAP_FROM_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define HALVENOR_HEAP_FROM_SANITIZER 1
+#endif
+#endif
+
+#ifdef HALVENOR_HEAP_FROM_SANITIZER
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
+#else
+#include <malloc.h>
+#endif
+
 namespace {
+
+// What the process holds on the heap: what libopenmpt keeps of a module is
+// measured, not guessed, since a packed module may unpack to many times its
+// size. Under AddressSanitizer its allocator is asked instead of glibc's.
+uint64_t HeapInUse() {
+#ifdef HALVENOR_HEAP_FROM_SANITIZER
+    return __sanitizer_get_current_allocated_bytes();
+#else
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+#endif
+}
 
 constexpr double kMaxSeconds = 30.0 * 60.0;
 constexpr size_t kChunkFrames = 4096;
@@ -96,9 +122,11 @@ std::unique_ptr<ModuleMusic> ModuleMusic::Load(const std::string& contents, std:
         {"seek.sync_samples", "1"}, {"play.at_end", "stop"}, {nullptr, nullptr}};
     int error = 0;
     const char* message = nullptr;
+    const uint64_t heapBefore = HeapInUse();
     openmpt_module* module =
         openmpt_module_create_from_memory2(contents.data(), contents.size(), openmpt_log_func_silent, nullptr,
                                            openmpt_error_func_ignore, nullptr, &error, &message, controls);
+    const uint64_t heapAfter = HeapInUse();
     if (module == nullptr) {
         *reason = "el modulo no se puede leer (libopenmpt: " + (message != nullptr ? Text(message) : "?") + ")";
         openmpt_free_string(message);
@@ -106,6 +134,7 @@ std::unique_ptr<ModuleMusic> ModuleMusic::Load(const std::string& contents, std:
     }
     openmpt_free_string(message);
     std::unique_ptr<ModuleMusic> music(new ModuleMusic(module));
+    music->heldBytes = heapAfter > heapBefore ? heapAfter - heapBefore : 0;
     const double seconds = openmpt_module_get_duration_seconds(module);
     if (!(seconds > 0.0) || seconds > kMaxSeconds) {
         *reason = seconds > kMaxSeconds ? "el modulo dura mas de 30 minutos" : "el modulo no dura nada";
@@ -150,7 +179,7 @@ std::unique_ptr<ModuleMusic> ModuleMusic::LoadFile(const char* name, std::string
     return Load(contents, reason);
 }
 
-ModuleMusic::ModuleMusic(openmpt_module* module_) : module(module_), frameCount(0) {}
+ModuleMusic::ModuleMusic(openmpt_module* module_) : module(module_), frameCount(0), heldBytes(0) {}
 
 ModuleMusic::~ModuleMusic() { openmpt_module_destroy(module); }
 

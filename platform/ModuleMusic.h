@@ -69,6 +69,9 @@ public:
 
     Info Describe() const;
     uint64_t FrameCount() const { return frameCount; }
+    // Heap that libopenmpt took to load the module (its patterns, its samples
+    // unpacked), as measured while it loaded.
+    uint64_t HeldBytes() const { return heldBytes; }
     size_t Render(int16_t* interleaved, size_t frames);
     void Seek(uint64_t frame);
     void Position(int32_t* order, int32_t* row) const;
@@ -88,6 +91,7 @@ private:
 
     openmpt_module* module;
     uint64_t frameCount;
+    uint64_t heldBytes;
 };
 
 #endif
