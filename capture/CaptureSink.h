@@ -21,6 +21,7 @@
 class CaptureSink : public FrameSink {
 public:
     explicit CaptureSink(const CaptureOptions& options);
+    ~CaptureSink() override;
 
     // In the show's directory: false, with a message, when there is no show,
     // the output cannot be written or ffmpeg is missing for a video.
@@ -45,6 +46,7 @@ private:
     bool Fail(const std::string& text);
     bool WriteFrame(const uint8_t* rgb, int64_t repeat);
     void ReportProgress(bool last);
+    void RemoveTemporaryMusic();
 
     CaptureOptions options;
     std::unique_ptr<CaptureSchedule> schedule;
@@ -58,6 +60,9 @@ private:
     bool failed;
     bool complete;
     std::string message;
+    // A module's stretch rendered for the video's sound track; removed when
+    // the video is written.
+    std::string temporaryMusic;
     std::chrono::steady_clock::time_point began;
     std::chrono::steady_clock::time_point lastReport;
 };

@@ -3,7 +3,7 @@
 # (GENERATOR DEST, when the show has one). The copy is what gets installed, so
 # the source tree's show is never written to by the install.
 #
-#   cmake -DSOURCE=shows/x -DDEST=build/shows/x -DFILE_LIST=x.files [-DGENERATOR=MakeXAssets] -DSTAMP=... -P CopyShow.cmake
+#   cmake -DSOURCE=shows/x -DDEST=build/shows/x -DFILE_LIST=x.files [-DGENERATOR=MakeXAssets [-DGENERATOR_OPTIONS=--x]] -DSTAMP=... -P CopyShow.cmake
 file(REMOVE_RECURSE "${DEST}")
 file(MAKE_DIRECTORY "${DEST}")
 file(STRINGS "${FILE_LIST}" files)
@@ -12,7 +12,7 @@ foreach(file ${files})
   file(COPY "${SOURCE}/${file}" DESTINATION "${dir}")
 endforeach()
 if(GENERATOR)
-  execute_process(COMMAND "${GENERATOR}" "${DEST}" WORKING_DIRECTORY "${DEST}"
+  execute_process(COMMAND "${GENERATOR}" ${GENERATOR_OPTIONS} "${DEST}" WORKING_DIRECTORY "${DEST}"
     RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "${GENERATOR} could not make the assets of ${DEST}:\n${output}")

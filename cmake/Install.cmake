@@ -86,7 +86,8 @@ endif()
 # share/halvenor/shows/NAME from a copy in the build tree, build/shows/NAME:
 # the files its author wrote plus, when the show's assets are made by code,
 # what its generator makes (a tool named Make<Name>Assets, given the show
-# directory: MakeSampleAssets for shows/sample). Files the show's .gitignore
+# directory: MakeSampleAssets for shows/sample, MakeSampleAssets --tracker for
+# shows/tracker). Files the show's .gitignore
 # names at its top (what the generator or the player write into the source
 # tree) are not the author's and are not copied.
 function(halvenor_show_files show_dir out_var)
@@ -144,8 +145,13 @@ if(NOT HALVENOR_TEST_ONLY_BUILD)
     string(TOUPPER ${first} first)
     set(generator Make${first}${rest}Assets)
     set(generator_args)
+    if(show STREQUAL "tracker")
+      # The tracker sample's module is composed by the sample's generator.
+      set(generator MakeSampleAssets)
+      set(generator_args -DGENERATOR_OPTIONS=--tracker)
+    endif()
     if(TARGET ${generator})
-      set(generator_args -DGENERATOR=$<TARGET_FILE:${generator}>)
+      list(APPEND generator_args -DGENERATOR=$<TARGET_FILE:${generator}>)
     else()
       set(generator)
     endif()

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <memory>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +21,7 @@
 #include "fx2d/ParticleFile.h"
 #include "fx2d/ParticleSystem.h"
 #include "platform/Bass.h"
+#include "platform/ModuleMusic.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
 #include "platform/Process.h"
@@ -957,10 +959,26 @@ void ShowChecker::ReadMusic(const std::string& file, int line) {
     }
     // Decoded as the engine will, without opening the audio output.
     const HSTREAM stream = BASS_StreamCreateFile(FALSE, soundFile.c_str(), 0, 0, 0);
+    std::string reason;
+    const std::unique_ptr<ModuleMusic> module = ModuleMusic::LoadFile(soundFile.c_str(), &reason);
+    musicDetail.clear();
+    if (module) {
+        // The same module as the engine reads: what it is, for the summary.
+        const ModuleMusic::Info info = module->Describe();
+        musicDetail = "module: " + info.format + (info.title.empty() ? "" : " \"" + info.title + "\"") + ", " +
+                      Plural(static_cast<size_t>(std::max(info.channels, 0)), "channel", "channels") + ", " +
+                      Plural(static_cast<size_t>(std::max(info.orders, 0)), "order", "orders");
+    }
     if (stream == 0) {
-        Add(true, file, line, "music " + Quoted(soundFile) + " cannot be decoded (WAV, FLAC, Ogg or MP3, up to "
-                                                            "30 minutes): the engine shows a box and the show "
-                                                            "plays without sound, its time kept by a silent clock");
+        if (module || reason != ModuleMusic::kNotAModule) {
+            // A module the engine refuses, or one libopenmpt cannot read.
+            Add(true, file, line, "music " + Quoted(soundFile) + " is a module that cannot be played (" +
+                                      Platform::MusicError() + "): the show plays without sound, its time kept by a silent clock");
+        } else {
+            Add(true, file, line, "music " + Quoted(soundFile) + " is neither a sound file it can decode (WAV, FLAC, "
+                                  "Ogg or MP3, up to 30 minutes) nor a module it can read (MOD, XM, S3M, IT, ...): "
+                                  "the show plays without sound, its time kept by a silent clock");
+        }
         musicLength = -1.0f;
         return;
     }
@@ -1304,6 +1322,9 @@ std::string ShowChecker::Summary() const {
             out << ", " << Seconds(musicLength) << " (loops)";
         } else {
             out << ": not loaded, the show plays without sound on a silent clock";
+        }
+        if (!musicDetail.empty()) {
+            out << "; " << musicDetail;
         }
         out << "\n";
     } else {

@@ -144,6 +144,8 @@ private:
     std::string soundFile;
     // Seconds; negative when there is no music or it could not be decoded.
     float musicLength;
+    // What a module music file is (format, title, channels, orders), or empty.
+    std::string musicDetail;
     std::string scriptFile;
     int scriptLine;
     int eventCount;

@@ -32,6 +32,8 @@ bool SoundStream::Open(const char* file) {
     fileName = file != nullptr ? file : "";
     handle = BASS_StreamCreateFile(FALSE, file, 0, 0, BASS_MP3_SETPOS);
     if (handle == 0) {
+        // The box says that it failed; the log says why.
+        Log::Format("-> No se pudo cargar la musica [ %s ]: %s\n", fileName.c_str(), Platform::MusicError());
         MessageBoxA(nullptr, "ERROR!", "No se pudo cargar el fichero de musica.", MB_OK);
         // The box names no file; the author learns which one, and that the
         // show goes on without sound on the library's silent clock.
@@ -86,6 +88,17 @@ bool SoundStream::SeekBack(float seconds) {
 bool SoundStream::SeekForward(float seconds) {
     const QWORD position = BASS_ChannelGetPosition(handle);
     return BASS_ChannelSetPosition(handle, position + BASS_ChannelSeconds2Bytes(handle, seconds)) != FALSE;
+}
+
+std::string SoundStream::ModulePositionText() const {
+    int order = 0;
+    int row = 0;
+    if (!Platform::ModulePosition(handle, &order, &row)) {
+        return std::string();
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d:%02d", order, row);
+    return text;
 }
 
 void SoundStream::Release() {

@@ -27,6 +27,9 @@ public:
     float Length() const;
     bool SeekBack(float seconds);
     bool SeekForward(float seconds);
+    // A tracker module's order and row at the current position, as trackers
+    // show them ("03:12"); empty for any other music and without music.
+    std::string ModulePositionText() const;
     // Stops the output and frees the stream and the library; safe to repeat.
     void Release();
 

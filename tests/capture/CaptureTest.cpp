@@ -12,6 +12,7 @@
 #include "tests/support/CaptureRun.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestAudio.h"
+#include "tests/support/TestModule.h"
 
 using TestSupport::RunCapture;
 using TestSupport::TempDir;
@@ -105,6 +106,36 @@ TEST(Capture, AVideoHoldsTheFramesRateAndMusicOfTheCaptureAndEndsWithTheShow) {
     EXPECT_NE(Probe(dir.File("part.webm"), "v:0", "nb_read_frames").find("nb_read_frames=20\n"), std::string::npos);
     EXPECT_NE(Probe(dir.File("part.webm"), "a:0", "codec_name").find("codec_name=opus"), std::string::npos);
     EXPECT_NEAR(ProbedDuration(dir.File("part.webm"), "a:0"), 1.0, 0.05);
+}
+
+// The loudest sample of a second of the file's sound track, in dB of full
+// scale (ffmpeg's volumedetect); -100 when there is none.
+double MaxVolume(const std::string& file, double from) {
+    char filter[96];
+    std::snprintf(filter, sizeof filter, "atrim=%.3f:%.3f,volumedetect", from, from + 1.0);
+    const std::string text =
+        Shell("ffmpeg -hide_banner -nostats -i '" + file + "' -map 0:a -af " + filter + " -f null - 2>&1");
+    const size_t at = text.find("max_volume: ");
+    return at == std::string::npos ? -100.0 : std::atof(text.c_str() + at + 12);
+}
+
+TEST(Capture, AModulesSoundIsRenderedForTheStretchCaptured) {
+    TempDir dir(false);
+    // Two patterns at speed 2: 5.12 s of song.
+    ASSERT_TRUE(TestSupport::WriteTestModule(dir.File("cancion.xm"), 2, 2));
+    dir.Write("preconfig.txt", "LOAD DISPLAY 160 120 32 NO\nLOAD SOUND cancion.xm\nLOAD SCRIPT guion.txt\n");
+    dir.Write("guion.txt", "0.0 DEMO x FX_BLUR 0\n5.0 DEMO x FX_STOP\n");
+    dir.Write("tmp/.keep", "");
+    const auto run = RunCapture(dir.Path(), {"-r", "10", "-s", "2", "-t", "2", "-o", "cancion.mkv"},
+                                "TMPDIR=" + dir.File("tmp"));
+    ASSERT_EQ(run.exitCode, 0) << run.stderrText;
+    EXPECT_NE(Probe(dir.File("cancion.mkv"), "v:0", "nb_read_frames").find("nb_read_frames=20\n"), std::string::npos);
+    EXPECT_NEAR(ProbedDuration(dir.File("cancion.mkv"), "a:0"), 2.0, 0.05);
+    for (const double from : {0.0, 1.0}) {
+        EXPECT_GT(MaxVolume(dir.File("cancion.mkv"), from), -20.0) << "second from " << from;
+    }
+    // The rendered stretch was handed over and then removed.
+    EXPECT_EQ(Shell("ls -A '" + dir.File("tmp") + "'"), ".keep\n");
 }
 
 TEST(Capture, ByDefaultAShowWithoutStopEventEndsWithItsMusic) {

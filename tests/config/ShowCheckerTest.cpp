@@ -14,6 +14,7 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/TestAudio.h"
 #include "tests/support/TestImages.h"
+#include "tests/support/TestModule.h"
 
 using TestSupport::TempDir;
 
@@ -113,6 +114,34 @@ TEST_F(ShowCheckerTest, AGoodShowHasNoFindingAndASummaryWithIndices) {
               "scene        Sala (escena.ase): 2 objects [0 Suelo, 1 Caja], 1 camera [0], 1 light [0]\n"
               "music        musica.wav, 4.00 s (loops)\n"
               "script       guion.txt: 5 events from 0.00 s to 3.00 s; ends at 3.00 s\n");
+}
+
+TEST_F(ShowCheckerTest, AModuleIsReadWithItsFormatTitleChannelsOrdersAndLength) {
+    // Three patterns at speed 2: 7.68 s.
+    ASSERT_TRUE(TestSupport::WriteTestModule(dir.File("cancion.xm"), 3, 2, "Mi cancion"));
+    const std::string preconfig = Replaced(kPreconfig, "musica.wav", "cancion.xm");
+    EXPECT_TRUE(Check(preconfig, kScript).empty()) << checker.Report();
+    const std::string summary = checker.Summary();
+    EXPECT_NE(summary.find("music        cancion.xm, 7.68 s (loops); module: ProTracker MOD (M.K.) \"Mi cancion\", "
+                           "4 channels, 3 orders\n"),
+              std::string::npos)
+        << summary;
+
+    // Neither a sound file nor a module; a module cut in its header.
+    dir.Write("ruido.xm", std::string(3000, '\x5a'));
+    dir.Write("cortado.mod", TestSupport::TestModuleBytes(1, 6).substr(0, 1000));
+    for (const char* name : {"ruido.xm", "cortado.mod"}) {
+        dir.Write("preconfig.txt", Replaced(kPreconfig, "musica.wav", name));
+        ShowChecker fresh;
+        fresh.Check();
+        const std::vector<ShowFinding>& findings = fresh.Findings();
+        ASSERT_FALSE(findings.empty()) << name;
+        EXPECT_EQ(findings[0].line, 3);
+        EXPECT_NE(findings[0].message.find("is neither a sound file it can decode (WAV, FLAC, Ogg or MP3, up to 30 "
+                                           "minutes) nor a module it can read (MOD, XM, S3M, IT, ...)"),
+                  std::string::npos)
+            << findings[0].message;
+    }
 }
 
 TEST_F(ShowCheckerTest, TheEnginesPathRulesFindFilesInAnyCaseAndWithBackslashes) {

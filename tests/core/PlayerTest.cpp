@@ -230,9 +230,13 @@ TEST(Player, MarkersRecordedWithTheKeyAreAppendedToTheScript) {
     ASSERT_TRUE(TestSupport::WriteTone(dir.File("musica.wav"), 220.0, 8.0, 44100, 2, 0.06));
     dir.Write("preconfig.txt", kTimedShow);
     dir.Write("guion.txt", "0.0 DEMO x FX_BLUR 0\n3.5 DEMO x FX_STOP\n");
-    const std::string press =
-        "xdotool search --sync --name 'Halvenor Engine' windowfocus --sync key l >/dev/null 2>&1";
-    const auto run = RunPlayer(dir.Path(), 0, kAudio, {{2500, press}});
+    // The key goes in once the music has played a while: the console loads its
+    // background right after the music starts, so its log line marks the start
+    // however long a loaded machine takes to get there.
+    const std::string press = "for i in $(seq 100); do grep -q consola_fondo '" + dir.File("error_log.txt") +
+                              "' && break; sleep 0.1; done; sleep 1; "
+                              "xdotool search --sync --name 'Halvenor Engine' windowfocus --sync key l >/dev/null 2>&1";
+    const auto run = RunPlayer(dir.Path(), 0, kAudio, {{500, press}});
     EXPECT_EQ(run.exitCode, 0) << run.stderrText;
     const std::string script = dir.Read("guion.txt");
     const std::string head = "0.0 DEMO x FX_BLUR 0\n3.5 DEMO x FX_STOP\n";

@@ -121,6 +121,29 @@ TEST(Tools, TheRemoteControlToolSendsOneLineAndExitsByTheAnswer) {
         EXPECT_EQ(run.exitCode, 2) << wrong.back();
         EXPECT_NE(run.stderrText.find("usage: halvenor-ctl"), std::string::npos) << run.stderrText;
     }
+
+TEST(Tools, TheTrackerShowsModuleIsMadeByCodeAndTheCheckerPassesTheShow) {
+    TempDir dir(false);
+    ASSERT_EQ(RunProgram(dir.Path(), {Tool("MakeSampleAssets"), "--tracker", "show"}).exitCode, 0);
+    const std::string tracker = std::string(HALVENOR_SOURCE_DIR) + "/shows/tracker/";
+    const std::string copy = "cp '" + tracker + "preconfig.txt' '" + tracker + "guion.txt' '" + dir.File("show") + "'";
+    ASSERT_EQ(std::system(copy.c_str()), 0);
+    const std::string module = dir.Read("show/musica.mod");
+    ASSERT_GT(module.size(), 1084u);
+    EXPECT_EQ(module.substr(1080, 4), "M.K.");
+    EXPECT_LT(module.size(), 16384u) << "a module is tiny beside the same music as FLAC";
+
+    const auto good = RunProgram(dir.Path(), {Tool("halvenor-check"), "show"});
+    EXPECT_EQ(good.exitCode, 0);
+    EXPECT_EQ(good.stderrText, "");
+    EXPECT_NE(good.stdoutText.find("music        musica.mod, 15.36 s (loops); module: ProTracker MOD (M.K.) "
+                                   "\"halvenor tracker\", 4 channels, 2 orders\n"),
+              std::string::npos)
+        << good.stdoutText;
+    EXPECT_NE(good.stdoutText.find("ends at 15.30 s"), std::string::npos) << good.stdoutText;
+    // Two runs write the same module.
+    ASSERT_EQ(RunProgram(dir.Path(), {Tool("MakeSampleAssets"), "--tracker", "again"}).exitCode, 0);
+    EXPECT_TRUE(dir.Read("again/musica.mod") == module);
 }
 
 }  // namespace
