@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "platform/ControlServer.h"
-
 #include "tests/support/TempDir.h"
 
 using TestSupport::RunProgram;
@@ -121,6 +120,7 @@ TEST(Tools, TheRemoteControlToolSendsOneLineAndExitsByTheAnswer) {
         EXPECT_EQ(run.exitCode, 2) << wrong.back();
         EXPECT_NE(run.stderrText.find("usage: halvenor-ctl"), std::string::npos) << run.stderrText;
     }
+}
 
 TEST(Tools, TheTrackerShowsModuleIsMadeByCodeAndTheCheckerPassesTheShow) {
     TempDir dir(false);
