@@ -79,6 +79,17 @@ bool SoundStream::SeekForward(float seconds) {
     return BASS_ChannelSetPosition(handle, position + BASS_ChannelSeconds2Bytes(handle, seconds)) != FALSE;
 }
 
+uint64_t SoundStream::BytePosition() const { return BASS_ChannelGetPosition(handle); }
+
+bool SoundStream::SetBytePosition(uint64_t position) { return BASS_ChannelSetPosition(handle, position) != FALSE; }
+
+bool SoundStream::SetSpeed(double speed) {
+    // The library speaks in bytes: a second of it is the stream's own rate.
+    const double rate = static_cast<double>(BASS_ChannelSeconds2Bytes(handle, 1.0f)) / 4.0;
+    const float frequency = speed == 1.0 ? 0.0f : static_cast<float>(rate * speed);
+    return BASS_ChannelSetAttribute(handle, BASS_ATTRIB_FREQ, frequency) != FALSE;
+}
+
 void SoundStream::Release() {
     BASS_Stop();
     BASS_StreamFree(handle);

@@ -26,6 +26,12 @@ public:
     float Length() const;
     bool SeekBack(float seconds);
     bool SeekForward(float seconds);
+    // The position in the library's bytes, to come back to exactly.
+    uint64_t BytePosition() const;
+    bool SetBytePosition(uint64_t position);
+    // Plays at speed times the music's own rate (1: as recorded), its pitch
+    // following; false when the library refuses the rate.
+    bool SetSpeed(double speed);
     // Stops the output and frees the stream and the library; safe to repeat.
     void Release();
 
