@@ -75,8 +75,9 @@ AuthorMode::AuthorMode(const AuthorOptions& options_, WallClock* wall_)
       wall(wall_),
       ownWall(nullptr),
       engine(nullptr),
-      place{false, false, false, false, 0},
-      loopPlace{false, false, false, false, 0},
+      overlayReady(false),
+      place{false, false, false, false, 0, 0},
+      loopPlace{false, false, false, false, 0, 0},
       lastPlan(FramePlan::ComposeAndStep),
       paused(false),
       speed(1.0),
@@ -121,6 +122,12 @@ bool AuthorMode::ShowStarted(Engine& engine_) {
     engine = &engine_;
     showDirectory = WorkingDirectory();
     ReadScriptLines();
+    // The show plays without the overlay when no font can be read.
+    std::string fontProblem;
+    overlayReady = overlay.Init("", &fontProblem);
+    if (!overlayReady) {
+        std::fprintf(stderr, "halvenor: the author overlay cannot be drawn: %s\n", fontProblem.c_str());
+    }
     const double end = ShowEndSeconds();
     if (!AuthorOptions::CheckTimes(options, end, message)) {
         exitCode = 2;
@@ -136,7 +143,7 @@ bool AuthorMode::ShowStarted(Engine& engine_) {
     if (HasMusic(*engine)) {
         engine->sound->SetSpeed(speed);
     }
-    SeekToPicture(timeline.PictureAt(ToNs(options.at)));
+    SeekToTime(ToNs(options.at));
     if (options.loopSet) {
         SetLoop(options.loopStart, options.loopEnd, nullptr);
     }
@@ -187,15 +194,19 @@ void AuthorMode::RunUpEnds() {
     BASS_Start();
 }
 
-void AuthorMode::SeekToPicture(int64_t picture) {
+void AuthorMode::SeekToPicture(int64_t picture) { SeekToTime(timeline.TimeNs(picture)); }
+
+void AuthorMode::SeekToTime(int64_t timeNs) {
     if (engine == nullptr) {
         return;
     }
+    const int64_t picture = timeline.PictureAt(timeNs);
     RunUpBegins();
     loaded.Restore(*engine);
     timeline.RunUpTo(*engine, picture, &lastDrawn);
     RunUpEnds();
-    place = Place{false, true, false, true, timeline.TimeNs(picture)};
+    const int64_t target = std::max(timeNs, timeline.TimeNs(picture));
+    place = Place{false, true, false, true, target, target};
     Anchor();
 }
 
@@ -253,7 +264,14 @@ void AuthorMode::PictureComposed(Engine& engine_) {
     // A picture of the timeline keeps its exact time; a picture played in
     // real time is where the music is.
     if (place.onTimeline) {
+        // Composed at its own time, as in a capture; the clocks then go on
+        // from the time asked for.
         place.onTimeline = false;
+        Platform::SetVirtualTimeNs(timeline.OriginNs() + place.targetNs);
+        if (HasMusic(engine_)) {
+            engine_.sound->SetPosition(static_cast<double>(place.targetNs) / kNsPerSecond);
+        }
+        Anchor();
     } else {
         place.shownNs = ToNs(engine_.MusicTime());
     }
@@ -279,9 +297,9 @@ bool AuthorMode::FrameComposed(Engine& engine_) {
             JumpToLoopStart();
         }
     }
-    if (overlayShown && overlayPainter) {
-        overlayPainter(OverlayInfo(), static_cast<int>(engine_.display->Width()),
-                       static_cast<int>(engine_.display->Height()));
+    if (overlayShown && overlayReady) {
+        overlay.Draw(OverlayInfo(), static_cast<int>(engine_.display->Width()),
+                     static_cast<int>(engine_.display->Height()));
     }
     return !quit;
 }
@@ -294,7 +312,10 @@ void AuthorMode::CountFrame() {
     }
 }
 
-void AuthorMode::LoopEnded(Engine& /*engine*/) { held.Release(); }
+void AuthorMode::LoopEnded(Engine& /*engine*/) {
+    held.Release();
+    overlay.Release();
+}
 
 bool AuthorMode::InsideShow(double seconds, std::string* error) const {
     const double end = ShowEndSeconds();
@@ -312,13 +333,13 @@ bool AuthorMode::Seek(double seconds, std::string* error) {
     if (!std::isfinite(seconds) || !InsideShow(seconds, error)) {
         return false;
     }
-    SeekToPicture(timeline.PictureAt(ToNs(seconds)));
+    SeekToTime(ToNs(seconds));
     return true;
 }
 
 void AuthorMode::SeekClamped(double seconds) {
     const double last = static_cast<double>(timeline.TimeNs(timeline.PictureCount() - 1)) / kNsPerSecond;
-    SeekToPicture(timeline.PictureAt(ToNs(std::clamp(seconds, 0.0, last))));
+    SeekToTime(ToNs(std::clamp(seconds, 0.0, last)));
 }
 
 void AuthorMode::SetPaused(bool pause) {
@@ -376,7 +397,7 @@ bool AuthorMode::SetLoop(double start, double end, std::string* error) {
     ShowState current;
     current.Take(*engine, true);
     const Place kept = place;
-    SeekToPicture(timeline.PictureAt(ToNs(start)));
+    SeekToTime(ToNs(start));
     loopStart.Take(*engine, true);
     loopPlace = place;
     RunUpBegins();

@@ -15,7 +15,6 @@
 
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,7 +35,6 @@ public:
         virtual int64_t NowNs() = 0;
         virtual void SleepNs(int64_t nanoseconds) = 0;
     };
-    using OverlayPainter = std::function<void(const AuthorOverlayInfo& info, int width, int height)>;
 
     explicit AuthorMode(const AuthorOptions& options, WallClock* wall = nullptr);
     ~AuthorMode() override;
@@ -47,8 +45,6 @@ public:
 
     // What the show checker found at start, for the overlay and Status.
     void SetFindings(int errors, int warnings, const std::vector<std::string>& lines);
-    // Draws the overlay (the font lives with whoever paints it).
-    void SetOverlayPainter(OverlayPainter painter) { overlayPainter = std::move(painter); }
     bool OverlayShown() const { return overlayShown; }
     AuthorOverlayInfo OverlayInfo() const;
 
@@ -83,6 +79,9 @@ public:
     // Rewinds the show and runs it up to a picture of the timeline, which
     // the next frame composes.
     void SeekToPicture(int64_t picture);
+    // The same, for a music time: the picture on screen then, with the
+    // music and the clocks going on from that time.
+    void SeekToTime(int64_t timeNs);
 
 private:
     // Where the player is, besides the show's own state.
@@ -92,6 +91,8 @@ private:
         bool atEnd;
         bool onTimeline;   // the picture composed next is a timeline picture
         int64_t shownNs;   // music time of the picture on screen
+        int64_t targetNs;  // music time a seek asked for: the clock moves
+                           // there once its picture is composed
     };
 
     double ShowEndSeconds() const;
@@ -117,7 +118,8 @@ private:
     ShowState loaded;
     ShowState loopStart;
     HeldFrame held;
-    OverlayPainter overlayPainter;
+    AuthorOverlay overlay;
+    bool overlayReady;
     Place place;
     Place loopPlace;
     FramePlan lastPlan;

@@ -40,6 +40,8 @@ public:
     // Music time of the show's end as the run found it (its stop event), or
     // of the last picture when it never ended.
     int64_t EndNs() const { return endNs; }
+    // The virtual clock's time of music time 0 in the run-ups.
+    int64_t OriginNs() const { return originNs; }
 
     // From the rewind point: the show stepped up to picture target, which is
     // composed next, with the clock at its time. How many pictures were

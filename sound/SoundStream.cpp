@@ -1,5 +1,8 @@
 #include "sound/SoundStream.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "platform/Bass.h"
 #include "platform/MessageBox.h"
 
@@ -82,6 +85,12 @@ bool SoundStream::SeekForward(float seconds) {
 uint64_t SoundStream::BytePosition() const { return BASS_ChannelGetPosition(handle); }
 
 bool SoundStream::SetBytePosition(uint64_t position) { return BASS_ChannelSetPosition(handle, position) != FALSE; }
+
+bool SoundStream::SetPosition(double seconds) {
+    const double rate = static_cast<double>(BASS_ChannelSeconds2Bytes(handle, 1.0f)) / 4.0;
+    const auto frame = static_cast<QWORD>(std::llround(std::max(seconds, 0.0) * rate));
+    return BASS_ChannelSetPosition(handle, frame * 4) != FALSE;
+}
 
 bool SoundStream::SetSpeed(double speed) {
     // The library speaks in bytes: a second of it is the stream's own rate.

@@ -29,6 +29,8 @@ public:
     // The position in the library's bytes, to come back to exactly.
     uint64_t BytePosition() const;
     bool SetBytePosition(uint64_t position);
+    // To a time from the music's start, to the sample.
+    bool SetPosition(double seconds);
     // Plays at speed times the music's own rate (1: as recorded), its pitch
     // following; false when the library refuses the rate.
     bool SetSpeed(double speed);
