@@ -91,7 +91,7 @@ AuthorMode::AuthorMode(const AuthorOptions& options_, WallClock* wall_)
       exitCode(0),
       anchorWallNs(0),
       anchorClockNs(0),
-      lastDrawn(0),
+      lastSeek{0.0, 0.0, 0, 0},
       errorCount(0),
       warningCount(0) {
     if (wall == nullptr) {
@@ -201,10 +201,16 @@ void AuthorMode::SeekToTime(int64_t timeNs) {
         return;
     }
     const int64_t picture = timeline.PictureAt(timeNs);
+    const auto began = std::chrono::steady_clock::now();
     RunUpBegins();
     loaded.Restore(*engine);
-    timeline.RunUpTo(*engine, picture, &lastDrawn);
+    const auto rewound = std::chrono::steady_clock::now();
+    timeline.RunUpTo(*engine, picture, &lastSeek.drawn);
     RunUpEnds();
+    const auto ran = std::chrono::steady_clock::now();
+    lastSeek.rewindMs = std::chrono::duration<double, std::milli>(rewound - began).count();
+    lastSeek.runUpMs = std::chrono::duration<double, std::milli>(ran - rewound).count();
+    lastSeek.walked = picture;
     const int64_t target = std::max(timeNs, timeline.TimeNs(picture));
     place = Place{false, true, false, true, target, target};
     Anchor();

@@ -53,8 +53,16 @@ public:
     int ExitCode() const { return exitCode; }
     const std::string& Message() const { return message; }
     const ShowTimeline& Timeline() const { return timeline; }
-    // Pictures drawn by the last seek's run-up.
-    int64_t LastRunUpDrawn() const { return lastDrawn; }
+    // Where the last seek's time went: bringing the show back to its loaded
+    // state, then running it up through `walked` pictures, `drawn` of them
+    // drawn.
+    struct SeekCost {
+        double rewindMs;
+        double runUpMs;
+        int64_t walked;
+        int64_t drawn;
+    };
+    SeekCost LastSeekCost() const { return lastSeek; }
 
     // FrameSink
     bool ShowStarted(Engine& engine) override;
@@ -136,7 +144,7 @@ private:
     std::string message;
     int64_t anchorWallNs;
     int64_t anchorClockNs;
-    int64_t lastDrawn;
+    SeekCost lastSeek;
     std::deque<int64_t> frameTimes;
     int errorCount;
     int warningCount;

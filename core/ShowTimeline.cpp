@@ -4,6 +4,7 @@
 
 #include "capture/CaptureSchedule.h"
 #include "core/Engine.h"
+#include "fx2d/PBuffer.h"
 #include "glext/GlExtensions.h"
 #include "platform/Clock.h"
 
@@ -77,14 +78,20 @@ int64_t ShowTimeline::PictureAt(int64_t timeNs) const {
 
 // Walking back from the target, each picture that drew into a pixel buffer
 // still short of its last few pictures is drawn.
-std::vector<bool> ShowTimeline::PicturesToDraw(int64_t target) const {
+std::vector<bool> ShowTimeline::PicturesToDraw(const Engine& engine, int64_t target) const {
     std::vector<bool> draw(static_cast<size_t>(target), false);
     int kept[32] = {};
+    int wanted[32] = {};
+    for (int bit = 0; bit < 32; ++bit) {
+        const PBuffer* pbuffer = bit < engine.pixelBufferCount ? engine.pixelBuffers[bit] : nullptr;
+        wanted[bit] = pbuffer != nullptr && pbuffer == engine.FindPixelBuffer("PB_BLUR2") ? kFeedbackPictures
+                                                                                         : kPicturesKept;
+    }
     for (int64_t j = target - 1; j >= 0; --j) {
         const uint32_t written = pictures[static_cast<size_t>(j)].written;
         bool needed = false;
         for (int bit = 0; bit < 32; ++bit) {
-            if ((written & (1u << bit)) != 0 && kept[bit] < kPicturesKept) {
+            if ((written & (1u << bit)) != 0 && kept[bit] < wanted[bit]) {
                 needed = true;
             }
         }
@@ -103,7 +110,7 @@ std::vector<bool> ShowTimeline::PicturesToDraw(int64_t target) const {
 
 void ShowTimeline::RunUpTo(Engine& engine, int64_t target, int64_t* drawn) const {
     target = std::clamp<int64_t>(target, 0, PictureCount());
-    const std::vector<bool> draw = PicturesToDraw(target);
+    const std::vector<bool> draw = PicturesToDraw(engine, target);
     const int64_t origin = Platform::VirtualTimeNs() + kMusicLeadNs;
     Platform::SetVirtualTimeNs(origin);
     CaptureSchedule schedule(kAnyRate, 0.0, 0);

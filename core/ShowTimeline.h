@@ -22,8 +22,10 @@ class Engine;
 
 class ShowTimeline {
 public:
-    // Pictures composed for real before the target, per pixel buffer.
-    static constexpr int kPicturesKept = 8;
+    // Pictures drawn before the target, per pixel buffer: the feedback
+    // buffer, and any other.
+    static constexpr int kFeedbackPictures = 6;
+    static constexpr int kPicturesKept = 1;
 
     // From the rewind point (clock at the music's start): the pictures up to
     // the show's end, or to untilNs of music when that comes first. Leaves
@@ -58,7 +60,7 @@ private:
         int64_t timeNs;
         uint32_t written;
     };
-    std::vector<bool> PicturesToDraw(int64_t target) const;
+    std::vector<bool> PicturesToDraw(const Engine& engine, int64_t target) const;
 
     std::vector<Picture> pictures;
     int64_t originNs = 0;
