@@ -65,11 +65,15 @@ TEST(AuthorPictures, TheWindowAtTimeTIsTheCapturesFrameAtTAfterStartSeeksAndSeek
             EXPECT_TRUE(mode.Seek(times[next], &error)) << error;
         } else if (next == times.size()) {
             EXPECT_TRUE(mode.Seek(times[0], nullptr));
+        } else if (next == times.size() + 3) {
+            EXPECT_TRUE(mode.Step(1, nullptr));
+        } else if (next == times.size() + 4) {
+            EXPECT_TRUE(mode.Step(-1, nullptr));
         }
-        return next < times.size() + 3;
+        return next < times.size() + 5;
     });
     ASSERT_EQ(run.Run(), 0);
-    ASSERT_EQ(seen.size(), times.size() + 3);
+    ASSERT_EQ(seen.size(), times.size() + 5);
 
     for (size_t i = 0; i < times.size(); ++i) {
         ExpectSamePicture(seen[i], captured[i], times[i]);
@@ -78,10 +82,19 @@ TEST(AuthorPictures, TheWindowAtTimeTIsTheCapturesFrameAtTAfterStartSeeksAndSeek
     // Back at the first time after all the others.
     ExpectSamePicture(seen[times.size()], captured[0], times[0]);
     // Paused: the same picture, pixel for pixel, at the same music time.
-    for (size_t i = times.size() + 1; i < seen.size(); ++i) {
+    for (size_t i = times.size() + 1; i < times.size() + 3; ++i) {
         EXPECT_EQ(TestSupport::PictureDifference(seen[i], seen[times.size()]), 0) << "frame " << i;
         EXPECT_EQ(shownTimes[i], shownTimes[times.size()]);
     }
+    // A frame forward is the next picture of the capture's timeline (a
+    // scene at 25 frames a second: 40 ms on); a frame back is the picture on
+    // screen at the first time again.
+    const size_t forward = times.size() + 3;
+    EXPECT_GT(shownTimes[forward], times[0]);
+    EXPECT_LT(shownTimes[forward], times[0] + 0.05);
+    EXPECT_LE(shownTimes[forward + 1], times[0]);
+    EXPECT_GT(shownTimes[forward + 1], times[0] - 0.05);
+    ExpectSamePicture(seen[forward + 1], captured[0], times[0]);
 }
 
 }  // namespace
