@@ -284,7 +284,12 @@ void AuthorMode::PictureComposed(Engine& engine_) {
 }
 
 bool AuthorMode::ShowEnded(Engine& /*engine*/) {
-    // The author stays at the end to look at it, rather than losing the show.
+    // A loop that reaches the end goes round; otherwise the author stays at
+    // the end to look at it, rather than losing the show.
+    if (loopSet && !paused) {
+        JumpToLoopStart();
+        return true;
+    }
     place.atEnd = true;
     if (!paused) {
         paused = true;
