@@ -190,6 +190,7 @@ void Engine::ComposeFrame() { Compose(true); }
 
 uint32_t Engine::AdvanceFrame() { return Compose(false); }
 
+// Drawing answers no mask: the player's frame costs what it always did.
 uint32_t Engine::Compose(bool render) {
     if (render) {
         ClearTarget();
@@ -206,11 +207,12 @@ uint32_t Engine::Compose(bool render) {
     PBuffer* const blurTarget = blur.Complete() ? blur.frame : nullptr;
     uint32_t written = 0;
     if (blurTarget != nullptr) {
-        written |= PixelBufferBit(*this, blur.frame) | PixelBufferBit(*this, blur.feedback);
         if (render) {
             blurTarget->MakeCurrent();
             ClearTarget();
             SetPerspective(display);
+        } else {
+            written |= PixelBufferBit(*this, blur.frame) | PixelBufferBit(*this, blur.feedback);
         }
     }
 
