@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "capture/PngOutput.h"
@@ -17,6 +18,7 @@
 #include "platform/Bass.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
+#include "platform/ModuleMusic.h"
 #include "platform/Random.h"
 #include "sound/SoundStream.h"
 
@@ -81,6 +83,36 @@ bool CheckFrameDirectory(const std::string& path, std::string& error) {
     return true;
 }
 
+// ffmpeg reads no tracker modules: a module's stretch is rendered offline
+// by libopenmpt, as the show plays it (looping at its end), into a WAV file
+// that the video takes instead. False with a message when it cannot be
+// written; any other music is left as it is.
+bool RenderModuleStretch(VideoOutput::Music& music, std::string& temporary, std::string& error) {
+    std::string reason;
+    const std::unique_ptr<ModuleMusic> module = ModuleMusic::LoadFile(music.file.c_str(), &reason);
+    if (!module) {
+        return true;
+    }
+    const char* const directory = std::getenv("TMPDIR") != nullptr ? std::getenv("TMPDIR") : "/tmp";
+    std::string name = std::string(directory) + "/halvenor-capture-XXXXXX.wav";
+    const int descriptor = mkstemps(&name[0], 4);
+    if (descriptor < 0) {
+        error = "cannot make a temporary file for the module's sound in " + std::string(directory);
+        return false;
+    }
+    close(descriptor);
+    temporary = name;
+    const auto start = static_cast<uint64_t>(std::llround(music.start * ModuleMusic::kRate));
+    const auto count = static_cast<uint64_t>(std::llround(music.duration * ModuleMusic::kRate));
+    if (!module->WriteWav(start, std::max<uint64_t>(count, 1), temporary, &reason)) {
+        error = "cannot render the module's sound: " + reason;
+        return false;
+    }
+    music.file = temporary;
+    music.start = 0.0;
+    return true;
+}
+
 std::string MinutesSeconds(double seconds) {
     const long whole = std::lround(std::max(seconds, 0.0));
     char text[32];
@@ -91,7 +123,20 @@ std::string MinutesSeconds(double seconds) {
 }  // namespace
 
 CaptureSink::CaptureSink(const CaptureOptions& options_)
-    : options(options_), clockOrigin(0), written(0), failed(false), complete(false) {}
+    : options(options_), clockOrigin(0), written(0), cutAt(-1.0), failed(false), complete(false) {}
+
+CaptureSink::~CaptureSink() {
+    // ffmpeg must have finished with the file first.
+    output.reset();
+    RemoveTemporaryMusic();
+}
+
+void CaptureSink::RemoveTemporaryMusic() {
+    if (!temporaryMusic.empty()) {
+        unlink(temporaryMusic.c_str());
+        temporaryMusic.clear();
+    }
+}
 
 bool CaptureSink::Prepare(const CaptureOptions& options, std::string& error) {
     if (access("preconfig.txt", R_OK) != 0) {
@@ -108,6 +153,18 @@ void CaptureSink::UseVirtualTime() {
     Platform::UseVirtualClock(true);
     Platform::UseSilentOutput(true);
     Platform::SeedRand(Platform::kCaptureRandomSeed);
+}
+
+bool CaptureSink::HasStopEvent(const Engine& engine) {
+    if (engine.script != nullptr) {
+        for (int32_t i = 0; i < engine.script->Count(); ++i) {
+            const ScriptEvent& event = engine.script->EventAt(i);
+            if (event.target == TARGET_DEMO && event.effect == FX_STOP) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 double CaptureSink::ShowEnd(const Engine& engine) {
@@ -145,7 +202,13 @@ bool CaptureSink::ShowStarted(Engine& engine) {
         return Fail(text);
     }
     if (end >= 0.0 && (duration < 0.0 || end - options.start < duration)) {
+        cutAt = duration >= 0.0 ? end : -1.0;
         duration = end - options.start;
+    }
+    if (engine.sound != nullptr && engine.sound->handle == 0) {
+        std::fprintf(stderr, "halvenor-capture: the music %s could not be loaded: the show keeps time without it%s\n",
+                     engine.sound->fileName.c_str(),
+                     VideoOutput::IsVideoName(options.output) ? " and the video has no sound track" : "");
     }
     const int64_t frameCount = std::max<int64_t>(static_cast<int64_t>(std::ceil(duration * options.fps - 1e-9)), 1);
     schedule = std::make_unique<CaptureSchedule>(options.fps, options.start, frameCount);
@@ -157,6 +220,10 @@ bool CaptureSink::ShowStarted(Engine& engine) {
         if (engine.sound != nullptr && engine.sound->handle != 0 && engine.sound->Length() > 0.0f) {
             music.file = Platform::ResolvePath(engine.sound->fileName.c_str());
             music.start = std::fmod(options.start, static_cast<double>(engine.sound->Length()));
+            std::string error;
+            if (!RenderModuleStretch(music, temporaryMusic, error)) {
+                return Fail(error);
+            }
         }
         output = std::make_unique<VideoOutput>(options.output, options.fps, music);
     } else {
@@ -212,6 +279,7 @@ void CaptureSink::LoopEnded(Engine& engine) {
     if (!output->Close() && !failed) {
         Fail(output->Error());
     }
+    RemoveTemporaryMusic();
     // The show's own end comes before the duration asked for; anything else
     // that stops the loop early (the window closed, a signal) interrupts.
     const bool showEnded = engine.nextEvent.target == TARGET_DEMO && engine.nextEvent.effect == FX_STOP &&
@@ -220,6 +288,13 @@ void CaptureSink::LoopEnded(Engine& engine) {
     ReportProgress(true);
     if (!failed && !complete) {
         message = "interrupted: the output holds the frames captured so far";
+    }
+    if (!failed && complete && cutAt >= 0.0) {
+        char text[200];
+        std::snprintf(text, sizeof text, "the show ends itself at %.2f s (%s), so %.2f s of the %.2f s asked for "
+                      "were captured", cutAt, HasStopEvent(engine) ? "its DEMO FX_STOP" : "the end of its music",
+                      cutAt - options.start, options.duration);
+        message = text;
     }
 }
 

@@ -21,6 +21,7 @@
 class CaptureSink : public FrameSink {
 public:
     explicit CaptureSink(const CaptureOptions& options);
+    ~CaptureSink() override;
 
     // In the show's directory: false, with a message, when there is no show,
     // the output cannot be written or ffmpeg is missing for a video.
@@ -35,6 +36,7 @@ public:
     // Music time of the show's end: its first DEMO FX_STOP event, else the
     // music's length; below 0 when the show never ends by itself.
     static double ShowEnd(const Engine& engine);
+    static bool HasStopEvent(const Engine& engine);
 
     bool Succeeded() const { return !failed && complete; }
     const std::string& Message() const { return message; }
@@ -44,6 +46,7 @@ private:
     bool Fail(const std::string& text);
     bool WriteFrame(const uint8_t* rgb, int64_t repeat);
     void ReportProgress(bool last);
+    void RemoveTemporaryMusic();
 
     CaptureOptions options;
     std::unique_ptr<CaptureSchedule> schedule;
@@ -51,9 +54,15 @@ private:
     FrameReader reader;
     int64_t clockOrigin;
     int64_t written;
+    // The show's end when it came before the end of the stretch asked for
+    // (negative otherwise), to say why the capture is shorter.
+    double cutAt;
     bool failed;
     bool complete;
     std::string message;
+    // A module's stretch rendered for the video's sound track; removed when
+    // the video is written.
+    std::string temporaryMusic;
     std::chrono::steady_clock::time_point began;
     std::chrono::steady_clock::time_point lastReport;
 };

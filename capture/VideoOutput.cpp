@@ -82,7 +82,9 @@ std::vector<std::string> VideoOutput::Arguments(int width, int height) const {
     }
     args.insert(args.end(), {"-map", "0:v"});
     if (withMusic) {
-        args.insert(args.end(), {"-map", "1:a"});
+        // The sound ends with the picture: a capture stopped early (Ctrl-C)
+        // has fewer frames than the stretch the music was cut to.
+        args.insert(args.end(), {"-map", "1:a", "-shortest"});
     }
     // 4:2:0 video needs an even size: an odd edge gets one black line.
     args.insert(args.end(), {"-vf", "pad=ceil(iw/2)*2:ceil(ih/2)*2", "-pix_fmt", "yuv420p"});

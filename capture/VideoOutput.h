@@ -1,6 +1,7 @@
 // Captured frames as a video file, encoded by the ffmpeg program: the frames
 // go to it as raw RGB video on a pipe, and the show's music file, when there
-// is one, becomes the sound track, cut to the same stretch of the show.
+// is one, becomes the sound track, cut to the same stretch of the show (a
+// tracker module comes as that stretch already rendered to WAV).
 // The container follows the file's ending: .mp4 and .mkv hold H.264 and AAC,
 // .webm holds VP9 and Opus.
 #ifndef HALVENOR_CAPTURE_VIDEOOUTPUT_H

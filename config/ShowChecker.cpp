@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <memory>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +21,7 @@
 #include "fx2d/ParticleFile.h"
 #include "fx2d/ParticleSystem.h"
 #include "platform/Bass.h"
+#include "platform/ModuleMusic.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
 #include "scene/AseReader.h"
@@ -218,6 +220,51 @@ std::string Plural(size_t count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
+// One position track of a camera or light of an ASE file: where it starts
+// and the tick of each sample, in file order.
+struct PositionTrack {
+    bool camera;
+    int index;
+    bool target;  // a camera's second track moves its target
+    int line;
+    std::vector<long long> ticks;
+};
+
+// The position tracks of the ASE text's cameras and lights; those of geometry
+// objects, which the engine does not read, are left out.
+std::vector<PositionTrack> PositionTracks(const std::string& text) {
+    std::vector<PositionTrack> tracks;
+    enum class Owner { None, Camera, Light } owner = Owner::None;
+    int cameras = 0;
+    int lights = 0;
+    int ownTracks = 0;
+    std::istringstream lines(text);
+    int number = 0;
+    for (std::string line; std::getline(lines, line);) {
+        ++number;
+        std::istringstream words(line);
+        for (std::string word; words >> word;) {
+            if (word == "*CAMERAOBJECT" || word == "*LIGHTOBJECT") {
+                owner = word == "*CAMERAOBJECT" ? Owner::Camera : Owner::Light;
+                (owner == Owner::Camera ? cameras : lights) += 1;
+                ownTracks = 0;
+            } else if (word == "*GEOMOBJECT") {
+                owner = Owner::None;
+            } else if (word == "*CONTROL_POS_TRACK" && owner != Owner::None) {
+                const bool camera = owner == Owner::Camera;
+                tracks.push_back({camera, (camera ? cameras : lights) - 1, camera && ownTracks == 1, number, {}});
+                ++ownTracks;
+            } else if (word == "*CONTROL_POS_SAMPLE" && owner != Owner::None && !tracks.empty()) {
+                long long tick = 0;
+                if (words >> tick) {
+                    tracks.back().ticks.push_back(tick);
+                }
+            }
+        }
+    }
+    return tracks;
+}
+
 // Words of a script line as the reader splits them: the line break becomes a
 // space, words are separated by spaces only.
 std::vector<std::string> SplitScriptLine(const char* text) {
@@ -369,7 +416,8 @@ void ShowChecker::CheckPreconfiguration() {
     // The console's font and background are loaded for every show.
     for (const char* texture : {kFontTexture, kConsoleTexture}) {
         if (!IsRegularFile(Platform::ResolvePath(texture))) {
-            Add(false, file, 0, Quoted(texture) + " not found: the console (TAB) has no picture");
+            Add(false, file, 0, Quoted(texture) + " not found: the console (TAB) has no picture" +
+                                    (texture == kFontTexture ? " (halvenor-font makes one from a TrueType font)" : ""));
         }
     }
 }
@@ -649,7 +697,7 @@ bool ShowChecker::CheckFileExists(const std::string& file, int line, const std::
         return true;
     }
     static const std::pair<const char*, const char*> kConsequences[] = {
-        {"music", ": the engine shows a box and the music time stays at 0"},
+        {"music", ": the engine shows a box and the show plays without sound, its time kept by a silent clock"},
         {"script", ": no event happens and the show never ends by itself"},
         {"scene file", ": halvenor exits 1"},
         {"image", ": it is drawn without its picture"},
@@ -675,8 +723,8 @@ void ShowChecker::CheckImage(const std::string& file, int line, const std::strin
     const bool tga = upper.find("TGA") != std::string::npos;
     const bool jpg = !tga && upper.find("JPG") != std::string::npos;
     if (!tga && !jpg) {
-        Add(false, file, line, what + " " + Quoted(name) + " is not loaded: the engine reads only .jpg (JPEG) and "
-                                                            ".tga files, by name");
+        Add(true, file, line, what + " " + Quoted(name) + " is not loaded: the engine reads only .jpg (JPEG) and "
+                                                           ".tga files, by name");
         return;
     }
     if (!CheckFileExists(file, line, name, what)) {
@@ -698,8 +746,8 @@ void ShowChecker::CheckImage(const std::string& file, int line, const std::strin
     const int tgaHeight = header[14] | header[15] << 8;
     if (tga && (got < sizeof header || std::memcmp(header, kTgaStart, sizeof kTgaStart) != 0 || tgaWidth == 0 ||
                 tgaHeight == 0 || (header[16] != 24 && header[16] != 32))) {
-        Add(false, file, line, what + " " + Quoted(name) + " is not an uncompressed 24- or 32-bit TGA: it is drawn "
-                                                            "without its picture");
+        Add(true, file, line, what + " " + Quoted(name) + " is not an uncompressed 24- or 32-bit TGA: it is drawn "
+                                                           "without its picture");
     }
 }
 
@@ -751,6 +799,9 @@ void ShowChecker::ReadScene(const std::string& file, int line, SceneInfo& info, 
             CheckImage(sceneFile, textLine, texture, "texture");
         }
     }
+    if (!binary) {
+        CheckTracks(sceneFile, text, scene.GetParams());
+    }
     for (uint32_t l = 0; l < scene.LightCount(); ++l) {
         if (scene.lights[l].flare != 0) {
             CheckImage(file, line, kFlareTexture, "flare texture");
@@ -758,6 +809,53 @@ void ShowChecker::ReadScene(const std::string& file, int line, SceneInfo& info, 
         }
     }
     scene.Release();
+}
+
+// The engine plays a track one sample per scene frame, whatever the ticks
+// say. An exporter set to sample every few frames gives a track that runs
+// that many times too fast and then holds still; a track shorter than the
+// scene holds its last sample to the end.
+void ShowChecker::CheckTracks(const std::string& sceneFile, const std::string& text, const SceneParams& params) {
+    const long long frames = std::max<long long>(1, static_cast<long long>(params.lastFrame) + 1);
+    const long long perFrame = params.ticksPerFrame;
+    for (const PositionTrack& track : PositionTracks(text)) {
+        const long long given = static_cast<long long>(track.ticks.size());
+        if (given == 0) {
+            continue;
+        }
+        const std::string owner = std::string(track.camera ? "camera " : "light ") + std::to_string(track.index);
+        const std::string what = owner + (track.target ? "'s target track: " : "'s position track: ");
+        const std::string self = track.camera ? "this camera" : "this light";
+        const std::string still = given < frames ? " and holds still from frame " + std::to_string(given - 1) : "";
+        long long gap = 0;
+        bool even = true;
+        for (size_t i = 1; i < track.ticks.size(); ++i) {
+            const long long step = track.ticks[i] - track.ticks[i - 1];
+            even &= i == 1 || step == gap;
+            gap = i == 1 ? step : gap;
+        }
+        if (perFrame > 0 && given > 1 && (!even || gap != perFrame)) {
+            if (even && gap > perFrame && gap % perFrame == 0) {
+                const std::string every = std::to_string(gap / perFrame);
+                Add(false, sceneFile, track.line, what + "samples every " + every + " frames are played one per "
+                                                  "frame: " + self + " moves " + every + " × faster than in the "
+                                                  "modeller" + still + " (export one sample per frame)");
+            } else {
+                Add(false, sceneFile, track.line, what + "the samples' ticks are not one frame (" +
+                                                  std::to_string(perFrame) + " ticks) apart, but they are played "
+                                                  "one per frame: " + self + " moves out of step with the "
+                                                  "modeller" + still + " (export one sample per frame)");
+            }
+        } else if (given < frames) {
+            Add(false, sceneFile, track.line, what + std::to_string(given) + " samples for the scene's " +
+                                              std::to_string(frames) + " frames: " + self + " holds still from "
+                                              "frame " + std::to_string(given - 1));
+        } else if (given > frames) {
+            Add(false, sceneFile, track.line, what + std::to_string(given) + " samples for the scene's " +
+                                              std::to_string(frames) + " frames: those past frame " +
+                                              std::to_string(frames - 1) + " are dropped");
+        }
+    }
 }
 
 // Reads a particle definition file with the engine's reader and checks the
@@ -804,9 +902,26 @@ void ShowChecker::ReadMusic(const std::string& file, int line) {
     }
     // Decoded as the engine will, without opening the audio output.
     const HSTREAM stream = BASS_StreamCreateFile(FALSE, soundFile.c_str(), 0, 0, 0);
+    std::string reason;
+    const std::unique_ptr<ModuleMusic> module = ModuleMusic::LoadFile(soundFile.c_str(), &reason);
+    musicDetail.clear();
+    if (module) {
+        // The same module as the engine reads: what it is, for the summary.
+        const ModuleMusic::Info info = module->Describe();
+        musicDetail = "module: " + info.format + (info.title.empty() ? "" : " \"" + info.title + "\"") + ", " +
+                      Plural(static_cast<size_t>(std::max(info.channels, 0)), "channel", "channels") + ", " +
+                      Plural(static_cast<size_t>(std::max(info.orders, 0)), "order", "orders");
+    }
     if (stream == 0) {
-        Add(true, file, line, "music " + Quoted(soundFile) + " cannot be decoded (WAV, FLAC, Ogg or MP3, up to "
-                                                            "30 minutes): the show has no clock");
+        if (module || reason != ModuleMusic::kNotAModule) {
+            // A module the engine refuses, or one libopenmpt cannot read.
+            Add(true, file, line, "music " + Quoted(soundFile) + " is a module that cannot be played (" +
+                                      Platform::MusicError() + "): the show plays without sound, its time kept by a silent clock");
+        } else {
+            Add(true, file, line, "music " + Quoted(soundFile) + " is neither a sound file it can decode (WAV, FLAC, "
+                                  "Ogg or MP3, up to 30 minutes) nor a module it can read (MOD, XM, S3M, IT, ...): "
+                                  "the show plays without sound, its time kept by a silent clock");
+        }
         musicLength = -1.0f;
         return;
     }
@@ -1148,6 +1263,11 @@ std::string ShowChecker::Summary() const {
         out << "music        " << soundFile;
         if (musicLength >= 0.0f) {
             out << ", " << Seconds(musicLength) << " (loops)";
+        } else {
+            out << ": not loaded, the show plays without sound on a silent clock";
+        }
+        if (!musicDetail.empty()) {
+            out << "; " << musicDetail;
         }
         out << "\n";
     } else {

@@ -15,6 +15,7 @@
 #include "config/PreconfigKeywords.h"
 
 class PreconfigLine;
+struct SceneParams;
 struct ScriptAction;
 struct ScriptEvent;
 
@@ -81,6 +82,7 @@ private:
     void CheckSet(const std::string& file, int line, const PreconfigLine& words);
     bool CheckArgument(const std::string& file, int line, PreconfigArg role, const char* word, const char* what);
     void ReadScene(const std::string& file, int line, SceneInfo& scene, bool binary);
+    void CheckTracks(const std::string& sceneFile, const std::string& text, const SceneParams& params);
     void CheckImage(const std::string& file, int line, const std::string& name, const std::string& what);
     bool CheckFileExists(const std::string& file, int line, const std::string& name, const std::string& what);
     void ReadMusic(const std::string& file, int line);
@@ -112,6 +114,8 @@ private:
     std::string soundFile;
     // Seconds; negative when there is no music or it could not be decoded.
     float musicLength;
+    // What a module music file is (format, title, channels, orders), or empty.
+    std::string musicDetail;
     std::string scriptFile;
     int scriptLine;
     int eventCount;

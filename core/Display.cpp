@@ -56,6 +56,8 @@ void Display::Open(uint32_t newWidth, uint32_t newHeight, int32_t newBitsPerPixe
     }
     if (SDL_Init(SDL_INIT_VIDEO) < 0) {
         std::fprintf(stderr, "Error inicializando SDL: %s\n", SDL_GetError());
+        // SDL's own words do not say how to play without a screen.
+        std::fprintf(stderr, "halvenor: %s\n", Platform::VideoStartProblem().c_str());
         std::exit(1);
     }
     const std::string noScreen = Platform::WindowSystemProblem(false);

@@ -24,6 +24,7 @@
 #include "core/FileMemoryBudget.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
+#include "platform/ModuleMusic.h"
 
 namespace {
 
@@ -32,6 +33,8 @@ bool silentOutput = false;
 // Read by the audio thread; switched only while no stream plays.
 bool clockPosition = false;
 constexpr double kHeadDriftSeconds = 0.1;
+// Why the last stream could not be created; empty after a success.
+std::string musicError;
 constexpr QWORD kBytesPerFrame = 4;
 constexpr uint32_t kDefaultRate = 44100;
 constexpr uint32_t kMinRate = 1000;
@@ -42,6 +45,11 @@ constexpr uint64_t kMaxFrames = 30ULL * 60ULL * 48000ULL;
 constexpr Uint16 kDeviceFrames = 1024;
 constexpr int kMixChunkFrames = 256;
 constexpr int kDecodeChunkFrames = 4096;
+// The handle a failed open leaves. Played, it becomes a stream without sound
+// or length that keeps time on the clock (a day of it), so a show whose music
+// is missing still fires its events and ends at its stop.
+constexpr DWORD kSilentClockHandle = 0;
+constexpr uint64_t kSilentClockFrames = 24ULL * 3600ULL * kDefaultRate;
 
 enum class StreamState { Stopped, Playing, Paused };
 
@@ -57,6 +65,7 @@ struct Stream {
     double clockSeconds = 0.0;  // when the monotonic clock last moved position
     uint32_t peakLeft = 0;
     uint32_t peakRight = 0;
+    std::vector<ModuleMusic::RowMark> rows;  // a module's rows, by frame; empty for other music
 };
 
 struct Mixer {
@@ -110,7 +119,7 @@ void WrapAtEnd(Stream& stream, double& at, bool stops) {
 // follows the monotonic clock. With a device only the callback moves it,
 // unless the position keeps time on the clock.
 void AdvanceByClock(const Mixer& mixer, Stream& stream, double now) {
-    if (stream.state == StreamState::Playing && (!mixer.deviceOpen || clockPosition)) {
+    if (stream.state == StreamState::Playing && (!mixer.deviceOpen || clockPosition || stream.samples.empty())) {
         stream.position += (now - stream.clockSeconds) * stream.rate;
         WrapAtEnd(stream, stream.position, true);
     }
@@ -160,7 +169,7 @@ void MixChunk(Mixer& mixer, int16_t* out, int frameCount) {
     int32_t accumulator[kMixChunkFrames * 2] = {};
     for (auto& entry : mixer.streams) {
         Stream& stream = *entry.second;
-        if (stream.state == StreamState::Playing) {
+        if (stream.state == StreamState::Playing && !stream.samples.empty()) {
             MixStream(stream, accumulator, frameCount, mixer.deviceRate);
         }
     }
@@ -306,24 +315,62 @@ bool HasImpossibleWaveChunk(const std::string& contents) {
     return false;
 }
 
+// A module is rendered whole at load, so that it plays, loops and seeks as
+// any stream does. While it renders, the file's bytes and what libopenmpt
+// made of them (at least as much again as a guess, whatever was measured)
+// are held; the rendering and its row marks get the rest of the file's
+// memory budget.
+constexpr uint64_t kModuleHoldPerFileByte = 16;
+
+uint64_t ModuleFrameBudget(uint64_t fileBytes, uint64_t moduleBytes) {
+    const uint64_t held = std::max(kModuleHoldPerFileByte * fileBytes, fileBytes + moduleBytes);
+    const uint64_t budget = FileMemoryBudget::For(fileBytes);
+    // Each run of kRowMarkFrames frames may add one row mark.
+    const uint64_t perRun = kBytesPerFrame * ModuleMusic::kRowMarkFrames + sizeof(ModuleMusic::RowMark);
+    const uint64_t byMemory = budget > held ? (budget - held) / perRun * ModuleMusic::kRowMarkFrames : 0;
+    return std::min(FrameBudget(fileBytes, ModuleMusic::kRate), byMemory);
+}
+
+std::unique_ptr<Stream> DecodeModule(const std::string& contents) {
+    std::unique_ptr<ModuleMusic> module = ModuleMusic::Load(contents, &musicError);
+    if (!module) {
+        return nullptr;
+    }
+    auto stream = std::make_unique<Stream>();
+    const uint64_t frameBudget = ModuleFrameBudget(contents.size(), module->HeldBytes());
+    if (!module->RenderAll(frameBudget, stream->samples, stream->rows, &musicError)) {
+        return nullptr;
+    }
+    stream->rate = ModuleMusic::kRate;
+    stream->frames = stream->samples.size() / 2;
+    return stream;
+}
+
 std::unique_ptr<Stream> DecodeFile(const char* name) {
     // The library gets a descriptor, never a name: it would read standard
     // input for "-", and a device or a FIFO could block the show for good.
     const int descriptor = Platform::OpenRegularFile(name);
     if (descriptor < 0) {
+        musicError = "no se puede abrir el fichero";
         return nullptr;
     }
     struct stat fileInfo {};
     const uint64_t fileBytes = fstat(descriptor, &fileInfo) == 0 ? static_cast<uint64_t>(fileInfo.st_size) : 0;
     const std::string contents = ReadAll(descriptor, fileBytes);
+    if (ModuleMusic::Probe(contents)) {
+        close(descriptor);
+        return DecodeModule(contents);
+    }
     if (HasImpossibleId3Tag(contents) || HasImpossibleWaveChunk(contents)) {
         close(descriptor);
+        musicError = "el fichero esta danado: una cabecera dice tener mas datos que el fichero";
         return nullptr;
     }
     SF_INFO info{};
     SNDFILE* file = sf_open_fd(descriptor, SFM_READ, &info, SF_TRUE);
     if (file == nullptr) {
         close(descriptor);
+        musicError = "no es un sonido (WAV, FLAC, Ogg, MP3) ni un modulo (MOD, XM, S3M, IT...) que se pueda leer";
         return nullptr;
     }
     const bool usable = info.channels >= 1 && info.samplerate >= static_cast<int>(kMinRate) &&
@@ -335,11 +382,24 @@ std::unique_ptr<Stream> DecodeFile(const char* name) {
     }
     sf_close(file);
     if (!decoded || stream->samples.empty()) {
+        musicError = !usable          ? "el sonido tiene un formato que no se puede reproducir"
+                     : decoded        ? "el sonido esta vacio"
+                                      : "el sonido dura mas de 30 minutos o no cabe en memoria";
         return nullptr;
     }
     stream->rate = static_cast<uint32_t>(info.samplerate);
     stream->frames = stream->samples.size() / 2;
     return stream;
+}
+
+Stream* StartSilentClock(Mixer& mixer) {
+    auto clock = std::make_unique<Stream>();
+    clock->rate = kDefaultRate;
+    clock->frames = kSilentClockFrames;
+    clock->clockSeconds = NowSeconds();
+    Stream* started = clock.get();
+    mixer.streams[kSilentClockHandle] = std::move(clock);
+    return started;
 }
 
 DWORD NextFreeHandle(Mixer& mixer) {
@@ -426,7 +486,9 @@ void BASS_Free() {
 HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD length, DWORD /*flags*/) {
     // Only whole files by name; every position is exact, so the pre-scan flag
     // needs nothing.
+    musicError.clear();
     if (mem || file == nullptr || offset != 0 || length != 0) {
+        musicError = "solo se abren ficheros enteros por su nombre";
         return 0;
     }
     std::unique_ptr<Stream> stream = DecodeFile(static_cast<const char*>(file));
@@ -444,6 +506,9 @@ BOOL BASS_StreamPlay(HSTREAM handle, BOOL flush, DWORD flags) {
     Mixer& mixer = TheMixer();
     std::lock_guard<std::mutex> guard(mixer.lock);
     Stream* stream = FindStream(mixer, handle);
+    if (stream == nullptr && handle == kSilentClockHandle) {
+        stream = StartSilentClock(mixer);
+    }
     if (stream == nullptr) {
         return FALSE;
     }
@@ -471,7 +536,7 @@ QWORD BASS_StreamGetLength(HSTREAM handle) {
     Mixer& mixer = TheMixer();
     std::lock_guard<std::mutex> guard(mixer.lock);
     const Stream* stream = FindStream(mixer, handle);
-    return stream == nullptr ? 0 : stream->frames * kBytesPerFrame;
+    return stream == nullptr || stream->samples.empty() ? 0 : stream->frames * kBytesPerFrame;
 }
 
 BOOL BASS_ChannelPause(DWORD handle) {
@@ -583,5 +648,23 @@ void SetBassVersion(DWORD version) { reportedVersion = version; }
 void UseSilentOutput(bool silent) { silentOutput = silent; }
 
 void UseClockPosition(bool onClock) { clockPosition = onClock; }
+const char* MusicError() { return musicError.c_str(); }
+
+bool ModulePosition(HSTREAM handle, int* order, int* row) {
+    Mixer& mixer = TheMixer();
+    std::lock_guard<std::mutex> guard(mixer.lock);
+    Stream* stream = FindStream(mixer, handle);
+    if (stream == nullptr || stream->rows.empty()) {
+        return false;
+    }
+    AdvanceByClock(mixer, *stream, NowSeconds());
+    const uint64_t frame = static_cast<uint64_t>(stream->position);
+    const auto after = std::upper_bound(stream->rows.begin(), stream->rows.end(), frame,
+                                        [](uint64_t at, const ModuleMusic::RowMark& mark) { return at < mark.frame; });
+    const ModuleMusic::RowMark& mark = after == stream->rows.begin() ? *after : *(after - 1);
+    *order = mark.order;
+    *row = mark.row;
+    return true;
+}
 
 }  // namespace Platform

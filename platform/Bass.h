@@ -15,6 +15,12 @@
 //   the sound data) that claims more bytes than the file holds. Only a regular file is read ("-" is a file name, not
 //   standard input). Mono is duplicated to both sides; a stream
 //   keeps its own rate and is resampled to the output rate when mixed.
+// - A tracker module (MOD, XM, S3M, IT and whatever else libopenmpt reads,
+//   told by its content, not its name) is a stream as well: rendered whole at
+//   load (ModuleMusic.h) at 44 100 Hz to libopenmpt's estimate of its length,
+//   within the same 30 minutes and memory budget (less what libopenmpt holds
+//   of the file while it renders), it then plays, loops and seeks like any
+//   other stream, exactly to the sample.
 // - Positions and lengths count bytes of the decoded 16-bit stereo stream at
 //   the stream's own rate (4 bytes a frame). The position is what the output
 //   has consumed, so whoever reads it follows what is heard. Without an output
@@ -25,8 +31,14 @@
 // - An unknown handle (0 included) answers 0 for positions, lengths, levels
 //   and conversions, and FALSE for operations. Stop, StreamFree and Free are
 //   harmless to repeat.
+// - Handle 0, which a failed open leaves, is the exception once played:
+//   BASS_StreamPlay(0, ...) starts a stream without sound or length whose
+//   position (at 44 100 Hz) follows the monotonic clock, so a show whose music
+//   cannot be loaded still keeps time, silently. StreamFree(0) ends it.
 // - Calls come from one thread; mixing runs on SDL's audio thread.
 // Platform::SetBassVersion lets tests exercise the caller's version check.
+// Platform::MusicError and Platform::ModulePosition answer what BASS's error
+// code and its music position (order and row) would.
 // Platform::UseSilentOutput(true) (a captured show): BASS_Init opens no device
 // and answers TRUE, so playing streams keep time on the clock, which may be
 // the virtual one (Clock.h); BASS_Start and BASS_Stop then answer TRUE.
@@ -84,6 +96,12 @@ namespace Platform {
 void SetBassVersion(DWORD version);
 void UseSilentOutput(bool silent);
 void UseClockPosition(bool onClock);
+// Why the last BASS_StreamCreateFile answered 0, in the player's language
+// (for its log); empty after a success.
+const char* MusicError();
+// The order and row of a module stream at its current position; false for
+// any other stream and for an unknown handle.
+bool ModulePosition(HSTREAM handle, int* order, int* row);
 
 }  // namespace Platform
 

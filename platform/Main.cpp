@@ -33,6 +33,7 @@ const char* const kUsage =
     "l record a sync marker (appended to the script file at exit).\n"
     "\n"
     "Check a show first with: halvenor-check [DIR]\n"
+    "\n"
     "Without a screen: xvfb-run -a halvenor (and SDL_AUDIODRIVER=dummy without sound)\n"
     "\n"
     "  --help     this text\n"

@@ -37,6 +37,16 @@ std::string Reason(const std::string& driver) {
 
 }  // namespace
 
+std::string VideoStartProblem() {
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    const char* display = std::getenv("DISPLAY");
+    if (asked != nullptr && *asked != '\0') {
+        return std::string("el driver de video SDL \"") + asked + "\" (SDL_VIDEODRIVER) no puede empezar" +
+               (display == nullptr || *display == '\0' ? ": la variable DISPLAY no esta definida" : "") + kHint;
+    }
+    return Reason(DriverName());
+}
+
 std::string WindowSystemProblem(bool windowOpen) {
     const std::string driver = DriverName();
     if (driver == "offscreen" || driver == "dummy") {

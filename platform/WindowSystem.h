@@ -8,6 +8,9 @@
 // there is no usable display and how to play without one (xvfb-run). It is
 // asked after SDL's video subsystem has started, and again once the video
 // mode is set.
+//
+// VideoStartProblem answers that line for SDL's video subsystem failing to
+// start (an X driver asked for with no X server, say).
 #ifndef HALVENOR_PLATFORM_WINDOWSYSTEM_H
 #define HALVENOR_PLATFORM_WINDOWSYSTEM_H
 
@@ -16,6 +19,7 @@
 namespace Platform {
 
 std::string WindowSystemProblem(bool windowOpen);
+std::string VideoStartProblem();
 
 }  // namespace Platform
 

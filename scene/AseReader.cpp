@@ -691,6 +691,7 @@ void AseReader::ReadCamera() {
         }
     }
     camera.SetKey(staticKey);
+    camera.CarryForwardSamples();
     const bool fits = scene->camerasCreated && static_cast<uint32_t>(camerasRead) < scene->cameraCount;
     scene->SetCamera(static_cast<uint32_t>(camerasRead), camera);
     if (!fits) {
@@ -755,6 +756,7 @@ void AseReader::ReadLight() {
         }
     }
     light.SetKey(key);
+    light.CarryForwardSamples(next);
     const bool fits = scene->lightsCreated && static_cast<uint32_t>(lightsRead) < scene->lightCount;
     scene->SetLight(static_cast<uint32_t>(lightsRead), light);
     if (!fits) {

@@ -3,9 +3,11 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "core/Log.h"
 #include "platform/FileSystem.h"
@@ -61,11 +63,22 @@ void KeepStoredObjects(Scene& scene) {
     scene.backIndex = scene.frontCount;
 }
 
-// The part of a texture path after its last backslash; only backslashes
-// separate components in scene files.
+// The part of a texture path after its last backslash or slash: a scene
+// exported on Windows names D:\tex\wall.jpg, one exported elsewhere
+// /home/me/tex/wall.jpg, and both are gathered as texturas\wall.jpg.
 const char* BaseName(const char* path) {
     const char* slash = std::strrchr(path, '\\');
+    const char* forward = std::strrchr(path, '/');
+    if (forward != nullptr && (slash == nullptr || forward > slash)) {
+        slash = forward;
+    }
     return slash != nullptr ? slash + 1 : path;
+}
+
+bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
 }
 
 bool SameFile(const std::string& first, const std::string& second) {
@@ -372,7 +385,13 @@ bool BinarySceneFile::ReadCamera(Camera& camera) {
         return false;
     }
     camera.CreateTrack(count);
-    return ReadRecords(camera.track, count, kCameraKeySize, "muestras de camara", DecodeCameraKey);
+    if (!ReadRecords(camera.track, count, kCameraKeySize, "muestras de camara", DecodeCameraKey)) {
+        return false;
+    }
+    // A file exported from a sparsely sampled track before its gaps were
+    // filled on import still plays with the camera in place.
+    camera.CarryForwardSamples();
+    return true;
 }
 
 bool BinarySceneFile::ReadLights(Scene& scene) {
@@ -418,6 +437,8 @@ bool BinarySceneFile::Write(const char* name, const Scene& scene) {
     fileName = name != nullptr ? name : "";
     failed = false;
     texturesNotCopied = 0;
+    gathered.clear();
+    textureClashes.clear();
     const std::string reportName = std::string(fileName) + ".TXT";
     if (normaliseTextures) {
         report = Platform::OpenFile(reportName.c_str(), "w");
@@ -509,11 +530,31 @@ void BinarySceneFile::WriteMaps(const Material& material, uint32_t materialIndex
                 ++texturesNotCopied;
             }
             failed |= std::fprintf(report, "OK\n") < 0;
+            NoteClash(oldName, newName);
         }
         uint8_t record[kMapSize];
         EncodeMap(map, newName, record);
         WriteBytes(record, sizeof record);
     }
+}
+
+// Two maps of one base name from different folders land on one file in
+// texturas: the later copy replaces the earlier, and every material that
+// used the earlier one now shows the later picture. The author is told.
+void BinarySceneFile::NoteClash(const std::string& oldName, const std::string& newName) {
+    for (const auto& [source, destination] : gathered) {
+        if (!SameNameIgnoringCase(destination, newName) || source == oldName ||
+            SameFile(Platform::ResolvePath(source.c_str()), Platform::ResolvePath(oldName.c_str()))) {
+            continue;
+        }
+        Log::Format("%s - ** AVISO ** [%s] y [%s] se copian los dos a [%s]: el segundo sustituye al primero.\n",
+                    kPrefix, source.c_str(), oldName.c_str(), newName.c_str());
+        failed |= std::fprintf(report, "AVISO: %s y %s se copian los dos a %s: el segundo sustituye al primero\n",
+                               source.c_str(), oldName.c_str(), newName.c_str()) < 0;
+        textureClashes.push_back(oldName + " -> " + newName + " replaces " + source);
+        return;
+    }
+    gathered.emplace_back(oldName, newName);
 }
 
 void BinarySceneFile::WriteObjects(const Scene& scene) {
@@ -612,15 +653,23 @@ bool CopyFile(const char* source, const char* destination, bool binary) {
     }
     // Texture names come from scene files: only regular files are copied, so
     // a name such as /dev/zero cannot fill the disk nor a FIFO block the copy.
+    // The source is opened first: opening the destination empties it, and a
+    // texture gathered by an earlier export must survive a source that is
+    // missing on this machine.
     FILE* in = Platform::OpenFile(from.c_str(), binary ? "rb" : "r");
-    FILE* out = Platform::OpenFile(to.c_str(), binary ? "wb" : "w");
     if (in == nullptr) {
         Log::Write("[ERROR] (normalizando...) Fichero origen no se pudo abrir.\n");
-        if (out != nullptr) {
-            std::fclose(out);
+        // Where nothing was gathered yet the name is still left as an empty
+        // file, as it always was.
+        struct stat existing {};
+        if (stat(to.c_str(), &existing) != 0) {
+            if (FILE* out = Platform::OpenFile(to.c_str(), binary ? "wb" : "w")) {
+                std::fclose(out);
+            }
         }
         return false;
     }
+    FILE* out = Platform::OpenFile(to.c_str(), binary ? "wb" : "w");
     if (out == nullptr) {
         Log::Write("[ERROR] (normalizando...) Fichero destino no se pudo abrir.\n");
         std::fclose(in);

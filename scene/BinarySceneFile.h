@@ -22,6 +22,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 class Camera;
@@ -51,6 +52,9 @@ public:
     void SetNormaliseTextures(bool flag) { normaliseTextures = flag ? 1 : 0; }
     // Textures the last Write could not copy while gathering.
     int TexturesNotCopied() const { return texturesNotCopied; }
+    // One line per texture the last Write gathered over another of the same
+    // name from elsewhere ("old -> new replaces other"): only one survives.
+    const std::vector<std::string>& TextureClashes() const { return textureClashes; }
 
 private:
     // Reading. Each step answers false once the file has failed, after which
@@ -77,6 +81,7 @@ private:
     void WriteCount(uint32_t count);
     void WriteMaterials(const Scene& scene);
     void WriteMaps(const Material& material, uint32_t materialIndex, int mapCount);
+    void NoteClash(const std::string& oldName, const std::string& newName);
     void WriteObjects(const Scene& scene);
     void WriteCameras(const Scene& scene);
     void WriteLights(const Scene& scene);
@@ -94,6 +99,9 @@ private:
     uint32_t camerasRead;
     uint32_t lightsRead;
     int texturesNotCopied;
+    // Sources already gathered by the current Write, by their new name.
+    std::vector<std::pair<std::string, std::string>> gathered;
+    std::vector<std::string> textureClashes;
     // The block the records of an array are read into.
     std::vector<uint8_t> block;
 };
@@ -101,7 +109,8 @@ private:
 // Copies a file in blocks of 2048 bytes (modes "rb"/"wb" when binary, else
 // "r"/"w"). Failures are logged; answers true when the destination holds the
 // whole source. A source and destination that are the same file are left as
-// they are (opening the destination for writing would empty the source).
+// they are (opening the destination for writing would empty the source), and
+// so is the destination when the source cannot be opened.
 bool CopyFile(const char* source, const char* destination, bool binary);
 
 #endif

@@ -2,6 +2,25 @@
 
 #include "glext/GlExtensions.h"
 
+// A track sampled every few frames, or shorter than the scene, leaves samples
+// that no line gave: they hold the last given one, just as a sample holds what
+// its own lines leave out, instead of looking from the origin at the origin
+// with no field of view (which shows nothing at all).
+void Camera::CarryForwardSamples() {
+    for (uint32_t i = 0; i < sampleCount && track != nullptr; ++i) {
+        if (track[i].filled) {
+            continue;
+        }
+        const CameraKey& from = i == 0 ? key : track[i - 1];
+        for (int axis = 0; axis < 3; ++axis) {
+            track[i].eye[axis] = from.eye[axis];
+            track[i].target[axis] = from.target[axis];
+        }
+        track[i].fov = from.fov;
+        track[i].filled = 1;
+    }
+}
+
 const CameraKey& Camera::WrapFrame(float& frame) const {
     if (sampleCount == 0 || track == nullptr) {
         return key;

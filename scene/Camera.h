@@ -22,6 +22,9 @@ public:
     void SetSample(uint32_t index, const CameraKey& sample) { track[index] = sample; }
     CameraKey GetSample(uint32_t index) const { return track[index]; }
     uint32_t SampleCount() const { return sampleCount; }
+    // Gives every sample still unfilled the values of the sample before it
+    // (the static key for the first), once the track is read.
+    void CarryForwardSamples();
 
     // Loads the camera's view for the frame into the modelview matrix. A frame
     // past the end of the track restarts at 0 (rewriting the caller's frame);

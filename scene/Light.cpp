@@ -13,6 +13,21 @@ constexpr float kFlareHalfSize = 6.0f;
 
 }  // namespace
 
+// Samples the file never gave would put the light at the origin; they hold
+// the last given position instead, as the light holds still in the modeller.
+void Light::CarryForwardSamples(uint32_t given) {
+    for (uint32_t i = given; i < sampleCount && track != nullptr; ++i) {
+        if (i == 0) {
+            track[0] = LightKey{};
+            for (int axis = 0; axis < 3; ++axis) {
+                track[0].position[axis] = key.position[axis];
+            }
+        } else {
+            track[i] = track[i - 1];
+        }
+    }
+}
+
 void Light::Apply(int frame) {
     if (sampleCount != 0 && track != nullptr) {
         // A track shorter than the scene's animation holds its last sample.

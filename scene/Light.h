@@ -23,6 +23,9 @@ public:
     void SetSample(uint32_t index, const LightKey& sample) { track[index] = sample; }
     LightKey GetSample(uint32_t index) const { return track[index]; }
     uint32_t SampleCount() const { return sampleCount; }
+    // Samples from `given` on take the last given sample (the key's position
+    // when none was given), once the track is read.
+    void CarryForwardSamples(uint32_t given);
 
     // Moves the light to its sample for the frame and configures its OpenGL
     // light (numbers 0 to 6 drive GL_LIGHT1 to GL_LIGHT7).

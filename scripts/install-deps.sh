@@ -6,12 +6,13 @@ set -euo pipefail
 packages=(
   g++ cmake make pkg-config
   libsdl1.2-compat-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
-  libjpeg62-turbo-dev libsndfile1-dev libpng-dev libx11-dev libxcomposite-dev
+  libjpeg62-turbo-dev libsndfile1-dev libopenmpt-dev libpng-dev libx11-dev libxcomposite-dev
   libfreetype-dev fonts-dejavu-core
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool
   ffmpeg
   clang libclang-rt-14-dev
+  help2man dpkg-dev file
 )
 
 missing=()

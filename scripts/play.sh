@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything, generates the sample show's assets and plays the show in
 # shows/sample/ (or the show directory given as argument, relative to where
-# the script is run); `--edit …` after it plays in the authoring player. The show is checked first with halvenor-check; its
+# the script is run; shows/tracker gets its generated assets too; `--edit …` after
+# it plays in the authoring player). The show is checked first with halvenor-check; its
 # findings are printed and the show plays anyway. Without a display it plays
 # headless under Xvfb with SDL's dummy audio driver, in real time.
 set -euo pipefail
@@ -28,6 +29,8 @@ sample="$root/shows/sample"
 show=${show:-$sample}
 if [ "$show" = "$sample" ]; then
   build/MakeSampleAssets shows/sample >/dev/null
+elif [ "$show" = "$root/shows/tracker" ]; then
+  build/MakeSampleAssets --tracker shows/tracker >/dev/null
 fi
 "$root/build/halvenor-check" --quiet "$show" || true
 cd "$show"

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include <cstdio>
+
+#include "core/Log.h"
 #include "platform/Bass.h"
 #include "platform/MessageBox.h"
 
@@ -32,7 +35,15 @@ bool SoundStream::Open(const char* file) {
     fileName = file != nullptr ? file : "";
     handle = BASS_StreamCreateFile(FALSE, file, 0, 0, BASS_MP3_SETPOS);
     if (handle == 0) {
+        // The box says that it failed; the log says why.
+        Log::Format("-> No se pudo cargar la musica [ %s ]: %s\n", fileName.c_str(), Platform::MusicError());
         MessageBoxA(nullptr, "ERROR!", "No se pudo cargar el fichero de musica.", MB_OK);
+        // The box names no file; the author learns which one, and that the
+        // show goes on without sound on the library's silent clock.
+        std::fprintf(stderr, "halvenor: no se pudo cargar el fichero de musica [ %s ]: el show sigue sin sonido\n",
+                     fileName.c_str());
+        Log::Format("]> ** ERROR ** No se pudo cargar el fichero de musica [ %s ]: el show sigue sin sonido. **\n",
+                    fileName.c_str());
         return false;
     }
     return true;
@@ -97,6 +108,17 @@ bool SoundStream::SetSpeed(double speed) {
     const double rate = static_cast<double>(BASS_ChannelSeconds2Bytes(handle, 1.0f)) / 4.0;
     const float frequency = speed == 1.0 ? 0.0f : static_cast<float>(rate * speed);
     return BASS_ChannelSetAttribute(handle, BASS_ATTRIB_FREQ, frequency) != FALSE;
+}
+
+std::string SoundStream::ModulePositionText() const {
+    int order = 0;
+    int row = 0;
+    if (!Platform::ModulePosition(handle, &order, &row)) {
+        return std::string();
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d:%02d", order, row);
+    return text;
 }
 
 void SoundStream::Release() {

@@ -13,8 +13,9 @@ public:
     // Checks the library version, opens the default output and starts it.
     // False after a message box when any step fails.
     bool InitAudio(void* window);
-    // Opens the music file; on failure shows a box and keeps handle 0.
-    // Answers whether a stream was opened.
+    // Opens the music file; on failure shows a box, names the file on stderr
+    // and in the log, and keeps handle 0, which the library plays as a clock
+    // without sound. Answers whether a stream was opened.
     bool Open(const char* file);
 
     bool Play();
@@ -34,6 +35,9 @@ public:
     // Plays at speed times the music's own rate (1: as recorded), its pitch
     // following; false when the library refuses the rate.
     bool SetSpeed(double speed);
+    // A tracker module's order and row at the current position, as trackers
+    // show them ("03:12"); empty for any other music and without music.
+    std::string ModulePositionText() const;
     // Stops the output and frees the stream and the library; safe to repeat.
     void Release();
 

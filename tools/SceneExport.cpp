@@ -140,6 +140,10 @@ int Export(const Options& options) {
                     scene.CameraCount(), scene.LightCount());
     }
     scene.Release();
+    for (const std::string& clash : writer.TextureClashes()) {
+        std::fprintf(stderr, "SceneExport: warning: %s: two textures of one name from different folders, and "
+                             "only the last is kept (rename one)\n", clash.c_str());
+    }
     if (!written) {
         std::fprintf(stderr, "SceneExport: could not write %s%s (see error_log.txt)\n", options.output.c_str(),
                      options.gatherTextures ? " or its report" : "");

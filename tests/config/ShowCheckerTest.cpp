@@ -2,6 +2,7 @@
 // each: exactly one finding, on the right file and line.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/TestAudio.h"
 #include "tests/support/TestImages.h"
+#include "tests/support/TestModule.h"
 
 using TestSupport::TempDir;
 
@@ -112,6 +114,34 @@ TEST_F(ShowCheckerTest, AGoodShowHasNoFindingAndASummaryWithIndices) {
               "script       guion.txt: 5 events from 0.00 s to 3.00 s; ends at 3.00 s\n");
 }
 
+TEST_F(ShowCheckerTest, AModuleIsReadWithItsFormatTitleChannelsOrdersAndLength) {
+    // Three patterns at speed 2: 7.68 s.
+    ASSERT_TRUE(TestSupport::WriteTestModule(dir.File("cancion.xm"), 3, 2, "Mi cancion"));
+    const std::string preconfig = Replaced(kPreconfig, "musica.wav", "cancion.xm");
+    EXPECT_TRUE(Check(preconfig, kScript).empty()) << checker.Report();
+    const std::string summary = checker.Summary();
+    EXPECT_NE(summary.find("music        cancion.xm, 7.68 s (loops); module: ProTracker MOD (M.K.) \"Mi cancion\", "
+                           "4 channels, 3 orders\n"),
+              std::string::npos)
+        << summary;
+
+    // Neither a sound file nor a module; a module cut in its header.
+    dir.Write("ruido.xm", std::string(3000, '\x5a'));
+    dir.Write("cortado.mod", TestSupport::TestModuleBytes(1, 6).substr(0, 1000));
+    for (const char* name : {"ruido.xm", "cortado.mod"}) {
+        dir.Write("preconfig.txt", Replaced(kPreconfig, "musica.wav", name));
+        ShowChecker fresh;
+        fresh.Check();
+        const std::vector<ShowFinding>& findings = fresh.Findings();
+        ASSERT_FALSE(findings.empty()) << name;
+        EXPECT_EQ(findings[0].line, 3);
+        EXPECT_NE(findings[0].message.find("is neither a sound file it can decode (WAV, FLAC, Ogg or MP3, up to 30 "
+                                           "minutes) nor a module it can read (MOD, XM, S3M, IT, ...)"),
+                  std::string::npos)
+            << findings[0].message;
+    }
+}
+
 TEST_F(ShowCheckerTest, TheEnginesPathRulesFindFilesInAnyCaseAndWithBackslashes) {
     const std::string preconfig = Replaced(kPreconfig, "escena.ase", "ESCENA.ASE");
     EXPECT_TRUE(Check(Replaced(preconfig, "guion.txt", ".\\Guion.TXT"), kScript).empty()) << checker.Report();
@@ -155,7 +185,8 @@ TEST_F(ShowCheckerTest, EachMistakeGivesOneFindingOnItsLine) {
          "scene file 'nada.ase' not found"},
         {"missing image", p + "LOAD LAYER2D fondo.jpg BACKGROUND Fondo\n", s, "preconfig.txt", 8, true,
          "image 'fondo.jpg' not found"},
-        {"image the engine does not read", p + "LOAD LOAD_SCREEN carga.png\n", s, "preconfig.txt", 8, false,
+        // The layer never shows: an error, like a missing texture.
+        {"image the engine does not read", p + "LOAD LOAD_SCREEN carga.png\n", s, "preconfig.txt", 8, true,
          "only .jpg (JPEG) and .tga"},
         {"scene before the display", Replaced(Replaced(p, "LOAD ESCENA_ASE escena.ase Sala\n", ""), "// test show\n",
                                               "LOAD ESCENA_ASE escena.ase Sala\n"),
@@ -244,6 +275,53 @@ TEST_F(ShowCheckerTest, AMissingTextureInsideTheSceneIsFoundOnItsLine) {
     ASSERT_EQ(findings.size(), 1u) << checker.Report();
     EXPECT_EQ(checker.Report(),
               "escena.ase:10: error: texture 'texturas\\pared.jpg' not found: it is drawn without its picture\n");
+}
+
+// A camera exported with a sample every 4 frames made the scene vanish from
+// about 4 s on, and nothing said so.
+TEST_F(ShowCheckerTest, TracksSampledEveryFewFramesOrShorterThanTheSceneAreWarnedOnTheirLine) {
+    std::string scene = "*SCENE {\n\t*SCENE_LASTFRAME 400\n\t*SCENE_FRAMESPEED 25\n\t*SCENE_TICKSPERFRAME 160\n}\n"
+                        "*CAMERAOBJECT {\n\t*NODE_TM {\n\t\t*TM_POS 0 -100 0\n\t}\n"
+                        "\t*TM_ANIMATION {\n\t\t*CONTROL_POS_TRACK {\n";
+    for (int frame = 0; frame <= 400; frame += 4) {
+        scene += "\t\t\t*CONTROL_POS_SAMPLE " + std::to_string(frame * 160) + "\t0 -100 0\n";
+    }
+    scene += "\t\t}\n\t}\n}\n*LIGHTOBJECT {\n\t*NODE_TM {\n\t\t*TM_POS 1 2 3\n\t}\n"
+             "\t*LIGHT_SETTINGS {\n\t\t*LIGHT_COLOR 1 1 1\n\t}\n\t*TM_ANIMATION {\n\t\t*CONTROL_POS_TRACK {\n";
+    const int lightTrackLine = static_cast<int>(std::count(scene.begin(), scene.end(), '\n'));
+    for (int frame = 0; frame < 5; ++frame) {
+        scene += "\t\t\t*CONTROL_POS_SAMPLE " + std::to_string(frame * 160) + "\t1 2 3\n";
+    }
+    scene += "\t\t}\n\t}\n}\n";
+    dir.Write("escena.ase", scene);
+    // This scene has no objects to turn.
+    const std::vector<ShowFinding> findings =
+        Check(kPreconfig, Replaced(kScript, "0.5 SCENE Sala FX_ROTATE_OBJ 1 1.5 0 1 0\n", ""));
+    ASSERT_EQ(findings.size(), 2u) << checker.Report();
+    EXPECT_FALSE(findings[0].error);
+    EXPECT_EQ(findings[0].file, "escena.ase");
+    EXPECT_EQ(findings[0].line, 11);
+    EXPECT_EQ(findings[0].message,
+              "camera 0's position track: samples every 4 frames are played one per frame: this camera moves 4 × "
+              "faster than in the modeller and holds still from frame 100 (export one sample per frame)");
+    EXPECT_EQ(findings[1].line, lightTrackLine);
+    EXPECT_EQ(findings[1].message,
+              "light 0's position track: 5 samples for the scene's 401 frames: this light holds still from frame 4");
+}
+
+// A missing music file plays on a silent clock, so the show still ends at
+// its stop, and the summary says both.
+TEST_F(ShowCheckerTest, MissingMusicIsAnErrorAndTheSummaryAgreesTheShowStillEnds) {
+    const std::vector<ShowFinding> findings = Check(Replaced(kPreconfig, "musica.wav", "musica.ogg"), kScript);
+    ASSERT_EQ(findings.size(), 1u) << checker.Report();
+    EXPECT_TRUE(findings[0].error);
+    EXPECT_NE(findings[0].message.find("without sound, its time kept by a silent clock"), std::string::npos)
+        << findings[0].message;
+    EXPECT_NE(checker.Summary().find("music        musica.ogg: not loaded, the show plays without sound on a "
+                                     "silent clock\n"),
+              std::string::npos)
+        << checker.Summary();
+    EXPECT_NE(checker.Summary().find("; ends at 3.00 s\n"), std::string::npos) << checker.Summary();
 }
 
 TEST_F(ShowCheckerTest, WithoutPreconfigurationOrDisplayOrScriptTheShowCannotPlay) {

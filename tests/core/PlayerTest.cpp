@@ -90,6 +90,16 @@ TEST(Player, AVideoSystemThatCannotStartEndsWithStatusOne) {
     const auto run = RunPlayer(dir.Path(), 0, std::string(kAudio) + " SDL_VIDEODRIVER=nonexistent");
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.stderrText.rfind("Error inicializando SDL: ", 0), 0u) << run.stderrText;
+    // The X driver asked for with no X server: SDL's line, then how to play
+    // without a screen.
+    const auto x11 = RunPlayer(dir.Path(), 0, std::string(kAudio) + " -DISPLAY -WAYLAND_DISPLAY SDL_VIDEODRIVER=x11");
+    EXPECT_EQ(x11.exitCode, 1);
+    EXPECT_NE(x11.stderrText.find("Error inicializando SDL: "), std::string::npos) << x11.stderrText;
+    const size_t ours = x11.stderrText.rfind("halvenor: ");
+    ASSERT_NE(ours, std::string::npos) << x11.stderrText;
+    EXPECT_TRUE(IsOneLine(x11.stderrText.substr(ours))) << x11.stderrText;
+    EXPECT_NE(x11.stderrText.find("SDL_VIDEODRIVER", ours), std::string::npos) << x11.stderrText;
+    EXPECT_NE(x11.stderrText.find("xvfb-run -a halvenor", ours), std::string::npos) << x11.stderrText;
 }
 
 TEST(Player, AWindowThatCannotBeOpenedEndsWithStatusTwo) {
@@ -193,6 +203,25 @@ TEST(Player, AShowEndsByItselfAtItsStopEvent) {
     EXPECT_EQ(dir.Read("guion.txt"), "2.0 DEMO x FX_STOP\n0.0 DEMO x FX_BLUR 0\n");
 }
 
+// A missing music file used to freeze the show at time 0 for good, saying
+// only "ERROR!": now the file is named and the show ends at its stop.
+TEST(Player, AShowWhoseMusicIsMissingNamesItAndStillEndsAtItsStop) {
+    TempDir dir(false);
+    dir.Write("preconfig.txt", kTimedShow);
+    dir.Write("guion.txt", "1.0 DEMO x FX_STOP\n");
+    const auto run = RunPlayer(dir.Path(), 30000, kAudio);
+    EXPECT_EQ(run.exitCode, 0) << run.stderrText;
+    EXPECT_GE(run.seconds, 0.9);
+    EXPECT_NE(run.stderrText.find("[No se pudo cargar el fichero de musica.] ERROR!\n"), std::string::npos)
+        << run.stderrText;
+    EXPECT_NE(run.stderrText.find("halvenor: no se pudo cargar el fichero de musica [ musica.wav ]"),
+              std::string::npos)
+        << run.stderrText;
+    const std::string log = dir.Read("error_log.txt");
+    EXPECT_NE(log.find("No se pudo cargar el fichero de musica [ musica.wav ]"), std::string::npos) << log;
+    EXPECT_TRUE(EndsWith(log, "===> Sistema cerrado correctamente.\n")) << log;
+}
+
 TEST(Player, MarkersRecordedWithTheKeyAreAppendedToTheScript) {
     if (std::system("command -v xdotool >/dev/null 2>&1") != 0) {
         GTEST_SKIP() << "xdotool is needed to press keys in the window";
@@ -201,9 +230,13 @@ TEST(Player, MarkersRecordedWithTheKeyAreAppendedToTheScript) {
     ASSERT_TRUE(TestSupport::WriteTone(dir.File("musica.wav"), 220.0, 8.0, 44100, 2, 0.06));
     dir.Write("preconfig.txt", kTimedShow);
     dir.Write("guion.txt", "0.0 DEMO x FX_BLUR 0\n3.5 DEMO x FX_STOP\n");
-    const std::string press =
-        "xdotool search --sync --name 'Halvenor Engine' windowfocus --sync key l >/dev/null 2>&1";
-    const auto run = RunPlayer(dir.Path(), 0, kAudio, {{2500, press}});
+    // The key goes in once the music has played a while: the console loads its
+    // background right after the music starts, so its log line marks the start
+    // however long a loaded machine takes to get there.
+    const std::string press = "for i in $(seq 100); do grep -q consola_fondo '" + dir.File("error_log.txt") +
+                              "' && break; sleep 0.1; done; sleep 1; "
+                              "xdotool search --sync --name 'Halvenor Engine' windowfocus --sync key l >/dev/null 2>&1";
+    const auto run = RunPlayer(dir.Path(), 0, kAudio, {{500, press}});
     EXPECT_EQ(run.exitCode, 0) << run.stderrText;
     const std::string script = dir.Read("guion.txt");
     const std::string head = "0.0 DEMO x FX_BLUR 0\n3.5 DEMO x FX_STOP\n";

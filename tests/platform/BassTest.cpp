@@ -63,7 +63,9 @@ TEST_F(BassTest, UnknownHandlesAnswerZeroAndReleaseIsHarmless) {
         EXPECT_EQ(BASS_ChannelGetLevel(handle), 0u);
         EXPECT_EQ(BASS_ChannelBytes2Seconds(handle, 176400), 0.0f);
         EXPECT_EQ(BASS_ChannelSeconds2Bytes(handle, 1.0f), 0u);
-        EXPECT_FALSE(BASS_StreamPlay(handle, FALSE, BASS_SAMPLE_LOOP));
+        if (handle != 0) {  // handle 0 plays as a silent clock (below)
+            EXPECT_FALSE(BASS_StreamPlay(handle, FALSE, BASS_SAMPLE_LOOP));
+        }
         EXPECT_FALSE(BASS_ChannelPause(handle));
         EXPECT_FALSE(BASS_ChannelResume(handle));
         EXPECT_FALSE(BASS_ChannelSetPosition(handle, 0));
@@ -73,6 +75,23 @@ TEST_F(BassTest, UnknownHandlesAnswerZeroAndReleaseIsHarmless) {
     EXPECT_FALSE(BASS_Stop());
     BASS_Free();
     BASS_Free();
+}
+
+// What a failed open leaves (handle 0) keeps time when played, with a device
+// open or not, and gives no sound, length or level.
+TEST_F(BassTest, PlayingTheHandleOfAFailedOpenKeepsTimeSilently) {
+    UseDriver("dummy");
+    ASSERT_TRUE(BASS_Init(-1, 44100, 0, nullptr));
+    ASSERT_TRUE(BASS_Start());
+    const Stopwatch sincePlay;
+    EXPECT_TRUE(BASS_StreamPlay(0, FALSE, BASS_SAMPLE_LOOP));
+    Sleep(200);
+    EXPECT_GE(Seconds(0), 0.19f);
+    EXPECT_LE(Seconds(0), sincePlay.Seconds() + 0.01f);
+    EXPECT_EQ(BASS_StreamGetLength(0), 0u);
+    EXPECT_EQ(BASS_ChannelGetLevel(0), 0u);
+    BASS_StreamFree(0);
+    EXPECT_EQ(BASS_ChannelGetPosition(0), 0u);
 }
 
 TEST_F(BassTest, OpenRefusesWhatItCannotPlay) {

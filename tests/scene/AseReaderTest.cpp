@@ -437,6 +437,44 @@ TEST_F(AseReaderTest, CameraTracksFillForward) {
                                      "0 Objetos - 0 Materiales - 1 Camaras - 0 Luces."));
 }
 
+// An exporter that samples every 4 frames gives a quarter of the samples: the
+// rest hold the last given one instead of a camera at the origin with no
+// field of view, which showed nothing from there on.
+TEST_F(AseReaderTest, SamplesATrackDoesNotGiveHoldTheLastGivenOne) {
+    std::string camera = "*CAMERAOBJECT {\n\t*NODE_TM {\n\t\t*TM_POS 1.0 2.0 3.0\n\t}\n"
+                         "\t*NODE_TM {\n\t\t*TM_POS 4.0 5.0 6.0\n\t}\n"
+                         "\t*CAMERA_SETTINGS {\n\t\t*CAMERA_FOV 0.7854\n\t}\n"
+                         "\t*TM_ANIMATION {\n\t\t*CONTROL_POS_TRACK {\n";
+    std::string light = "*LIGHTOBJECT {\n\t*NODE_TM {\n\t\t*TM_POS 7 8 9\n\t}\n"
+                        "\t*LIGHT_SETTINGS {\n\t\t*LIGHT_COLOR 1 1 1\n\t}\n"
+                        "\t*TM_ANIMATION {\n\t\t*CONTROL_POS_TRACK {\n";
+    for (int i = 0; i < 3; ++i) {  // frames 0, 4 and 8 of ten
+        const std::string sample = "\t\t\t*CONTROL_POS_SAMPLE " + std::to_string(i * 640) + "\t" +
+                                   std::to_string(10 + i) + " 0 0\n";
+        camera += sample;
+        light += sample;
+    }
+    camera += "\t\t}\n\t}\n}\n";
+    light += "\t\t}\n\t}\n}\n";
+    // A light whose track gives no sample at all stays where its node is.
+    const std::string empty = "*LIGHTOBJECT {\n\t*NODE_TM {\n\t\t*TM_POS 1 2 3\n\t}\n"
+                              "\t*LIGHT_SETTINGS {\n\t\t*LIGHT_COLOR 1 1 1\n\t}\n"
+                              "\t*TM_ANIMATION {\n\t\t*CONTROL_POS_TRACK {\n\t\t}\n\t}\n}\n";
+    Scene scene;
+    Load(kSceneBlock + camera + light + empty, scene);
+    const Camera& view = scene.cameras[0];
+    ASSERT_EQ(view.SampleCount(), 10u);
+    for (uint32_t i = 0; i < 10; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_FLOAT_EQ(view.track[i].eye[0], i < 2 ? 10.0f + i : 12.0f);
+        EXPECT_FLOAT_EQ(view.track[i].target[1], 6.0f);
+        EXPECT_NEAR(view.track[i].fov, 45.0f, 1e-3f);
+        EXPECT_EQ(view.track[i].filled, 1);
+        EXPECT_FLOAT_EQ(scene.lights[0].track[i].position[0], i < 2 ? 10.0f + i : 12.0f);
+        EXPECT_FLOAT_EQ(scene.lights[1].track[i].position[1], 3.0f);
+    }
+}
+
 TEST_F(AseReaderTest, WithoutASceneHeaderTracksHoldOneSample) {
     const std::string text =
         "*CAMERAOBJECT {\n\t*TM_ANIMATION {\n\t\t*CONTROL_POS_TRACK {\n"
@@ -476,7 +514,8 @@ TEST_F(AseReaderTest, LightsEndByTheirBraceCounter) {
     EXPECT_FLOAT_EQ(scene.lights[2].key.colour[0], 0.5f);
     ASSERT_EQ(scene.lights[1].SampleCount(), 10u);
     EXPECT_FLOAT_EQ(scene.lights[1].track[0].position[1], 3.0f);
-    EXPECT_FLOAT_EQ(scene.lights[1].track[1].position[1], 0.0f);
+    // Samples the track does not give hold the last given one.
+    EXPECT_FLOAT_EQ(scene.lights[1].track[9].position[1], 3.0f);
     EXPECT_EQ(scene.objects[0].MaterialRef(), 3);
     EXPECT_TRUE(TakeBoxes().empty());
 }

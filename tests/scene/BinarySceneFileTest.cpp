@@ -357,6 +357,35 @@ TEST_F(BinarySceneFileTest, ALoadedHandBuiltSceneDraws) {
     engine.display = nullptr;
 }
 
+// Files exported before sparse camera tracks were filled on import hold
+// samples never given (all zeros): read back, they hold the last given one.
+TEST_F(BinarySceneFileTest, CameraSamplesNeverGivenHoldTheLastGivenOne) {
+    Scene scene;
+    scene.InitMaterials(0);
+    scene.InitCameras(1);
+    scene.InitLights(0);
+    Camera camera;
+    CameraKey given{};
+    given.eye[0] = 5.0f;
+    given.target[2] = -3.0f;
+    given.fov = 45.0f;
+    given.filled = 1;
+    camera.SetKey(given);
+    camera.CreateTrack(4);
+    camera.SetSample(0, given);
+    scene.SetCamera(0, camera);
+    BinarySceneFile writer;
+    ASSERT_TRUE(writer.Write("viejo.bin", scene));
+    Scene read;
+    ASSERT_TRUE(Load(dir.Read("viejo.bin"), read, "copia.bin"));
+    ASSERT_EQ(read.cameras[0].SampleCount(), 4u);
+    EXPECT_FLOAT_EQ(read.cameras[0].track[3].eye[0], 5.0f);
+    EXPECT_FLOAT_EQ(read.cameras[0].track[3].target[2], -3.0f);
+    EXPECT_FLOAT_EQ(read.cameras[0].track[3].fov, 45.0f);
+    scene.Release();
+    read.Release();
+}
+
 TEST_F(BinarySceneFileTest, WriteThenReadGivesTheSameArraysWithTranslucentObjectsReversed) {
     // A second translucent object, so that their order shows.
     std::string text = RealExport();
@@ -511,6 +540,64 @@ TEST_F(GatheringTest, AMissingTextureIsLoggedLeavesAnEmptyFileAndTheReportStillS
               std::string::npos)
         << log;
     scene.Release();
+}
+
+// Re-exporting on a machine without the modeller's folders once emptied the
+// textures the first export had gathered.
+TEST_F(GatheringTest, AGatheredTextureSurvivesASecondExportWhoseSourceIsMissing) {
+    dir.Write("D:/scenes/tex/wall.jpg", "wall texels");
+    dir.Write("texturas/.keep", "");
+    Scene scene;
+    scene.InitMaterials(1);
+    AddMaterial(scene, 0, "D:\\scenes\\tex\\wall.jpg");
+    BinarySceneFile first;
+    first.SetNormaliseTextures(true);
+    ASSERT_TRUE(first.Write("escena.bin", scene));
+    std::remove(dir.File("D:/scenes/tex/wall.jpg").c_str());
+    std::remove("error_log.txt");
+    BinarySceneFile second;
+    second.SetNormaliseTextures(true);
+    EXPECT_TRUE(second.Write("escena.bin", scene));
+    EXPECT_EQ(second.TexturesNotCopied(), 1);
+    EXPECT_EQ(dir.Read("texturas/wall.jpg"), "wall texels");
+    EXPECT_EQ(dir.Read("escena.bin.TXT"), "Copiando D:\\scenes\\tex\\wall.jpg -> texturas\\wall.jpg ...OK\n");
+    EXPECT_NE(LogText().find("[ERROR] (normalizando...) Fichero origen no se pudo abrir."), std::string::npos);
+    scene.Release();
+}
+
+// A scene exported on Linux names its maps with slashes; two maps of one base
+// name from different folders end on one file, and the author is told.
+TEST_F(GatheringTest, SlashesSeparateFoldersAndMapsOfOneNameFromTwoFoldersAreReported) {
+    dir.Write("home/me/tex/wall.jpg", "linux wall");
+    dir.Write("otra/wall.jpg", "other wall");
+    dir.Write("texturas/.keep", "");
+    Scene scene;
+    scene.InitMaterials(2);
+    AddMaterial(scene, 0, "home/me/tex/wall.jpg", "home/me/tex/wall.jpg");
+    AddMaterial(scene, 1, "otra\\wall.jpg");
+    BinarySceneFile writer;
+    writer.SetNormaliseTextures(true);
+    std::remove("error_log.txt");
+    ASSERT_TRUE(writer.Write("escena.bin", scene));
+    EXPECT_EQ(writer.TexturesNotCopied(), 0);
+    ASSERT_EQ(writer.TextureClashes().size(), 1u);
+    EXPECT_EQ(writer.TextureClashes()[0], "otra\\wall.jpg -> texturas\\wall.jpg replaces home/me/tex/wall.jpg");
+    EXPECT_EQ(dir.Read("escena.bin.TXT"),
+              "Copiando home/me/tex/wall.jpg -> texturas\\wall.jpg ...OK\n"
+              "Copiando home/me/tex/wall.jpg -> texturas\\wall.jpg ...OK\n"
+              "Copiando otra\\wall.jpg -> texturas\\wall.jpg ...OK\n"
+              "AVISO: home/me/tex/wall.jpg y otra\\wall.jpg se copian los dos a texturas\\wall.jpg: el segundo "
+              "sustituye al primero\n");
+    EXPECT_NE(LogText().find("** AVISO ** [home/me/tex/wall.jpg] y [otra\\wall.jpg] se copian los dos a "
+                             "[texturas\\wall.jpg]"),
+              std::string::npos)
+        << LogText();
+    EXPECT_EQ(dir.Read("texturas/wall.jpg"), "other wall");
+    Scene read;
+    ASSERT_TRUE(Load(dir.Read("escena.bin"), read, "copia.bin"));
+    EXPECT_STREQ(read.materials[0].maps[0].file, "texturas\\wall.jpg");
+    scene.Release();
+    read.Release();
 }
 
 // Names come from scene files: a device would be copied for ever and a FIFO

@@ -11,10 +11,12 @@
 #include <thread>
 #include <vector>
 
+#include "core/Log.h"
 #include "platform/Bass.h"
 #include "platform/MessageBox.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestAudio.h"
+#include "tests/support/TestModule.h"
 
 namespace {
 
@@ -82,21 +84,37 @@ TEST_F(SoundStreamTest, WithoutAnOutputTheMusicStillKeepsTime) {
     EXPECT_EQ(stream.Level(), 0);
 }
 
-TEST_F(SoundStreamTest, MissingMusicFileShowsItsBoxAndTheShowRunsAtTimeZero) {
+// A missing music file once froze the show at time 0 for good, with no word
+// of which file: it names the file and the show keeps time without sound.
+TEST_F(SoundStreamTest, MissingMusicFileShowsItsBoxNamesTheFileAndKeepsTimeSilently) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     EXPECT_TRUE(stream.InitAudio(nullptr));
     EXPECT_TRUE(Platform::MessageBoxes().empty());
+    std::string log;
+    Log::Capture(&log);
+    testing::internal::CaptureStderr();
     EXPECT_FALSE(stream.Open("nothing.ogg"));
+    const std::string said = testing::internal::GetCapturedStderr();
+    Log::Capture(nullptr);
     ExpectOneBox("ERROR!", "No se pudo cargar el fichero de musica.");
+    EXPECT_NE(said.find("halvenor: no se pudo cargar el fichero de musica [ nothing.ogg ]"), std::string::npos)
+        << said;
+    EXPECT_NE(log.find("No se pudo cargar el fichero de musica [ nothing.ogg ]"), std::string::npos) << log;
     EXPECT_EQ(stream.handle, 0u);
-    EXPECT_FALSE(stream.Play());
+    const Stopwatch sincePlay;
+    EXPECT_TRUE(stream.Play());
     EXPECT_TRUE(stream.playing);
-    Sleep(100);
-    EXPECT_EQ(stream.Position(), 0.0f);
+    Sleep(200);
+    EXPECT_GE(stream.Position(), 0.19f);
+    EXPECT_LE(stream.Position(), sincePlay.Seconds() + 0.01f);
     EXPECT_EQ(stream.Length(), 0.0f);
     EXPECT_EQ(stream.Level(), 0);
-    EXPECT_FALSE(stream.SeekForward(1.0f));
+    EXPECT_TRUE(stream.Pause());
+    const float paused = stream.Position();
+    Sleep(50);
+    EXPECT_EQ(stream.Position(), paused);
     stream.Release();
+    EXPECT_EQ(stream.Position(), 0.0f);
     stream.Release();
 }
 
@@ -144,6 +162,47 @@ TEST_F(SoundStreamTest, PlaysPausesSeeksAndLoopsThroughTheOutput) {
     stream.Release();
     EXPECT_EQ(stream.Position(), 0.0f);
     EXPECT_FALSE(BASS_Start()) << "the output is closed";
+}
+
+TEST_F(SoundStreamTest, AModulePlaysLikeAnyMusicAndABrokenOneIsLoggedWithItsReason) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    std::string log;
+    Log::Capture(&log);
+    ASSERT_TRUE(stream.InitAudio(nullptr));
+    // Music files are told by their content: a module named .ogg plays.
+    ASSERT_TRUE(TestSupport::WriteTestModule(dir.File("tema.ogg"), 1, 3));
+    ASSERT_TRUE(stream.Open("tema.ogg"));
+    EXPECT_FLOAT_EQ(stream.Length(), static_cast<float>(TestSupport::TestModuleSeconds(1, 3)));
+    ASSERT_TRUE(stream.Play());
+    Sleep(300);
+    EXPECT_GT(stream.Position(), 0.0f);
+    EXPECT_GT(stream.Level(), 0);
+    // Rows of 0.06 s: row 16 of order 0 from 0.96 s on.
+    ASSERT_TRUE(stream.Pause());
+    ASSERT_TRUE(stream.SeekBack(10.0f));
+    ASSERT_TRUE(stream.SeekForward(0.99f));
+    EXPECT_EQ(stream.ModulePositionText(), "00:16");
+    stream.Release();
+    EXPECT_EQ(stream.ModulePositionText(), "");
+    EXPECT_TRUE(Platform::MessageBoxes().empty());
+    EXPECT_EQ(log, "");
+
+    // The same module with its "M.K." mark spoilt reads as an older format
+    // that holds no song.
+    std::string broken = TestSupport::TestModuleBytes(1, 3);
+    broken.replace(1080, 4, "XXXX");
+    dir.Write("roto.mod", broken);
+    SoundStream second;
+    ASSERT_TRUE(second.InitAudio(nullptr));
+    EXPECT_FALSE(second.Open("roto.mod"));
+    ExpectOneBox("ERROR!", "No se pudo cargar el fichero de musica.");
+    EXPECT_EQ(second.handle, 0u);
+    EXPECT_EQ(second.Position(), 0.0f);
+    EXPECT_EQ(second.ModulePositionText(), "");
+    second.Release();
+    Log::Capture(nullptr);
+    EXPECT_EQ(log,
+              "-> No se pudo cargar la musica [ roto.mod ]: el modulo no dura nada\n");
 }
 
 }  // namespace

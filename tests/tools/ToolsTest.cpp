@@ -15,7 +15,8 @@ namespace {
 std::string Tool(const char* name) { return std::string(HALVENOR_BINARY_DIR) + "/" + name; }
 
 TEST(Tools, AnswerHelpAndVersionAndRefuseAWrongArgumentWithoutCreatingFiles) {
-    for (const char* name : {"halvenor-check", "halvenor-capture", "MakeSampleAssets", "ParticleTool", "SceneExport"}) {
+    for (const char* name : {"halvenor-check", "halvenor-capture", "halvenor-font", "MakeSampleAssets", "ParticleTool",
+                             "SceneExport"}) {
         SCOPED_TRACE(name);
         TempDir dir(false);
         const auto help = RunProgram(dir.Path(), {Tool(name), "--help"});
@@ -52,6 +53,30 @@ TEST(Tools, TheCheckerPassesTheSampleShowAndReportsMistakesWithTheShowPath) {
     EXPECT_EQ(bad.stderrText,
               "show/guion.txt:1: error: unknown effect 'FX_SHWO' (did you mean FX_SHOW?): the event does nothing\n");
     EXPECT_EQ(bad.stdoutText, "");
+}
+
+TEST(Tools, TheTrackerShowsModuleIsMadeByCodeAndTheCheckerPassesTheShow) {
+    TempDir dir(false);
+    ASSERT_EQ(RunProgram(dir.Path(), {Tool("MakeSampleAssets"), "--tracker", "show"}).exitCode, 0);
+    const std::string tracker = std::string(HALVENOR_SOURCE_DIR) + "/shows/tracker/";
+    const std::string copy = "cp '" + tracker + "preconfig.txt' '" + tracker + "guion.txt' '" + dir.File("show") + "'";
+    ASSERT_EQ(std::system(copy.c_str()), 0);
+    const std::string module = dir.Read("show/musica.mod");
+    ASSERT_GT(module.size(), 1084u);
+    EXPECT_EQ(module.substr(1080, 4), "M.K.");
+    EXPECT_LT(module.size(), 16384u) << "a module is tiny beside the same music as FLAC";
+
+    const auto good = RunProgram(dir.Path(), {Tool("halvenor-check"), "show"});
+    EXPECT_EQ(good.exitCode, 0);
+    EXPECT_EQ(good.stderrText, "");
+    EXPECT_NE(good.stdoutText.find("music        musica.mod, 15.36 s (loops); module: ProTracker MOD (M.K.) "
+                                   "\"halvenor tracker\", 4 channels, 2 orders\n"),
+              std::string::npos)
+        << good.stdoutText;
+    EXPECT_NE(good.stdoutText.find("ends at 15.30 s"), std::string::npos) << good.stdoutText;
+    // Two runs write the same module.
+    ASSERT_EQ(RunProgram(dir.Path(), {Tool("MakeSampleAssets"), "--tracker", "again"}).exitCode, 0);
+    EXPECT_TRUE(dir.Read("again/musica.mod") == module);
 }
 
 }  // namespace
