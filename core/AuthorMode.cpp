@@ -492,6 +492,9 @@ AuthorOverlayInfo AuthorMode::OverlayInfo() const {
         info.scene = scene.Name();
         info.camera = static_cast<int>(scene.currentCamera);
     }
+    if (engine != nullptr && HasMusic(*engine)) {
+        info.musicPosition = engine->sound->ModulePositionText();
+    }
     if (engine != nullptr && engine->script != nullptr) {
         const int32_t fired = FiredCount(*engine);
         for (int32_t i = std::max<int32_t>(fired - static_cast<int32_t>(kOverlayEvents), 0); i < fired; ++i) {
