@@ -122,16 +122,16 @@ bool AuthorMode::ShowStarted(Engine& engine_) {
     engine = &engine_;
     showDirectory = WorkingDirectory();
     ReadScriptLines();
+    const double end = ShowEndSeconds();
+    if (!AuthorOptions::CheckTimes(options, end, message)) {
+        exitCode = 2;
+        return false;
+    }
     // The show plays without the overlay when no font can be read.
     std::string fontProblem;
     overlayReady = overlay.Init("", &fontProblem);
     if (!overlayReady) {
         std::fprintf(stderr, "halvenor: the author overlay cannot be drawn: %s\n", fontProblem.c_str());
-    }
-    const double end = ShowEndSeconds();
-    if (!AuthorOptions::CheckTimes(options, end, message)) {
-        exitCode = 2;
-        return false;
     }
     // The show as loaded is the rewind point; one run without drawing finds
     // the time of every picture.
