@@ -128,6 +128,7 @@ void Script::Load(const char* fileName) {
         ScriptEvent event = ScriptEvent::Empty();
         const LineKind kind = ParseLine(line, event);
         if (kind == LineKind::Event) {
+            event.line = lineNumber;
             Append(event);
         } else if (kind == LineKind::NoTime) {
             Log::Format("-> Script: la linea %d no empieza por un tiempo, se ignora: \"%s\"\n", lineNumber,

@@ -45,6 +45,9 @@ struct ScriptEvent {
     char name[kNameSize];
     int32_t effect;
     float params[kParamCount];
+    // Where the event was written in the script file (from 1); 0 for a
+    // recorded marker.
+    int32_t line;
 
     // Zero-filled, with target and effect outside both tables: no action.
     static ScriptEvent Empty();

@@ -42,7 +42,10 @@ void NextScene(Engine& engine) {
     }
 }
 
-void HandleKey(SDLKey key, Engine& engine, ConsoleText& text, InputState& state) {
+void HandleKey(SDLKey key, SDLMod modifiers, Engine& engine, ConsoleText& text, InputState& state) {
+    if (!state.consoleVisible && state.sink != nullptr && state.sink->KeyPressed(engine, key, modifiers)) {
+        return;
+    }
     switch (key) {
         case SDLK_TAB:
             state.consoleVisible = !state.consoleVisible;
@@ -76,7 +79,8 @@ void HandleKey(SDLKey key, Engine& engine, ConsoleText& text, InputState& state)
         case SDLK_r:
         case SDLK_t:
         case SDLK_w:
-            // Reserved for authoring commands.
+            // Reserved for authoring commands (halvenor --edit acts on them
+            // before they get here).
             break;
         default:
             if (state.consoleVisible) {
@@ -86,7 +90,7 @@ void HandleKey(SDLKey key, Engine& engine, ConsoleText& text, InputState& state)
     }
 }
 
-void DrainEvents(Engine& engine, ConsoleText& text, const FrameSink& sink, InputState& state) {
+void DrainEvents(Engine& engine, ConsoleText& text, FrameSink& sink, InputState& state) {
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) {
         if (sink.TakesKeys() || event.type == SDL_QUIT) {
@@ -96,14 +100,18 @@ void DrainEvents(Engine& engine, ConsoleText& text, const FrameSink& sink, Input
 }
 
 void RunFrameLoop(Engine& engine, Console& console, FrameSink& sink) {
-    InputState state{false, false};
+    InputState state{false, false, &sink};
     while (!state.quit) {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        engine.ComposeFrame();
+        const FramePlan plan = sink.BeginFrame(engine);
+        if (plan != FramePlan::Hold) {
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            engine.ComposeFrame();
+            sink.PictureComposed(engine);
+        }
         if (state.consoleVisible) {
             console.Draw();
         }
-        if (engine.RunDemoStep() == -1) {
+        if (plan == FramePlan::ComposeAndStep && engine.RunDemoStep() == -1 && !sink.ShowEnded(engine)) {
             state.quit = true;
         } else if (!sink.FrameComposed(engine)) {
             state.quit = true;
@@ -120,7 +128,7 @@ void Application::HandleEvent(const SDL_Event& event, Engine& engine, ConsoleTex
     if (event.type == SDL_QUIT) {
         state.quit = true;
     } else if (event.type == SDL_KEYDOWN) {
-        HandleKey(event.key.keysym.sym, engine, text, state);
+        HandleKey(event.key.keysym.sym, event.key.keysym.mod, engine, text, state);
     }
 }
 

@@ -12,6 +12,8 @@ class FrameSink;
 struct InputState {
     bool consoleVisible;
     bool quit;
+    // Offered each key first while the console is closed (author mode).
+    FrameSink* sink = nullptr;
 };
 
 class Application {

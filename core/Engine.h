@@ -83,6 +83,11 @@ public:
     void ProcessPreconfigLine(const char* line);
 
     void ComposeFrame();
+    // The frame's walk without drawing: every piece of state that drawing
+    // moves moves the same. Answers the pixel buffers (bit i for
+    // pixelBuffers[i]) that drawing it would have drawn into, whose pictures
+    // then carry on from an earlier frame.
+    uint32_t AdvanceFrame();
     int RunDemoStep();
     void Shutdown();
 
@@ -108,6 +113,7 @@ public:
     int32_t currentScene;
 
 private:
+    uint32_t Compose(bool render);
     Layer2D* AddLayer(const char* fileName, int layerType, const char* layerName, int capacity);
     PBuffer* AddPixelBuffer(int width, int height, int modeFlags, const char* name, int capacity);
 };

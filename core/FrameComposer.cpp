@@ -1,5 +1,10 @@
 // Draws one frame of the show in a fixed order: scenes, then (as they
 // arrive) particle systems, layers, the blur pass and the overlays.
+//
+// The same walk without drawing (AdvanceFrame) moves every piece of state
+// that drawing moves (deformation clocks, layer spins, shakes and animation
+// ticks, camera wraps, the random sequence) exactly as drawing would, so a
+// show run up to a time without its pictures is the show played to it.
 #include "core/Engine.h"
 
 #include "core/Display.h"
@@ -54,6 +59,33 @@ void DrawScene(Scene& scene, PBuffer* blurTarget) {
     scene.ApplyCamera();
 }
 
+// The bit of a pixel buffer in the mask of those a frame draws into.
+uint32_t PixelBufferBit(const Engine& engine, const PBuffer* pbuffer) {
+    for (int32_t i = 0; i < engine.pixelBufferCount && i < 32; ++i) {
+        if (engine.pixelBuffers[i] == pbuffer) {
+            return 1u << i;
+        }
+    }
+    return 0;
+}
+
+// What drawing the visible systems does to the state: a bound scene's camera
+// is applied. Answers the pixel buffers they would draw into.
+uint32_t AdvanceParticleSystems(const Engine& engine) {
+    uint32_t written = 0;
+    for (int32_t i = 0; i < engine.particleSystemCount; ++i) {
+        ParticleSystem* system = engine.particleSystems[i];
+        Scene* scene = system != nullptr && system->IsVisible() ? system->GetScene() : nullptr;
+        if (scene != nullptr) {
+            if (scene->RenderToPBuffer()) {
+                written |= PixelBufferBit(engine, scene->GetPBuffer());
+            }
+            scene->AdvanceCamera();
+        }
+    }
+    return written;
+}
+
 // Visible particle systems, in registry order. A system bound to a scene
 // uses that scene's camera; the others draw with the view the last active
 // scene left loaded.
@@ -68,16 +100,18 @@ void DrawParticleSystems(Engine& engine) {
 
 // With the 2D projection loaded: the visible layers of one pass, overlays
 // (blend mode 7) or all the others, in registry order.
-void DrawLayers(Layer2D* const* layers, int32_t count, bool overlays) {
+void DrawLayers(Layer2D* const* layers, int32_t count, bool overlays, bool render) {
     for (int32_t i = 0; i < count; ++i) {
         Layer2D& layer = *layers[i];
         if (!layer.IsVisible() || (layer.blendMode == Layer2D::kOverlayMode) != overlays) {
             continue;
         }
         if (layer.IsAnimated()) {
-            layer.Animate();
-        } else {
+            layer.Animate(render);
+        } else if (render) {
             layer.Draw();
+        } else {
+            layer.Advance();
         }
     }
 }
@@ -85,14 +119,18 @@ void DrawLayers(Layer2D* const* layers, int32_t count, bool overlays) {
 // Seven passes of the feedback picture, each larger and fainter about the
 // layer's centre: a radial smear. The layer is given back at scale 1 with its
 // own alpha.
-void DrawZoomPasses(Layer2D& trail) {
+void DrawZoomPasses(Layer2D& trail, bool render) {
     const float keptAlpha = trail.alpha;
     trail.blendMode = 0;
     for (float scale = 1.1f; scale < 1.6f; scale += 0.08f) {
         trail.scaleX = scale;
         trail.scaleY = scale;
         trail.alpha = scale / 10.0f + 0.1f;
-        trail.Draw();
+        if (render) {
+            trail.Draw();
+        } else {
+            trail.Advance();
+        }
     }
     trail.scaleX = 1.0f;
     trail.scaleY = 1.0f;
@@ -122,7 +160,7 @@ void RunBlurPass(const BlurResources& blur, Display* display, bool saturate) {
     blur.frameLayer->Draw();
     blur.feedbackLayer->Draw();
     if (saturate) {
-        DrawZoomPasses(*blur.feedbackLayer);
+        DrawZoomPasses(*blur.feedbackLayer, true);
     }
 
     blur.feedback->MakeCurrent();
@@ -135,11 +173,29 @@ void RunBlurPass(const BlurResources& blur, Display* display, bool saturate) {
     blur.feedback->MakeWindowCurrent();
 }
 
+// The layers' share of the blur pass, without drawing.
+void AdvanceBlurPass(const BlurResources& blur, bool saturate) {
+    for (int pass = 0; pass < 2; ++pass) {
+        blur.frameLayer->Advance();
+        blur.feedbackLayer->Advance();
+        if (pass == 0 && saturate) {
+            DrawZoomPasses(*blur.feedbackLayer, false);
+        }
+    }
+}
+
 }  // namespace
 
-void Engine::ComposeFrame() {
-    ClearTarget();
-    SetPerspective(display);
+void Engine::ComposeFrame() { Compose(true); }
+
+uint32_t Engine::AdvanceFrame() { return Compose(false); }
+
+// Drawing answers no mask: the player's frame costs what it always did.
+uint32_t Engine::Compose(bool render) {
+    if (render) {
+        ClearTarget();
+        SetPerspective(display);
+    }
 
     // While the blur is on, the frame is drawn into "PB_BLUR" from here on.
     // With the blur off its resources are not even looked up.
@@ -149,17 +205,40 @@ void Engine::ComposeFrame() {
                              FindLayer("LAYER_BLUR2")};
     }
     PBuffer* const blurTarget = blur.Complete() ? blur.frame : nullptr;
+    uint32_t written = 0;
     if (blurTarget != nullptr) {
-        blurTarget->MakeCurrent();
-        ClearTarget();
-        SetPerspective(display);
+        if (render) {
+            blurTarget->MakeCurrent();
+            ClearTarget();
+            SetPerspective(display);
+        } else {
+            written |= PixelBufferBit(*this, blur.frame) | PixelBufferBit(*this, blur.feedback);
+        }
     }
 
     for (int32_t i = 0; i < sceneCount; ++i) {
         Scene* scene = scenes[i];
-        if (scene != nullptr && scene->IsActive()) {
-            DrawScene(*scene, blurTarget);
+        if (scene == nullptr || !scene->IsActive()) {
+            continue;
         }
+        if (render) {
+            DrawScene(*scene, blurTarget);
+        } else {
+            if (scene->RenderToPBuffer()) {
+                written |= PixelBufferBit(*this, scene->GetPBuffer());
+            }
+            scene->Advance();
+        }
+    }
+
+    if (!render) {
+        written |= AdvanceParticleSystems(*this);
+        DrawLayers(layers, layerCount, false, false);
+        if (blurTarget != nullptr) {
+            AdvanceBlurPass(blur, saturateEnabled);
+        }
+        DrawLayers(layers, layerCount, true, false);
+        return written;
     }
 
     // The field of view is the one the last applied camera left.
@@ -171,7 +250,7 @@ void Engine::ComposeFrame() {
     DrawParticleSystems(*this);
 
     SetOrtho2D(display);
-    DrawLayers(layers, layerCount, false);
+    DrawLayers(layers, layerCount, false, true);
 
     if (blurTarget != nullptr) {
         RunBlurPass(blur, display, saturateEnabled);
@@ -179,5 +258,6 @@ void Engine::ComposeFrame() {
 
     // Overlays are never blurred.
     SetOrtho2D(display);
-    DrawLayers(layers, layerCount, true);
+    DrawLayers(layers, layerCount, true, true);
+    return written;
 }

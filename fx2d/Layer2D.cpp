@@ -218,6 +218,19 @@ void Layer2D::ShakeOffsets(int& dx, int& dy) const {
     dy = static_cast<int>(static_cast<float>(Platform::Rand() % range) - half);
 }
 
+void Layer2D::MoveOn(int& dx, int& dy) {
+    ShakeOffsets(dx, dy);
+    angle += rotationSpeed;
+    scaleY += scaleSpeed;
+    scaleX += scaleSpeed;
+}
+
+void Layer2D::Advance() {
+    int dx = 0;
+    int dy = 0;
+    MoveOn(dx, dy);
+}
+
 void Layer2D::Draw() {
     glActiveTextureARB(GL_TEXTURE1_ARB);
     glDisable(GL_TEXTURE_2D);
@@ -238,12 +251,9 @@ void Layer2D::Draw() {
 
     int dx = 0;
     int dy = 0;
-    ShakeOffsets(dx, dy);
+    MoveOn(dx, dy);
     glTranslatef(centerX + static_cast<float>(dx), centerY + static_cast<float>(dy), 0.0f);
-    angle += rotationSpeed;
     glRotatef(angle, 0.0f, 0.0f, 1.0f);
-    scaleY += scaleSpeed;
-    scaleX += scaleSpeed;
     glScalef(scaleX, scaleY, 1.0f);
     glColor4f(alpha, alpha, alpha, alpha);
 
@@ -323,7 +333,7 @@ bool Layer2D::HasRunOut() const {
     return moveStepIndex >= moveStepCount && fadeStepIndex >= fadeStepCount && !(mapScroll > 0.0f);
 }
 
-void Layer2D::DrawGhost() {
+void Layer2D::DrawGhost(bool render) {
     const float keptAlpha = alpha;
     const float keptScaleX = scaleX;
     const float keptScaleY = scaleY;
@@ -332,13 +342,17 @@ void Layer2D::DrawGhost() {
     }
     scaleX = kGhostScale;
     scaleY = kGhostScale;
-    Draw();
+    if (render) {
+        Draw();
+    } else {
+        Advance();
+    }
     alpha = keptAlpha;
     scaleX = keptScaleX;
     scaleY = keptScaleY;
 }
 
-void Layer2D::Animate() {
+void Layer2D::Animate(bool render) {
     if (!started) {
         Begin();
     }
@@ -349,8 +363,12 @@ void Layer2D::Animate() {
     if (HasRunOut()) {
         return;
     }
-    Draw();
+    if (render) {
+        Draw();
+    } else {
+        Advance();
+    }
     if (shakeAmplitude > 0.0f) {
-        DrawGhost();
+        DrawGhost(render);
     }
 }

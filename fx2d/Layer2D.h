@@ -54,7 +54,13 @@ public:
     bool IsAnimated() const;
     void ResetAnimation();
     void Draw();
-    void Animate();
+    // One tick of the animation program when its interval has passed, then
+    // the layer drawn, unless the program has run out. Without render the
+    // layer's state moves on exactly as drawn, with nothing drawn.
+    void Animate(bool render = true);
+    // What Draw does to the layer's state (shake, spin, growth), without
+    // drawing.
+    void Advance();
 
     TextureMap texture;
     LayerStep steps[kMaxSteps];
@@ -95,7 +101,8 @@ private:
     bool HasRunOut() const;
     void ApplyBlendMode() const;
     void ShakeOffsets(int& dx, int& dy) const;
-    void DrawGhost();
+    void MoveOn(int& dx, int& dy);
+    void DrawGhost(bool render);
 };
 
 #endif

@@ -30,6 +30,9 @@ namespace {
 
 DWORD reportedVersion = 0x00050001;
 bool silentOutput = false;
+// Read by the audio thread; switched only while no stream plays.
+bool clockPosition = false;
+constexpr double kHeadDriftSeconds = 0.1;
 // Why the last stream could not be created; empty after a success.
 std::string musicError;
 constexpr QWORD kBytesPerFrame = 4;
@@ -55,6 +58,8 @@ struct Stream {
     uint32_t rate = 0;
     uint64_t frames = 0;
     double position = 0.0;  // in frames; fractional while resampling
+    double playRate = 0.0;  // frames a second the output consumes; 0: rate
+    double head = 0.0;      // what the output plays while the position follows the clock
     StreamState state = StreamState::Stopped;
     bool loop = false;
     double clockSeconds = 0.0;  // when the monotonic clock last moved position
@@ -93,26 +98,30 @@ Stream* FindStream(Mixer& mixer, DWORD handle) {
     return found == mixer.streams.end() ? nullptr : found->second.get();
 }
 
-// Called when position has reached or passed the end.
-void WrapAtEnd(Stream& stream) {
+// Called when a play position has reached or passed the end. A play head
+// that only follows the position never stops the stream.
+void WrapAtEnd(Stream& stream, double& at, bool stops) {
     const double length = static_cast<double>(stream.frames);
-    if (stream.position < length) {
+    if (at < length) {
         return;
     }
     if (stream.loop) {
-        stream.position = std::fmod(stream.position, length);
+        at = std::fmod(at, length);
     } else {
-        stream.position = length;
-        stream.state = StreamState::Stopped;
+        at = length;
+        if (stops) {
+            stream.state = StreamState::Stopped;
+        }
     }
 }
 
 // Without an output device nothing consumes the stream, so a playing stream
-// follows the monotonic clock. With a device only the callback moves it.
+// follows the monotonic clock. With a device only the callback moves it,
+// unless the position keeps time on the clock.
 void AdvanceByClock(const Mixer& mixer, Stream& stream, double now) {
-    if (stream.state == StreamState::Playing && (!mixer.deviceOpen || stream.samples.empty())) {
+    if (stream.state == StreamState::Playing && (!mixer.deviceOpen || clockPosition || stream.samples.empty())) {
         stream.position += (now - stream.clockSeconds) * stream.rate;
-        WrapAtEnd(stream);
+        WrapAtEnd(stream, stream.position, true);
     }
     stream.clockSeconds = now;
 }
@@ -131,10 +140,15 @@ int16_t SampleAt(const Stream& stream, uint64_t frame, int side) {
 // Adds the stream into the accumulator at the output rate with linear
 // interpolation, and records its peaks.
 void MixStream(Stream& stream, int32_t* accumulator, int frameCount, uint32_t deviceRate) {
-    const double step = static_cast<double>(stream.rate) / deviceRate;
+    const double rate = stream.playRate > 0.0 ? stream.playRate : static_cast<double>(stream.rate);
+    const double step = rate / deviceRate;
+    double& at = clockPosition ? stream.head : stream.position;
+    if (clockPosition && std::fabs(stream.head - stream.position) > kHeadDriftSeconds * stream.rate) {
+        stream.head = stream.position;
+    }
     for (int i = 0; i < frameCount && stream.state == StreamState::Playing; ++i) {
-        const uint64_t frame = static_cast<uint64_t>(stream.position);
-        const double fraction = stream.position - static_cast<double>(frame);
+        const uint64_t frame = static_cast<uint64_t>(at);
+        const double fraction = at - static_cast<double>(frame);
         uint64_t next = frame + 1;
         if (next >= stream.frames) {
             next = stream.loop ? 0 : frame;
@@ -146,8 +160,8 @@ void MixStream(Stream& stream, int32_t* accumulator, int frameCount, uint32_t de
             uint32_t& peak = side == 0 ? stream.peakLeft : stream.peakRight;
             peak = std::max(peak, static_cast<uint32_t>(std::abs(sample)));
         }
-        stream.position += step;
-        WrapAtEnd(stream);
+        at += step;
+        WrapAtEnd(stream, at, !clockPosition);
     }
 }
 
@@ -565,6 +579,7 @@ BOOL BASS_ChannelSetPosition(DWORD handle, QWORD position) {
     }
     AdvanceByClock(mixer, *stream, NowSeconds());
     stream->position = static_cast<double>(frame);
+    stream->head = stream->position;
     return TRUE;
 }
 
@@ -611,12 +626,28 @@ QWORD BASS_ChannelSeconds2Bytes(DWORD handle, float seconds) {
     return static_cast<QWORD>(frames) * kBytesPerFrame;
 }
 
+BOOL BASS_ChannelSetAttribute(DWORD handle, DWORD attrib, float value) {
+    Mixer& mixer = TheMixer();
+    std::lock_guard<std::mutex> guard(mixer.lock);
+    Stream* stream = FindStream(mixer, handle);
+    if (stream == nullptr || attrib != BASS_ATTRIB_FREQ || !(value >= 0.0f) || value > static_cast<float>(kMaxRate)) {
+        return FALSE;
+    }
+    // Below the lowest rate there is nothing to hear; 0 is the stream's own.
+    if (value > 0.0f && value < 100.0f) {
+        return FALSE;
+    }
+    stream->playRate = value;
+    return TRUE;
+}
+
 namespace Platform {
 
 void SetBassVersion(DWORD version) { reportedVersion = version; }
 
 void UseSilentOutput(bool silent) { silentOutput = silent; }
 
+void UseClockPosition(bool onClock) { clockPosition = onClock; }
 const char* MusicError() { return musicError.c_str(); }
 
 bool ModulePosition(HSTREAM handle, int* order, int* row) {

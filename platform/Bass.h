@@ -42,6 +42,14 @@
 // Platform::UseSilentOutput(true) (a captured show): BASS_Init opens no device
 // and answers TRUE, so playing streams keep time on the clock, which may be
 // the virtual one (Clock.h); BASS_Start and BASS_Stop then answer TRUE.
+// - BASS_ChannelSetAttribute with BASS_ATTRIB_FREQ plays a stream at another
+//   sample rate (0 gives back its own): with a device the output consumes it
+//   that much faster or slower, its pitch following like a tape's.
+// Platform::UseClockPosition(true) (an editing player that seeks, pauses and
+// changes speed on its own clock): playing streams keep time on the clock
+// even with a device open, and the device plays from its own play head, which
+// jumps to the stream's position whenever the two are more than a tenth of a
+// second apart (after a seek, a pause, a jump of the clock).
 #ifndef HALVENOR_PLATFORM_BASS_H
 #define HALVENOR_PLATFORM_BASS_H
 
@@ -61,6 +69,7 @@ typedef DWORD HSTREAM;
 
 constexpr DWORD BASS_SAMPLE_LOOP = 4;      // restart at the end
 constexpr DWORD BASS_MP3_SETPOS = 0x20000;  // pre-scan for exact seeking (always exact here)
+constexpr DWORD BASS_ATTRIB_FREQ = 1;        // sample rate the stream plays at
 
 DWORD BASS_GetVersion();
 BOOL BASS_Init(int device, DWORD freq, DWORD flags, void* win);
@@ -80,11 +89,13 @@ QWORD BASS_ChannelGetPosition(DWORD handle);
 DWORD BASS_ChannelGetLevel(DWORD handle);
 float BASS_ChannelBytes2Seconds(DWORD handle, QWORD position);
 QWORD BASS_ChannelSeconds2Bytes(DWORD handle, float seconds);
+BOOL BASS_ChannelSetAttribute(DWORD handle, DWORD attrib, float value);
 
 namespace Platform {
 
 void SetBassVersion(DWORD version);
 void UseSilentOutput(bool silent);
+void UseClockPosition(bool onClock);
 // Why the last BASS_StreamCreateFile answered 0, in the player's language
 // (for its log); empty after a success.
 const char* MusicError();

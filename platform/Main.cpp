@@ -4,11 +4,20 @@
 // arguments; main runs the engine's entry, whose result is the process exit
 // code. The only words it answers are --help and --version (they print and
 // exit 0 without touching the show); anything else given is ignored, as the
-// GUI entry point ignores its command line.
+// GUI entry point ignores its command line. The one exception is --edit: the
+// editing player, whose options are read strictly (a wrong one prints the
+// usage and exits 2), which prints what halvenor-check finds on stderr and
+// plays the show anyway.
 #include <cstdio>
 #include <cstring>
 
+#include <string>
+#include <vector>
+
+#include "config/ShowChecker.h"
 #include "core/Application.h"
+#include "core/AuthorMode.h"
+#include "core/AuthorOptions.h"
 #include "core/Version.h"
 
 namespace {
@@ -28,20 +37,69 @@ const char* const kUsage =
     "Without a screen: xvfb-run -a halvenor (and SDL_AUDIODRIVER=dummy without sound)\n"
     "\n"
     "  --help     this text\n"
-    "  --version  the engine version\n";
+    "  --version  the engine version\n"
+    "\n"
+    "For authoring: halvenor --edit [--at TIME] [--pause] [--loop A B] [--speed X]\n"
+    "(halvenor --edit --help says more).\n";
+
+int AuthorUsage(const std::string& error) {
+    std::fprintf(stderr, "halvenor: %s\n%s", error.c_str(), AuthorOptions::Usage());
+    return 2;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = text.find('\n', start);
+        lines.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        start = end == std::string::npos ? text.size() : end + 1;
+    }
+    return lines;
+}
+
+int RunAuthorMode(int argc, char** argv) {
+    AuthorOptions options;
+    std::string error;
+    if (!AuthorOptions::Parse(argc, argv, options, error)) {
+        return AuthorUsage(error);
+    }
+    // The checker's reading of the show, as halvenor-check prints it; the
+    // show plays whatever it finds.
+    ShowChecker checker;
+    checker.Check();
+    const std::string report = checker.Report();
+    std::fputs(report.c_str(), stderr);
+
+    AuthorMode::UseAuthorTime();
+    AuthorMode mode(options);
+    mode.SetFindings(checker.ErrorCount(), checker.WarningCount(), Lines(report));
+    const int status = Application::Run(mode);
+    if (status != 0) {
+        return status;
+    }
+    if (mode.ExitCode() != 0) {
+        return AuthorUsage(mode.Message());
+    }
+    return 0;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    const bool edit = AuthorOptions::Wanted(argc, argv);
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::fputs(kUsage, stdout);
+            std::fputs(edit ? AuthorOptions::Usage() : kUsage, stdout);
             return 0;
         }
         if (std::strcmp(argv[i], "--version") == 0) {
             std::printf("halvenor %s\n", HALVENOR_VERSION);
             return 0;
         }
+    }
+    if (edit) {
+        return RunAuthorMode(argc, argv);
     }
     return Application::Run();
 }

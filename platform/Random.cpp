@@ -16,4 +16,6 @@ int Rand() {
 
 void SeedRand(uint32_t seed) { state = seed; }
 
+uint32_t RandState() { return state; }
+
 }  // namespace Platform

@@ -7,7 +7,8 @@
 // the runtime's does, so a show that never seeds gets the same numbers on
 // every run and on every machine. A capture seeds it with kCaptureRandomSeed
 // before the show starts, so that random effects come out identical in every
-// capture whatever ran before.
+// capture whatever ran before. RandState answers the state, so that a player
+// that rewinds the show can hand the same numbers out again.
 #ifndef HALVENOR_PLATFORM_RANDOM_H
 #define HALVENOR_PLATFORM_RANDOM_H
 
@@ -20,6 +21,7 @@ constexpr uint32_t kCaptureRandomSeed = 1;
 
 int Rand();
 void SeedRand(uint32_t seed);
+uint32_t RandState();
 
 }  // namespace Platform
 

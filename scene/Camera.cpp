@@ -21,27 +21,31 @@ void Camera::CarryForwardSamples() {
     }
 }
 
-void Camera::Apply(float& frame) const {
-    const CameraKey* sample = &key;
-    if (sampleCount != 0 && track != nullptr) {
-        // The end of the camera's track restarts the whole scene's animation.
-        if (!(frame < static_cast<float>(sampleCount))) {
-            frame = 0.0f;
-        }
-        if (frame < 0.0f) {
-            frame = static_cast<float>(sampleCount - 1);
-        }
-        // A frame that is not a number passes both tests; the clamp keeps the
-        // index inside the track anyway.
-        uint32_t index = 0;
-        if (frame > 0.0f) {
-            index = static_cast<uint32_t>(frame);
-            if (index >= sampleCount) {
-                index = sampleCount - 1;
-            }
-        }
-        sample = &track[index];
+const CameraKey& Camera::WrapFrame(float& frame) const {
+    if (sampleCount == 0 || track == nullptr) {
+        return key;
     }
+    // The end of the camera's track restarts the whole scene's animation.
+    if (!(frame < static_cast<float>(sampleCount))) {
+        frame = 0.0f;
+    }
+    if (frame < 0.0f) {
+        frame = static_cast<float>(sampleCount - 1);
+    }
+    // A frame that is not a number passes both tests; the clamp keeps the
+    // index inside the track anyway.
+    uint32_t index = 0;
+    if (frame > 0.0f) {
+        index = static_cast<uint32_t>(frame);
+        if (index >= sampleCount) {
+            index = sampleCount - 1;
+        }
+    }
+    return track[index];
+}
+
+void Camera::Apply(float& frame) const {
+    const CameraKey* sample = &WrapFrame(frame);
     glLoadIdentity();
     // Rolling before the look-at turns the image about the viewing direction.
     glRotatef(roll, 0.0f, 0.0f, 1.0f);

@@ -30,6 +30,9 @@ public:
     // past the end of the track restarts at 0 (rewriting the caller's frame);
     // a negative frame uses the last sample.
     void Apply(float& frame) const;
+    // Apply's rewriting of the frame alone, for a scene stepped without
+    // drawing; answers the sample the frame shows.
+    const CameraKey& WrapFrame(float& frame) const;
 
     CameraKey* track;
     uint32_t sampleCount;

@@ -78,6 +78,13 @@ public:
     void PrepareTextures();
     void LinkMaterials();
 
+    // What Draw (and the ApplyCamera after it) does to the scene's state,
+    // without drawing: the camera index and animation frame wrap, the field
+    // of view becomes the camera's, every object's deformation moves on.
+    void Advance();
+    // ApplyCamera's part of it.
+    void AdvanceCamera();
+
     // One clock step: advances the animation frame and object angles at the
     // scene's frame speed, waiting until its frame period has passed.
     void Update();

@@ -171,6 +171,28 @@ void Scene::ApplyCamera() {
     camera.Apply(currentFrame);
 }
 
+void Scene::AdvanceCamera() {
+    if (cameras == nullptr || cameraCount == 0) {
+        return;
+    }
+    if (currentCamera >= cameraCount) {
+        currentCamera = 0;
+    }
+    const Camera& camera = cameras[currentCamera];
+    if (display != nullptr) {
+        display->fieldOfView = camera.key.fov;
+    }
+    camera.WrapFrame(currentFrame);
+}
+
+void Scene::Advance() {
+    AdvanceCamera();
+    const uint32_t count = objects != nullptr ? objectCount : 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        objects[i].Advance();
+    }
+}
+
 void Scene::ApplyFog() const {
     if (params.fogEnabled == 0) {
         glDisable(GL_FOG);

@@ -107,7 +107,9 @@ SceneObject::SceneObject()
       rotationAxis(),
       rotationAngle(0.0f),
       rotationSpeed(0.0f),
-      position() {}
+      position(),
+      shape(),
+      shapePending(0) {}
 
 // A second Init replaces the array; the object owns the old one, so it is
 // freed rather than lost.

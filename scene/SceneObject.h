@@ -78,6 +78,24 @@ public:
     void Deform();
     // Deforms (when deformFlags is set) and draws the triangles.
     void Draw();
+    // What Draw does to the object's state, without the vertex work or any
+    // drawing: the deformation's clock moves on and the shape it gives is
+    // owed to the vertices until they are next needed.
+    void Advance();
+
+    // The deformation the vertices hold (or are owed): stages, values and
+    // time. Flags 0: the vertices are the snapshot's.
+    struct Shape {
+        int32_t flags;
+        double frequency;
+        double amplitude;
+        double phase;
+        float time;
+    };
+    Shape CurrentShape() const { return shape; }
+    // Gives the vertices the shape, at once from the snapshot when it has no
+    // stages, else when they are next drawn.
+    void RestoreShape(const Shape& kept);
 
     Vertex* vertices;
     uint8_t verticesCreated;
@@ -107,6 +125,12 @@ public:
     float rotationAngle;
     float rotationSpeed;
     float position[3];
+    Shape shape;
+    uint8_t shapePending;
+
+private:
+    void RecordShape();
+    void ApplyShape();
 };
 
 #endif

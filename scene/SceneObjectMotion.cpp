@@ -325,52 +325,83 @@ void SceneObject::SetDeformation(int32_t flags, double frequency, double amplitu
     deformStep = step;
 }
 
-void SceneObject::Deform() {
+void SceneObject::RecordShape() {
+    shape = Shape{deformFlags, deformFrequency, deformAmplitude, deformPhase, deformTime};
+}
+
+void SceneObject::ApplyShape() {
+    shapePending = 0;
     // Without a snapshot every draw would deform the last result again; the
     // object keeps its shape instead.
     const bool haveRest = hasRestVertices != 0 && restVertices != nullptr && vertices != nullptr;
-    if (haveRest) {
-        std::memcpy(vertices, restVertices, sizeof(Vertex) * vertexCount);
-        const uint32_t count = vertexCount;
-        const DeformParams d{deformTime, deformFrequency, deformAmplitude, deformPhase};
-        if (deformFlags & DEFORM_WAVE) {
-            WaveStage(vertices, count, d);
-        }
-        if (deformFlags & DEFORM_RIPPLE) {
-            RippleStage(vertices, count, d);
-        }
-        if (deformFlags & DEFORM_NORMAL_WAVE) {
-            RecomputeNormals(*this);
-            NormalWaveStage(vertices, count, d);
-        }
-        if (deformFlags & DEFORM_TWIST_X) {
-            TwistStage(vertices, count, d, 0, 1, 2);
-        }
-        if (deformFlags & DEFORM_TWIST_Y) {
-            TwistStage(vertices, count, d, 1, 0, 2);
-        }
-        if (deformFlags & DEFORM_TWIST_Z) {
-            TwistStage(vertices, count, d, 2, 0, 1);
-        }
-        if (deformFlags & DEFORM_PUSH_X) {
-            PushStage(vertices, count, d.frequency, 0);
-        }
-        if (deformFlags & DEFORM_PUSH_Y) {
-            PushStage(vertices, count, d.frequency, 1);
-        }
-        if (deformFlags & DEFORM_PUSH_Z) {
-            PushStage(vertices, count, d.frequency, 2);
-        }
-        if (deformFlags & DEFORM_FLAG) {
-            FlagStage(vertices, count, d);
-        }
+    if (!haveRest) {
+        return;
     }
+    std::memcpy(vertices, restVertices, sizeof(Vertex) * vertexCount);
+    const uint32_t count = vertexCount;
+    const int32_t flags = shape.flags;
+    const DeformParams d{shape.time, shape.frequency, shape.amplitude, shape.phase};
+    if (flags & DEFORM_WAVE) {
+        WaveStage(vertices, count, d);
+    }
+    if (flags & DEFORM_RIPPLE) {
+        RippleStage(vertices, count, d);
+    }
+    if (flags & DEFORM_NORMAL_WAVE) {
+        RecomputeNormals(*this);
+        NormalWaveStage(vertices, count, d);
+    }
+    if (flags & DEFORM_TWIST_X) {
+        TwistStage(vertices, count, d, 0, 1, 2);
+    }
+    if (flags & DEFORM_TWIST_Y) {
+        TwistStage(vertices, count, d, 1, 0, 2);
+    }
+    if (flags & DEFORM_TWIST_Z) {
+        TwistStage(vertices, count, d, 2, 0, 1);
+    }
+    if (flags & DEFORM_PUSH_X) {
+        PushStage(vertices, count, d.frequency, 0);
+    }
+    if (flags & DEFORM_PUSH_Y) {
+        PushStage(vertices, count, d.frequency, 1);
+    }
+    if (flags & DEFORM_PUSH_Z) {
+        PushStage(vertices, count, d.frequency, 2);
+    }
+    if (flags & DEFORM_FLAG) {
+        FlagStage(vertices, count, d);
+    }
+}
+
+void SceneObject::Deform() {
+    RecordShape();
+    ApplyShape();
     deformTime = static_cast<float>(deformTime + deformStep);
+}
+
+void SceneObject::Advance() {
+    if (deformFlags != 0) {
+        RecordShape();
+        shapePending = 1;
+        deformTime = static_cast<float>(deformTime + deformStep);
+    }
+}
+
+void SceneObject::RestoreShape(const Shape& kept) {
+    shape = kept;
+    shapePending = 1;
+    if (shape.flags == 0) {
+        ApplyShape();
+    }
 }
 
 void SceneObject::Draw() {
     if (deformFlags != 0) {
         Deform();
+    } else if (shapePending != 0) {
+        // A shape owed since the object was last advanced without drawing.
+        ApplyShape();
     }
     if (vertices == nullptr || faces == nullptr) {
         return;

@@ -1,17 +1,26 @@
 #!/usr/bin/env bash
 # Builds everything, generates the sample show's assets and plays the show in
 # shows/sample/ (or the show directory given as argument, relative to where
-# the script is run; shows/tracker gets its generated assets too). The show is checked first with halvenor-check; its
+# the script is run; shows/tracker gets its generated assets too; `--edit …` after
+# it plays in the authoring player). The show is checked first with halvenor-check; its
 # findings are printed and the show plays anyway. Without a display it plays
 # headless under Xvfb with SDL's dummy audio driver, in real time.
 set -euo pipefail
-if [ $# -gt 1 ] || [ "${1:-}" = "--help" ] || [ "${1:-}" = "-h" ]; then
-  echo "usage: scripts/play.sh [SHOW_DIRECTORY]   (default: shows/sample)"
-  [ $# -gt 1 ] && exit 2 || exit 0
+# With --edit and its options after the show, it plays in the authoring player.
+usage="usage: scripts/play.sh [SHOW_DIRECTORY] [--edit [--at TIME] [--pause] [--loop A B] [--speed X]]   (default: shows/sample)"
+if [ "${1:-}" = "--help" ] || [ "${1:-}" = "-h" ]; then
+  echo "$usage"
+  exit 0
 fi
-if [ $# -eq 1 ]; then
+if [ $# -ge 1 ] && [ "${1#--}" = "$1" ]; then
   [ -d "$1" ] || { echo "play.sh: no show directory '$1'" >&2; exit 2; }
   show=$(cd "$1" && pwd)
+  shift
+fi
+player_args=("$@")
+if [ $# -gt 0 ] && [ "$1" != "--edit" ]; then
+  echo "$usage" >&2
+  exit 2
 fi
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -27,9 +36,9 @@ fi
 cd "$show"
 status=0
 if [ -n "${DISPLAY:-}" ]; then
-  "$root/build/halvenor" || status=$?
+  "$root/build/halvenor" "${player_args[@]}" || status=$?
 else
-  SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} xvfb-run -a -s "-screen 0 1280x1024x24" "$root/build/halvenor" || status=$?
+  SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} xvfb-run -a -s "-screen 0 1280x1024x24" "$root/build/halvenor" "${player_args[@]}" || status=$?
 fi
 echo "halvenor: exit code $status (log: $show/error_log.txt)"
 exit $status

@@ -1,5 +1,8 @@
 #include "sound/SoundStream.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <cstdio>
 
 #include "core/Log.h"
@@ -88,6 +91,23 @@ bool SoundStream::SeekBack(float seconds) {
 bool SoundStream::SeekForward(float seconds) {
     const QWORD position = BASS_ChannelGetPosition(handle);
     return BASS_ChannelSetPosition(handle, position + BASS_ChannelSeconds2Bytes(handle, seconds)) != FALSE;
+}
+
+uint64_t SoundStream::BytePosition() const { return BASS_ChannelGetPosition(handle); }
+
+bool SoundStream::SetBytePosition(uint64_t position) { return BASS_ChannelSetPosition(handle, position) != FALSE; }
+
+bool SoundStream::SetPosition(double seconds) {
+    const double rate = static_cast<double>(BASS_ChannelSeconds2Bytes(handle, 1.0f)) / 4.0;
+    const auto frame = static_cast<QWORD>(std::llround(std::max(seconds, 0.0) * rate));
+    return BASS_ChannelSetPosition(handle, frame * 4) != FALSE;
+}
+
+bool SoundStream::SetSpeed(double speed) {
+    // The library speaks in bytes: a second of it is the stream's own rate.
+    const double rate = static_cast<double>(BASS_ChannelSeconds2Bytes(handle, 1.0f)) / 4.0;
+    const float frequency = speed == 1.0 ? 0.0f : static_cast<float>(rate * speed);
+    return BASS_ChannelSetAttribute(handle, BASS_ATTRIB_FREQ, frequency) != FALSE;
 }
 
 std::string SoundStream::ModulePositionText() const {

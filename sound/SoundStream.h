@@ -27,6 +27,14 @@ public:
     float Length() const;
     bool SeekBack(float seconds);
     bool SeekForward(float seconds);
+    // The position in the library's bytes, to come back to exactly.
+    uint64_t BytePosition() const;
+    bool SetBytePosition(uint64_t position);
+    // To a time from the music's start, to the sample.
+    bool SetPosition(double seconds);
+    // Plays at speed times the music's own rate (1: as recorded), its pitch
+    // following; false when the library refuses the rate.
+    bool SetSpeed(double speed);
     // A tracker module's order and row at the current position, as trackers
     // show them ("03:12"); empty for any other music and without music.
     std::string ModulePositionText() const;

@@ -11,6 +11,7 @@
 
 #include "glext/GlExtensions.h"
 #include "platform/Clock.h"
+#include "platform/Random.h"
 #include "tests/support/GlTestContext.h"
 
 using TestSupport::GlTestContext;
@@ -259,6 +260,37 @@ TEST_F(Layer2DTest, StepsBeyondThirtyAndLongNamesAreRefused) {
     layer.shakeAmplitude = 0.5f;
     layer.Draw();
     ExpectPixel(0, 0, 255, 255, 255);
+}
+
+// A show run up without drawing must reach the state drawing reaches: the
+// spin, growth, shake (and its random numbers) and animation ticks of a
+// layer move the same whether it is drawn or only advanced.
+TEST_F(Layer2DTest, AdvancingWithoutDrawingMovesTheLayerAsDrawingDoes) {
+    Layer2D layers[2];
+    for (Layer2D& layer : layers) {
+        layer.SetUp(Layer2D::kBoard, "-", kWidth, kHeight);
+        layer.AddFadeStep(0.0f, 1.0f, 7.0f);
+        layer.AddMoveStep(40.0f, 30.0f, 5.0f);
+        layer.rotationSpeed = 3.0f;
+        layer.scaleSpeed = 0.01f;
+        layer.shakeAmplitude = 6.0f;
+        layer.SetVisible(true);
+    }
+    uint32_t randAfter[2] = {0, 0};
+    for (int which = 0; which < 2; ++which) {
+        Platform::SeedRand(7);
+        for (int frame = 0; frame < 12; ++frame) {
+            layers[which].Animate(which == 0);
+        }
+        randAfter[which] = Platform::RandState();
+    }
+    EXPECT_NE(randAfter[0], 7u) << "the shake drew random numbers";
+    EXPECT_EQ(randAfter[0], randAfter[1]);
+    EXPECT_FLOAT_EQ(layers[0].angle, layers[1].angle);
+    EXPECT_FLOAT_EQ(layers[0].scaleX, layers[1].scaleX);
+    EXPECT_FLOAT_EQ(layers[0].alpha, layers[1].alpha);
+    EXPECT_FLOAT_EQ(layers[0].x0, layers[1].x0);
+    EXPECT_EQ(layers[0].fadeStepIndex, layers[1].fadeStepIndex);
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/Clock.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestAudio.h"
 
@@ -388,6 +389,38 @@ TEST_F(BassTest, DiskOutputReceivesTheToneAtItsPitchAndLevel) {
     EXPECT_NEAR(tone.frequency, 440.0, 4.0);
     EXPECT_NEAR(tone.peak, 16384, 200);
     EXPECT_NEAR(static_cast<double>(tone.soundingSamples), 0.6 * 44100, 0.02 * 44100);
+}
+
+// The editing player's music: played at twice its rate (pitch an octave up),
+// its position kept on the virtual clock while a device plays it.
+TEST_F(BassTest, AtAnotherRateThePitchFollowsAndThePositionCanKeepToTheClock) {
+    const std::string output = dir.File("output.raw");
+    UseDriver("disk");
+    setenv("SDL_DISKAUDIOFILE", output.c_str(), 1);
+    ASSERT_TRUE(WriteTone(dir.File("tone.wav"), 440.0, 2.0, 44100, 2));
+    Platform::UseVirtualClock(true);
+    Platform::UseClockPosition(true);
+    ASSERT_TRUE(BASS_Init(-1, 44100, 0, nullptr));
+    ASSERT_TRUE(BASS_Start());
+    const HSTREAM handle = BASS_StreamCreateFile(FALSE, "tone.wav", 0, 0, 0);
+    ASSERT_NE(handle, 0u);
+    EXPECT_FALSE(BASS_ChannelSetAttribute(handle, BASS_ATTRIB_FREQ + 1, 88200.0f));
+    EXPECT_FALSE(BASS_ChannelSetAttribute(handle, BASS_ATTRIB_FREQ, -1.0f));
+    EXPECT_FALSE(BASS_ChannelSetAttribute(handle, BASS_ATTRIB_FREQ, 50.0f));
+    EXPECT_FALSE(BASS_ChannelSetAttribute(0, BASS_ATTRIB_FREQ, 88200.0f));
+    ASSERT_TRUE(BASS_ChannelSetAttribute(handle, BASS_ATTRIB_FREQ, 88200.0f));
+    ASSERT_TRUE(BASS_StreamPlay(handle, FALSE, BASS_SAMPLE_LOOP));
+    Sleep(300);
+    EXPECT_EQ(Seconds(handle), 0.0f) << "the clock has not moved";
+    Platform::SetVirtualTimeNs(750000000);
+    EXPECT_NEAR(Seconds(handle), 0.75f, 0.001f);
+    Sleep(300);
+    BASS_Free();
+    Platform::UseClockPosition(false);
+    Platform::UseVirtualClock(false);
+
+    const ToneMeasure tone = MeasureTone(LeftChannel(output), 44100);
+    EXPECT_NEAR(tone.frequency, 880.0, 10.0);
 }
 
 }  // namespace

@@ -416,4 +416,33 @@ TEST(SceneObjectDeform, WithoutASnapshotTheShapeIsKept) {
     EXPECT_FLOAT_EQ(mesh.object.deformTime, 1.0f);
 }
 
+// Stepped without drawing, an object's deformation clock moves as drawn and
+// the shape it owes its vertices is the drawn one; a shape without stages
+// gives the snapshot back at once (a rewound show).
+TEST(SceneObjectDeform, AdvancingOwesTheShapeDrawingGivesAndRestoringGivesTheSnapshotBack) {
+    Mesh drawn;
+    Fan(drawn);
+    Mesh advanced;
+    Fan(advanced);
+    for (Mesh* mesh : {&drawn, &advanced}) {
+        mesh->Ready().SetDeformation(DEFORM_WAVE | DEFORM_TWIST_Y, 0.5, 2.0, 10.0, 0.25);
+    }
+    for (int frame = 0; frame < 3; ++frame) {
+        drawn.object.Deform();
+        advanced.object.Advance();
+    }
+    EXPECT_FLOAT_EQ(advanced.object.deformTime, drawn.object.deformTime);
+    const SceneObject::Shape owed = advanced.object.CurrentShape();
+    const SceneObject::Shape held = drawn.object.CurrentShape();
+    EXPECT_EQ(owed.flags, held.flags);
+    EXPECT_FLOAT_EQ(owed.time, held.time);
+    EXPECT_EQ(advanced.object.shapePending, 1);
+    EXPECT_NE(drawn.vertices[1].position[1], drawn.object.restVertices[1].position[1]);
+
+    drawn.object.RestoreShape(SceneObject::Shape{0, 0.0, 0.0, 0.0, 0.0f});
+    for (size_t i = 0; i < drawn.vertices.size(); ++i) {
+        EXPECT_EQ(drawn.vertices[i].position[1], drawn.object.restVertices[i].position[1]);
+    }
+}
+
 }  // namespace
