@@ -28,7 +28,7 @@ LiveReload::Outcome LiveReload::ReloadNow(ReloadPlan& plan) {
     return Read(plan, true);
 }
 
-LiveReload::Outcome LiveReload::Read(ReloadPlan& plan, bool everything) {
+LiveReload::Outcome LiveReload::Read(ReloadPlan& plan, bool byHand) {
     std::unique_ptr<ShowChecker> now(new ShowChecker());
     now->Check();
     lastOk = now->ErrorCount() == 0;
@@ -41,7 +41,8 @@ LiveReload::Outcome LiveReload::Read(ReloadPlan& plan, bool everything) {
         return Outcome::Refused;
     }
     const std::vector<std::string> paths(changed.begin(), changed.end());
-    plan = everything ? ReloadPlan::Everything(*playing, *now) : ReloadPlan::For(*playing, *now, paths);
+    plan = ReloadPlan::For(*playing, *now, paths);
+    plan.script = plan.script || (byHand && !plan.rebuild);
     read = std::move(now);
     if (plan.Empty()) {
         // Nothing of the show changed (a file it no longer names, a save of

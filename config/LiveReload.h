@@ -38,7 +38,8 @@ public:
     // has settled.
     Outcome Poll(ReloadPlan& plan);
     // A reload asked for by hand (the r key, the remote's reload): the show
-    // is read now and, without errors, built again whole.
+    // is read now and, without errors, the plan covers the changes not yet
+    // taken and the script, read again whatever changed.
     Outcome ReloadNow(ReloadPlan& plan);
     // The plan of the last Reload outcome was carried out: the show read
     // then is the one that plays, and its files are the ones watched.
@@ -55,7 +56,7 @@ public:
     size_t WatchedCount() const { return watcher.WatchedCount(); }
 
 private:
-    Outcome Read(ReloadPlan& plan, bool everything);
+    Outcome Read(ReloadPlan& plan, bool byHand);
     void WatchFilesOf(const ShowChecker& check, bool alsoPlaying);
 
     FileWatcher watcher;
