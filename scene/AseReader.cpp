@@ -63,6 +63,8 @@ const SpaceTable kSpaces;
 
 inline bool IsSpace(char c) { return kSpaces.space[static_cast<unsigned char>(c)]; }
 
+inline bool IsDigit(char c) { return static_cast<unsigned>(c - '0') < 10u; }
+
 template <size_t N>
 inline bool Is(const char* text, size_t length, const char (&keyword)[N]) {
     return length == N - 1 && std::memcmp(text, keyword, N - 1) == 0;
@@ -80,30 +82,6 @@ void StoreYUp(float* stored, const float* read, int matched) {
     if (matched > 2) {
         stored[1] = read[2];
     }
-}
-
-// UTF-16 text (either byte order, after its byte-order mark) becomes the 8-bit
-// text it would have been saved as: code units below 256 keep their value,
-// others become '?'. Done in place; the text only shrinks.
-void NarrowUtf16(std::string& text) {
-    if (text.size() < 2) {
-        return;
-    }
-    const unsigned char first = static_cast<unsigned char>(text[0]);
-    const unsigned char second = static_cast<unsigned char>(text[1]);
-    const bool little = first == 0xFF && second == 0xFE;
-    const bool big = first == 0xFE && second == 0xFF;
-    if (!little && !big) {
-        return;
-    }
-    size_t out = 0;
-    for (size_t in = 2; in + 1 < text.size(); in += 2) {
-        const unsigned lo = static_cast<unsigned char>(text[in + (little ? 0 : 1)]);
-        const unsigned hi = static_cast<unsigned char>(text[in + (little ? 1 : 0)]);
-        const unsigned unit = hi << 8 | lo;
-        text[out++] = unit < 256 ? static_cast<char>(unit) : '?';
-    }
-    text.resize(out);
 }
 
 // A corner inside its array points at its element; one outside it gets no
@@ -134,29 +112,6 @@ int ClampCorner(int32_t& corner, uint32_t count) {
         corner = static_cast<int32_t>(count - 1);
     }
     return corner != before ? 1 : 0;
-}
-
-// Text-mode line ends, as Platform::ToTextMode makes them (a carriage return
-// directly before a line feed is dropped), moving whole lines at a time.
-void DropCarriageReturns(std::string& text) {
-    char* const data = &text[0];
-    const size_t size = text.size();
-    const char* found = static_cast<const char*>(std::memchr(data, '\r', size));
-    if (found == nullptr) {
-        return;
-    }
-    size_t out = static_cast<size_t>(found - data);
-    size_t in = out;
-    while (in < size) {
-        const char* next = static_cast<const char*>(std::memchr(data + in + 1, '\r', size - in - 1));
-        const size_t stop = next != nullptr ? static_cast<size_t>(next - data) : size;
-        // data[in] is a carriage return: dropped when a line feed follows.
-        const size_t from = in + 1 < size && data[in + 1] == '\n' ? in + 1 : in;
-        std::memmove(data + out, data + from, stop - from);
-        out += stop - from;
-        in = stop;
-    }
-    text.resize(out);
 }
 
 // Every corner of every face ends up indexing an element of its array, and
@@ -196,7 +151,9 @@ void FillFrom(CameraKey& sample, const CameraKey& from) {
 }  // namespace
 
 AseReader::AseReader()
-    : text(),
+    : stream(),
+      textSize(0),
+      counted{0, 0, 0},
       cursor(nullptr),
       end(nullptr),
       objectsRead(0),
@@ -218,7 +175,6 @@ void AseReader::Read(const char* fileName, Scene& target) {
     }
     CreateArraysFromCounts();
 
-    cursor = text.data();
     Token token;
     while (NextToken(token)) {
         if (Is(token.text, token.length, "*MATERIAL_LIST")) {
@@ -237,42 +193,40 @@ void AseReader::Read(const char* fileName, Scene& target) {
     Log::Format("\n Leidos: %u Objetos - %u Materiales - %u Camaras - %u Luces.", scene->ObjectCount(),
               scene->MaterialCount(), scene->CameraCount(), scene->LightCount());
     Log::Write("\n FINALIZADA LA CARGA DEL FICHERO ASE.\n\n");
-    std::string().swap(text);
+    stream.Close();
     cursor = end = nullptr;
 }
 
 bool AseReader::LoadText(const char* fileName) {
-    // Sized up front so that reading never holds two copies of a large file.
-    struct stat info {};
-    if (stat(Platform::ResolvePath(fileName).c_str(), &info) == 0 && info.st_size > 0) {
-        text.reserve(static_cast<size_t>(info.st_size));
-    }
-    if (!Platform::ReadWholeFile(fileName, text)) {
+    if (!stream.Open(fileName)) {
         return false;
     }
-    NarrowUtf16(text);
-    DropCarriageReturns(text);
-    cursor = text.data();
-    end = text.data() + text.size();
-    trackSamplesLeft = std::max<uint64_t>(kMinTrackBudget, text.size() / kTextBytesPerTrackSample);
-    elementBytesLeft = text.size();
+    // The first pass: the size of the text and its block counts.
+    textSize = 0;
+    counted = BlockCounts{0, 0, 0};
+    const char* begin = nullptr;
+    const char* stop = nullptr;
+    while (stream.Next(begin, stop)) {
+        CountBlocks(begin, stop);
+        textSize += static_cast<uint64_t>(stop - begin);
+    }
+    stream.Rewind();
+    cursor = end = nullptr;
+    trackSamplesLeft = std::max<uint64_t>(kMinTrackBudget, textSize / kTextBytesPerTrackSample);
+    elementBytesLeft = textSize;
     return true;
 }
 
-void AseReader::CreateArraysFromCounts() {
+void AseReader::CountBlocks(const char* begin, const char* stop) {
     // The three block keywords all end in "OBJECT", whose 'J' is rare in an
     // export; each "OBJECT" is widened to its whole token, which must equal
-    // the keyword.
-    uint32_t cameras = 0;
-    uint32_t objects = 0;
-    uint32_t lights = 0;
+    // the keyword. A window ends after a line end, so no token is cut.
     static const char kSuffix[] = "OBJECT";
-    const char* begin = text.data();
     const char* scan = begin;
-    while (const void* hit = std::memchr(scan, 'J', static_cast<size_t>(end - scan))) {
+    while (const void* hit = std::memchr(scan, 'J', static_cast<size_t>(stop - scan))) {
         const char* j = static_cast<const char*>(hit);
         scan = j + 1;
-        if (j - begin < 2 || end - j < 4 || std::memcmp(j - 2, kSuffix, sizeof kSuffix - 1) != 0) {
+        if (j - begin < 2 || stop - j < 4 || std::memcmp(j - 2, kSuffix, sizeof kSuffix - 1) != 0) {
             continue;
         }
         const char* first = j - 2;
@@ -280,20 +234,23 @@ void AseReader::CreateArraysFromCounts() {
         while (first > begin && !IsSpace(first[-1])) {
             --first;
         }
-        while (last < end && !IsSpace(*last)) {
+        while (last < stop && !IsSpace(*last)) {
             ++last;
         }
         const size_t length = static_cast<size_t>(last - first);
-        cameras += Is(first, length, "*CAMERAOBJECT") ? 1 : 0;
-        objects += Is(first, length, "*GEOMOBJECT") ? 1 : 0;
-        lights += Is(first, length, "*LIGHTOBJECT") ? 1 : 0;
+        counted.cameras += Is(first, length, "*CAMERAOBJECT") ? 1 : 0;
+        counted.objects += Is(first, length, "*GEOMOBJECT") ? 1 : 0;
+        counted.lights += Is(first, length, "*LIGHTOBJECT") ? 1 : 0;
         scan = last;
     }
+}
+
+void AseReader::CreateArraysFromCounts() {
     // The blocks themselves are charged first: each takes its bytes of the
     // text, which the counts inside them can then no longer claim.
-    scene->InitCameras(BoundedCount("*CAMERAOBJECT", cameras, kCameraBlockBytes));
-    scene->InitObjects(BoundedCount("*GEOMOBJECT", objects, kObjectBlockBytes));
-    scene->InitLights(BoundedCount("*LIGHTOBJECT", lights, kLightBlockBytes));
+    scene->InitCameras(BoundedCount("*CAMERAOBJECT", counted.cameras, kCameraBlockBytes));
+    scene->InitObjects(BoundedCount("*GEOMOBJECT", counted.objects, kObjectBlockBytes));
+    scene->InitLights(BoundedCount("*LIGHTOBJECT", counted.lights, kLightBlockBytes));
     objectsRead = 0;
     camerasRead = 0;
     lightsRead = 0;
@@ -786,8 +743,14 @@ uint32_t AseReader::BoundedCount(const char* keyword, int64_t count, size_t byte
 // Scanner
 
 void AseReader::SkipSpace() {
-    while (cursor < end && IsSpace(*cursor)) {
-        ++cursor;
+    for (;;) {
+        while (cursor < end && IsSpace(*cursor)) {
+            ++cursor;
+        }
+        // The window is read to its end: the next one, if there is more.
+        if (cursor < end || !stream.Next(cursor, end)) {
+            return;
+        }
     }
 }
 
@@ -796,8 +759,9 @@ bool AseReader::NextToken(Token& token) {
     if (cursor >= end) {
         return false;
     }
+    // The window ends after a line end, so the token ends within it.
     const char* start = cursor;
-    while (cursor < end && !IsSpace(*cursor)) {
+    while (!IsSpace(*cursor)) {
         ++cursor;
     }
     token.text = start;
@@ -821,13 +785,19 @@ bool AseReader::ReadInt(int32_t& value) {
         negative = *scan == '-';
         ++scan;
     }
-    if (scan >= end || *scan < '0' || *scan > '9') {
+    if (scan >= end || !IsDigit(*scan)) {
         return false;
     }
-    // Like strtol into a long, saturating, then narrowed to int.
+    // Like strtol into a long, saturating, then narrowed to int. Eighteen
+    // digits cannot reach the limit, so only longer numbers are checked.
     unsigned long long magnitude = 0;
+    const char* const quickEnd = scan + std::min<size_t>(18, static_cast<size_t>(end - scan));
+    while (scan < quickEnd && IsDigit(*scan)) {
+        magnitude = magnitude * 10 + static_cast<unsigned>(*scan - '0');
+        ++scan;
+    }
     const unsigned long long limit = negative ? static_cast<unsigned long long>(LONG_MAX) + 1 : LONG_MAX;
-    while (scan < end && *scan >= '0' && *scan <= '9') {
+    while (scan < end && IsDigit(*scan)) {
         const unsigned digit = static_cast<unsigned>(*scan - '0');
         magnitude = magnitude > (limit - digit) / 10 ? limit : magnitude * 10 + digit;
         ++scan;
@@ -838,8 +808,45 @@ bool AseReader::ReadInt(int32_t& value) {
     return true;
 }
 
+bool AseReader::ReadPlainDecimal(float& value) {
+    // [-]digits[.digits] with at most eight digits in all, whose digits make
+    // an integer below 2^24, and nothing after it that a longer number would
+    // take: that integer and the power of ten are exact floats, so one float
+    // division rounds the number exactly as strtof does.
+    static const float kPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f};
+    const char* scan = cursor;
+    const bool negative = scan < end && *scan == '-';
+    scan += negative ? 1 : 0;
+    uint32_t digits = 0;
+    int count = 0;
+    int fraction = 0;
+    while (scan < end && IsDigit(*scan) && count < 9) {
+        digits = digits * 10 + static_cast<uint32_t>(*scan++ - '0');
+        ++count;
+    }
+    if (scan < end && *scan == '.') {
+        ++scan;
+        while (scan < end && IsDigit(*scan) && count < 9) {
+            digits = digits * 10 + static_cast<uint32_t>(*scan++ - '0');
+            ++count;
+            ++fraction;
+        }
+    }
+    const bool more = scan < end && (IsDigit(*scan) || *scan == '.' || *scan == 'e' || *scan == 'E');
+    if (count == 0 || count > 8 || more || digits >= (1u << 24)) {
+        return false;
+    }
+    const float magnitude = static_cast<float>(digits) / kPowersOfTen[fraction];
+    value = negative ? -magnitude : magnitude;
+    cursor = scan;
+    return true;
+}
+
 bool AseReader::ReadFloat(float& value) {
     SkipSpace();
+    if (ReadPlainDecimal(value)) {
+        return true;
+    }
     const char* scan = cursor;
     if (scan < end && *scan == '+') {
         ++scan;
@@ -890,7 +897,7 @@ void AseReader::ReadQuotedName(char* buffer, size_t capacity) {
     SkipSpace();
     MatchChar('"');
     const char* start = cursor;
-    const char* newline = static_cast<const char*>(std::memchr(start, '\n', BytesLeft()));
+    const char* newline = static_cast<const char*>(std::memchr(start, '\n', WindowLeft()));
     cursor = newline != nullptr ? newline + 1 : end;
     // The line's last two characters are its closing quote and its line end.
     size_t length = static_cast<size_t>(cursor - start);
@@ -901,13 +908,32 @@ void AseReader::ReadQuotedName(char* buffer, size_t capacity) {
 }
 
 void AseReader::SkipLine(size_t size) {
-    const size_t span = std::min(size, BytesLeft());
+    const size_t span = std::min(size, WindowLeft());
     const char* newline = static_cast<const char*>(std::memchr(cursor, '\n', span));
     cursor = newline != nullptr ? newline + 1 : cursor + span;
 }
 
 void AseReader::SkipTokens(int count) {
-    Token token;
-    for (int i = 0; i < count && NextToken(token); ++i) {
+    // Token ends are counted without a branch per token: the face normal's
+    // vertex-normal lines are a large share of an export, and a branch at
+    // every word of them would be mispredicted at every word.
+    int remaining = count;
+    while (remaining > 0) {
+        SkipSpace();
+        if (cursor >= end) {
+            return;
+        }
+        const char* scan = cursor;
+        bool inToken = true;
+        while (scan < end) {
+            const bool space = IsSpace(*scan);
+            remaining -= (inToken && space) ? 1 : 0;
+            inToken = !space;
+            if (remaining == 0) {
+                break;
+            }
+            ++scan;
+        }
+        cursor = scan;
     }
 }

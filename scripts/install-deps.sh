@@ -8,6 +8,7 @@ packages=(
   libsdl1.2-compat-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
   libjpeg62-turbo-dev libsndfile1-dev libpng-dev libx11-dev libxcomposite-dev
   libgtest-dev libbenchmark-dev
+  libassimp-dev
   xvfb xauth xdotool
   ffmpeg
   clang libclang-rt-14-dev
