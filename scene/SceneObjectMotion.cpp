@@ -684,11 +684,19 @@ void LateStages(DeformArrays& v, uint32_t first, uint32_t count, int32_t flags, 
 // every position before it can recompute normals, which splits the run in two.
 constexpr uint32_t kVertexBlock = 1024;
 
-// False when some argument might be beyond the fast path's range; what it
-// wrote by then is all written again by the reference path.
+// False when some argument might be beyond the fast path's range (what it
+// wrote by then is all written again by the reference path), or when the
+// reference path is as quick.
 bool DeformFast(SceneObject& object, const DeformParams& d) {
     const uint32_t count = object.vertexCount;
     const int32_t flags = object.deformFlags;
+    // Pushes alone need no cosine: the copy and one pass over the records is
+    // quicker than gathering them into arrays and back.
+    const int32_t withCosines = DEFORM_WAVE | DEFORM_RIPPLE | DEFORM_NORMAL_WAVE | DEFORM_TWIST_X | DEFORM_TWIST_Y |
+                                DEFORM_TWIST_Z | DEFORM_FLAG;
+    if ((flags & withCosines) == 0) {
+        return false;
+    }
     const bool newNormals = (flags & DEFORM_NORMAL_WAVE) != 0;
     DeformArrays& v = SharedDeformArrays();
     v.Reserve(count);
