@@ -153,6 +153,22 @@ void FillFrom(CameraKey& sample, const CameraKey& from) {
     sample.filled = 1;
 }
 
+// The keywords the geometry object reader acts on (ReadGeomObject): a line
+// whose rest holds none of them, and no brace, can be passed over whole
+// instead of token by token.
+bool IsObjectKeyword(const char* text, size_t length) {
+    static const char* const kKeywords[] = {
+        "*MESH_FACE",      "*MESH_VERTEX",     "*MESH_TVERT",      "*MESH_TFACE",    "*MESH_FACENORMAL",
+        "*NODE_NAME",      "*MESH_NUMVERTEX",  "*MESH_NUMFACES",   "*MESH_NUMTVERTEX", "*MESH_NUMTVFACES",
+        "*MATERIAL_REF",   "*TM_POS"};
+    for (const char* keyword : kKeywords) {
+        if (std::strlen(keyword) == length && std::memcmp(keyword, text, length) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Moves past the ends of up to remaining tokens, scan starting inside a token
 // (or at its start), and answers where the last of them ended, or stop when
 // the text ran out first; remaining counts down the ends passed. The face
@@ -554,6 +570,32 @@ void AseReader::ReadMeshFace(SceneObject& object) {
     }
     PointFace(face, object);
     object.SetFace(static_cast<uint32_t>(index), face);
+    // The edge flags, smoothing group and sub-material id that follow mean
+    // nothing to the reader.
+    SkipIgnoredRestOfLine();
+}
+
+void AseReader::SkipIgnoredRestOfLine() {
+    const size_t left = WindowLeft();
+    const char* const newline = static_cast<const char*>(std::memchr(cursor, '\n', left));
+    if (newline == nullptr) {
+        return;
+    }
+    const size_t length = static_cast<size_t>(newline - cursor);
+    if (std::memchr(cursor, '{', length) != nullptr || std::memchr(cursor, '}', length) != nullptr) {
+        return;
+    }
+    for (const char* star = static_cast<const char*>(std::memchr(cursor, '*', length)); star != nullptr;
+         star = static_cast<const char*>(std::memchr(star + 1, '*', static_cast<size_t>(newline - star - 1)))) {
+        const char* last = star;
+        while (last < newline && !IsSpace(*last)) {
+            ++last;
+        }
+        if (IsObjectKeyword(star, static_cast<size_t>(last - star))) {
+            return;
+        }
+    }
+    cursor = newline + 1;
 }
 
 void AseReader::ReadMeshTexFace(SceneObject& object) {

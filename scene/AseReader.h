@@ -97,6 +97,9 @@ private:
     // fgets into a buffer of size + 1 characters, thrown away.
     void SkipLine(size_t size);
     void SkipTokens(int count);
+    // Passes over the rest of the line when none of its tokens would mean
+    // anything to the geometry object reader (no brace, none of its keywords).
+    void SkipIgnoredRestOfLine();
     // Bytes of the whole text after the cursor.
     uint64_t BytesLeft() const { return textSize - (cursor != nullptr ? stream.Offset(cursor) : 0); }
     // Bytes of the window after the cursor.

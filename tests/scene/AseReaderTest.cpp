@@ -407,6 +407,24 @@ TEST_F(AseReaderTest, FaceNormalsSkipFifteenTokensWhateverTheirSpacing) {
     EXPECT_FLOAT_EQ(object.faces[3].normal[1], -1.0f);
 }
 
+TEST_F(AseReaderTest, WhatFollowsAFaceStillCountsWhenItIsAKeywordOrABrace) {
+    // The rest of a face line is passed over whole only when it holds nothing
+    // the object reader acts on; a keyword or a brace there is read as ever.
+    const std::string text = GeomObject(
+        "\t*MESH {\n\t\t*MESH_NUMVERTEX 3\n\t\t*MESH_NUMFACES 2\n"
+        "\t\t*MESH_FACE 0: A: 0 B: 1 C: 2 AB: 1 *MESH_SMOOTHING 1 *MESH_VERTEX 1 4.0 5.0 6.0\n"
+        "\t\t*MESH_FACE 1: A: 2 B: 1 C: 0 AB: 1\t*MESH_MTLID 0 } } *MESH_VERTEX 2 7.0 8.0 9.0\n"
+        "\t}\n");
+    Scene scene;
+    Load(text + GeomObject(""), scene);
+    ASSERT_EQ(scene.ObjectCount(), 2u);
+    const SceneObject& object = scene.objects[0];
+    EXPECT_FLOAT_EQ(object.vertices[1].position[0], 4.0f);
+    EXPECT_EQ(object.faces[1].a, 2);
+    // The braces closed the object: the vertex after them was not its own.
+    EXPECT_FLOAT_EQ(object.vertices[2].position[0], 0.0f);
+}
+
 TEST_F(AseReaderTest, MaterialKeywordsAndMapSlots) {
     const std::string longName(120, 'm');
     const std::string lines =
