@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <bitset>
 #include <cerrno>
 #include <charconv>
 #include <climits>
@@ -169,6 +168,15 @@ bool IsObjectKeyword(const char* text, size_t length) {
     return false;
 }
 
+// Set bits of a 16-bit mask, without a library call on processors whose
+// baseline has no population count instruction.
+inline int BitsSet16(uint32_t mask) {
+    uint32_t x = mask - ((mask >> 1) & 0x5555u);
+    x = (x & 0x3333u) + ((x >> 2) & 0x3333u);
+    x = (x + (x >> 4)) & 0x0F0Fu;
+    return static_cast<int>((x + (x >> 8)) & 0x1Fu);
+}
+
 // Moves past the ends of up to remaining tokens, scan starting inside a token
 // (or at its start), and answers where the last of them ended, or stop when
 // the text ran out first; remaining counts down the ends passed. The face
@@ -189,7 +197,7 @@ const char* SkipTokenEnds(const char* scan, const char* stop, int& remaining) {
             _mm_or_si128(_mm_cmpeq_epi8(bytes, blank), _mm_cmpeq_epi8(_mm_min_epu8(offset, four), offset));
         const uint32_t mask = static_cast<uint32_t>(_mm_movemask_epi8(space));
         const uint32_t ends = mask & ~((mask << 1) | (previousSpace ? 1u : 0u));
-        const int found = static_cast<int>(std::bitset<16>(ends).count());
+        const int found = BitsSet16(ends);
         if (found >= remaining) {
             uint32_t left = ends;
             for (int i = 1; i < remaining; ++i) {
@@ -197,7 +205,7 @@ const char* SkipTokenEnds(const char* scan, const char* stop, int& remaining) {
             }
             const uint32_t lowest = left & (0u - left);
             remaining = 0;
-            return scan + (std::bitset<32>(lowest - 1).count());
+            return scan + BitsSet16(lowest - 1);
         }
         remaining -= found;
         previousSpace = (mask & 0x8000u) != 0;
