@@ -7,7 +7,7 @@
 // Prints the best time and the lowest peak of each, and the ratios of the
 // engine's reader to Assimp. Assimp is linked into this benchmark only.
 //
-// Usage: AseReaderBenchmark [runs]   (default 3)
+// Usage: AseReaderBenchmark [runs]   (default 5)
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -124,7 +124,7 @@ void Keep(Figures& best, const Figures& run) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     // The reader logs to error_log.txt in the working directory.
     char directory[] = "/tmp/halvenor-asebench-XXXXXX";
     if (mkdtemp(directory) == nullptr || chdir(directory) != 0) {
