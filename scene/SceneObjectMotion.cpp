@@ -563,19 +563,13 @@ void FastFaceNormals(const float* x, const float* y, const float* z, SceneObject
     }
 }
 
-// Face normals from the current positions (written to the faces, as the
-// reference does), then each vertex normal as the mean of the face normals
-// its adjacency list points at.
-void FastRecomputeNormals(DeformArrays& v, SceneObject& object) {
-    const uint32_t vCount = object.vertexCount;
-    if (vCount > 0) {
-        FastFaceNormals(v.x.data(), v.y.data(), v.z.data(), object);
-    }
-    const Vertex* const rest = object.restVertices;
+// Each vertex normal from first on as the mean of the face normals its
+// adjacency list points at (once every face normal is recomputed).
+void FastVertexNormals(DeformArrays& v, const Vertex* rest, uint32_t first, uint32_t count) {
     float* const nx = v.nx.data();
     float* const ny = v.ny.data();
     float* const nz = v.nz.data();
-    for (uint32_t i = 0; i < vCount; ++i) {
+    for (uint32_t i = first; i < first + count; ++i) {
         Vertex vertex;
         vertex.adjacentNormals = rest[i].adjacentNormals;
         vertex.adjacentFilled = rest[i].adjacentFilled;
@@ -744,9 +738,15 @@ bool DeformFast(SceneObject& object, const DeformParams& d) {
         }
     }
     if (newNormals) {
-        FastRecomputeNormals(v, object);
+        // Face normals from the current positions, written to the faces as
+        // the reference does; then block by block the vertex normals, while
+        // the block's snapshot records are at hand for restoring.
+        if (count > 0) {
+            FastFaceNormals(v.x.data(), v.y.data(), v.z.data(), object);
+        }
         for (uint32_t first = 0; first < count; first += kVertexBlock) {
             const uint32_t block = std::min(kVertexBlock, count - first);
+            FastVertexNormals(v, object.restVertices, first, block);
             LateStages(v, first, block, flags, d);
             v.Store(object.vertices, object.restVertices, first, block, true);
         }
