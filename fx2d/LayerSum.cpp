@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <string>
 
 #include "fx2d/Layer2D.h"
 #include "glext/GlExtensions.h"
@@ -9,20 +10,18 @@
 
 namespace {
 
-// One program draws every sum: the copies of the first texture, then those
-// of the second, each moved about the pivot by its zoom and rounded to the
+// The program of a sum adds the copies of the first texture, then those of
+// the second, each moved about the pivot by its zoom and rounded to the
 // target's 8 bits before it is added, as a blended pass would be: to the
 // nearest level, a tie to the even one (a layer at alpha 0.5 makes a tie of
 // every odd texel, and rounding those up would brighten the feedback trail
-// a little more at every frame).
-const char* const kFragmentSource =
+// a little more at every frame). Each count of copies has its own program
+// written out copy by copy: a texture read inside a loop has the renderer
+// work out its level of detail pixel by pixel, several times slower.
+const char* const kSourceHead =
     "#version 110\n"
     "uniform sampler2D firstTexture;\n"
     "uniform sampler2D secondTexture;\n"
-    "uniform int firstCopies;\n"
-    "uniform int copies;\n"
-    "uniform float weight[9];\n"
-    "uniform float zoom[9];\n"
     "uniform vec2 pivot;\n"
     "vec4 Rounded(vec4 colour) {\n"
     "    vec4 level = clamp(colour, 0.0, 1.0) * 255.0;\n"
@@ -30,17 +29,6 @@ const char* const kFragmentSource =
     "    vec4 part = level - below;\n"
     "    vec4 tie = vec4(equal(part, vec4(0.5)));\n"
     "    return (below + step(0.5, part) - tie * (1.0 - mod(below, 2.0))) / 255.0;\n"
-    "}\n"
-    "void main() {\n"
-    "    vec2 at = gl_TexCoord[0].st - pivot;\n"
-    "    vec4 sum = vec4(0.0);\n"
-    "    for (int k = 0; k < firstCopies; ++k) {\n"
-    "        sum += Rounded(texture2D(firstTexture, pivot + at * zoom[k]) * weight[k]);\n"
-    "    }\n"
-    "    for (int k = firstCopies; k < copies; ++k) {\n"
-    "        sum += Rounded(texture2D(secondTexture, pivot + at * zoom[k]) * weight[k]);\n"
-    "    }\n"
-    "    gl_FragColor = sum;\n"
     "}\n";
 
 bool enabled = true;
@@ -91,23 +79,48 @@ struct ShaderCalls {
 
 ShaderCalls gl;
 
-// The program of the current share group, with its uniforms. Only this
-// file makes programs, so a name the context knows is this program; a
-// context that does not know it (a new window) gets it built anew.
+// The program of one shape of sum: how many copies, how many of them of
+// the first texture. Its weights and zooms are uniform arrays whose name
+// carries the shape, so that a program name the current context knows is
+// recognised as this very program (a new window's context may give the
+// same name to another); one it does not know is built anew.
 struct SumProgram {
     GLuint program = 0;
-    GLint firstTexture = -1;
-    GLint secondTexture = -1;
-    GLint firstCopies = -1;
-    GLint copies = -1;
     GLint weight = -1;
     GLint zoom = -1;
+    GLint firstTexture = -1;
+    GLint secondTexture = -1;
     GLint pivot = -1;
     // Set when this driver refused the program: no second try.
     bool refused = false;
 };
 
-SumProgram sum;
+SumProgram programs[LayerSum::kMaxCopies + 1][LayerSum::kMaxCopies + 1];
+
+std::string WeightName(int firstCopies, int count) {
+    return "weight" + std::to_string(firstCopies) + "of" + std::to_string(count);
+}
+
+std::string ZoomName(int firstCopies, int count) {
+    return "zoom" + std::to_string(firstCopies) + "of" + std::to_string(count);
+}
+
+std::string SumSource(int firstCopies, int count) {
+    const std::string weight = WeightName(firstCopies, count);
+    const std::string zoom = ZoomName(firstCopies, count);
+    const std::string size = std::to_string(count);
+    std::string source = kSourceHead;
+    source += "uniform float " + weight + "[" + size + "];\n";
+    source += "uniform float " + zoom + "[" + size + "];\n";
+    source += "void main() {\n    vec2 at = gl_TexCoord[0].st - pivot;\n    vec4 sum = vec4(0.0);\n";
+    for (int k = 0; k < count; ++k) {
+        const std::string index = "[" + std::to_string(k) + "]";
+        source += std::string("    sum += Rounded(texture2D(") + (k < firstCopies ? "firstTexture" : "secondTexture") +
+                  ", pivot + at * " + zoom + index + ") * " + weight + index + ");\n";
+    }
+    source += "    gl_FragColor = sum;\n}\n";
+    return source;
+}
 
 // OpenGL 2.0 or later: the shading language and its calls are there.
 bool DriverHasShaders() {
@@ -115,12 +128,13 @@ bool DriverHasShaders() {
     return version != nullptr && std::atoi(version) >= 2;
 }
 
-GLuint CompileFragmentShader() {
+GLuint CompileFragmentShader(const std::string& source) {
     const GLuint shader = gl.createShader(GL_FRAGMENT_SHADER);
     if (shader == 0) {
         return 0;
     }
-    gl.shaderSource(shader, 1, &kFragmentSource, nullptr);
+    const char* text = source.c_str();
+    gl.shaderSource(shader, 1, &text, nullptr);
     gl.compileShader(shader);
     GLint compiled = GL_FALSE;
     gl.getShaderiv(shader, GL_COMPILE_STATUS, &compiled);
@@ -131,8 +145,8 @@ GLuint CompileFragmentShader() {
     return shader;
 }
 
-bool BuildProgram() {
-    const GLuint shader = CompileFragmentShader();
+bool BuildProgram(SumProgram& sum, int firstCopies, int count) {
+    const GLuint shader = CompileFragmentShader(SumSource(firstCopies, count));
     if (shader == 0) {
         return false;
     }
@@ -148,29 +162,33 @@ bool BuildProgram() {
         return false;
     }
     sum.program = program;
+    sum.weight = gl.getUniformLocation(program, WeightName(firstCopies, count).c_str());
+    sum.zoom = gl.getUniformLocation(program, ZoomName(firstCopies, count).c_str());
     sum.firstTexture = gl.getUniformLocation(program, "firstTexture");
     sum.secondTexture = gl.getUniformLocation(program, "secondTexture");
-    sum.firstCopies = gl.getUniformLocation(program, "firstCopies");
-    sum.copies = gl.getUniformLocation(program, "copies");
-    sum.weight = gl.getUniformLocation(program, "weight");
-    sum.zoom = gl.getUniformLocation(program, "zoom");
     sum.pivot = gl.getUniformLocation(program, "pivot");
     return true;
 }
 
-bool ProgramReady() {
-    if (!enabled || sum.refused) {
-        return false;
+bool IsBuiltHere(const SumProgram& sum, int firstCopies, int count) {
+    return sum.program != 0 && gl.isProgram(sum.program) == GL_TRUE &&
+           gl.getUniformLocation(sum.program, WeightName(firstCopies, count).c_str()) == sum.weight;
+}
+
+// The program of the shape, built on first use; null when the driver has
+// no shading language or refuses it.
+const SumProgram* ProgramFor(int firstCopies, int count) {
+    if (!enabled || !DriverHasShaders() || !gl.Ready()) {
+        return nullptr;
     }
-    if (sum.program != 0 && gl.isProgram(sum.program) == GL_TRUE) {
-        return true;
+    SumProgram& sum = programs[firstCopies][count];
+    if (sum.refused) {
+        return nullptr;
     }
-    if (!DriverHasShaders() || !gl.Ready()) {
-        return false;
+    if (!IsBuiltHere(sum, firstCopies, count)) {
+        sum.refused = !BuildProgram(sum, firstCopies, count);
     }
-    // A driver that offers shaders but refuses this one draws pass by pass.
-    sum.refused = !BuildProgram();
-    return !sum.refused;
+    return sum.refused ? nullptr : &sum;
 }
 
 bool SameGeometry(const Layer2D& a, const Layer2D& b) {
@@ -267,11 +285,15 @@ void LayerSum::SetEnabled(bool on) { enabled = on; }
 
 bool LayerSum::IsEnabled() { return enabled; }
 
-bool LayerSum::IsAvailable() { return ProgramReady(); }
+bool LayerSum::IsAvailable() { return ProgramFor(1, 2) != nullptr; }
 
 bool LayerSum::Draw(const Copy* copies, int count, float viewWidth, float viewHeight) {
     int firstCopies = 0;
-    if (!CanSum(copies, count, viewWidth, viewHeight, firstCopies) || !HasEightBitColour() || !ProgramReady()) {
+    if (!CanSum(copies, count, viewWidth, viewHeight, firstCopies) || !HasEightBitColour()) {
+        return false;
+    }
+    const SumProgram* sum = ProgramFor(firstCopies, count);
+    if (sum == nullptr) {
         return false;
     }
     const Layer2D& base = *copies[0].layer;
@@ -295,15 +317,13 @@ bool LayerSum::Draw(const Copy* copies, int count, float viewWidth, float viewHe
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, base.texture.texture);
 
-    gl.useProgram(sum.program);
-    gl.uniform1i(sum.firstTexture, 0);
-    gl.uniform1i(sum.secondTexture, 1);
-    gl.uniform1i(sum.firstCopies, firstCopies);
-    gl.uniform1i(sum.copies, count);
-    gl.uniform1fv(sum.weight, kMaxCopies, weights);
-    gl.uniform1fv(sum.zoom, kMaxCopies, zooms);
+    gl.useProgram(sum->program);
+    gl.uniform1i(sum->firstTexture, 0);
+    gl.uniform1i(sum->secondTexture, 1);
+    gl.uniform1fv(sum->weight, count, weights);
+    gl.uniform1fv(sum->zoom, count, zooms);
     // The texture coordinate at the pivot, about which every copy zooms.
-    gl.uniform2f(sum.pivot, (base.texCoords[0][0] + base.texCoords[3][0]) / 2.0f,
+    gl.uniform2f(sum->pivot, (base.texCoords[0][0] + base.texCoords[3][0]) / 2.0f,
                  (base.texCoords[0][1] + base.texCoords[3][1]) / 2.0f);
 
     glEnable(GL_BLEND);
