@@ -1,7 +1,9 @@
 #include "fx2d/LayerSum.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "fx2d/Layer2D.h"
@@ -78,6 +80,47 @@ struct ShaderCalls {
 };
 
 ShaderCalls gl;
+
+// Sampler objects (OpenGL 3.3 or GL_ARB_sampler_objects), when the driver has
+// them: a picture that every copy enlarges is read through one without
+// mipmaps. Enlarged, the texture is filtered by its magnification filter
+// alone, so the picture is the same; but a renderer that must be ready for
+// the smaller levels works out a level of detail for every pixel, which on
+// a software renderer costs about a quarter of each read.
+struct SamplerCalls {
+    PFNGLGENSAMPLERSPROC genSamplers = nullptr;
+    PFNGLISSAMPLERPROC isSampler = nullptr;
+    PFNGLBINDSAMPLERPROC bindSampler = nullptr;
+    PFNGLSAMPLERPARAMETERIPROC samplerParameteri = nullptr;
+    bool resolved = false;
+    bool complete = false;
+    // One per texture unit of the sum; rebuilt in a context that lacks it.
+    GLuint names[LayerSum::kMaxTextures] = {};
+
+    bool Ready() {
+        if (!resolved) {
+            resolved = true;
+            complete = gl.Resolve(genSamplers, "glGenSamplers") && gl.Resolve(isSampler, "glIsSampler") &&
+                       gl.Resolve(bindSampler, "glBindSampler") &&
+                       gl.Resolve(samplerParameteri, "glSamplerParameteri");
+        }
+        return complete && DriverHasSamplers();
+    }
+
+    static bool DriverHasSamplers() {
+        const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+        int major = 0;
+        int minor = 0;
+        if (version != nullptr && std::sscanf(version, "%d.%d", &major, &minor) == 2 &&
+            (major > 3 || (major == 3 && minor >= 3))) {
+            return true;
+        }
+        const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+        return extensions != nullptr && std::strstr(extensions, "GL_ARB_sampler_objects") != nullptr;
+    }
+};
+
+SamplerCalls samplers;
 
 // The program of one shape of sum: how many copies, how many of them of
 // the first texture. Its weights and zooms are uniform arrays whose name
@@ -262,6 +305,65 @@ bool HasEightBitColour() {
     return true;
 }
 
+// Whether every copy on the active unit shows its bound texture enlarged
+// (fewer than one texel a pixel in both directions, with a margin for the
+// renderer's estimate): then no copy reads a smaller level.
+bool EveryCopyEnlarges(const Layer2D& layer, float smallestScale, float viewWidth, float viewHeight) {
+    const float(*const tc)[2] = layer.texCoords;
+    if (tc[1][1] != tc[0][1] || tc[2][0] != tc[0][0]) {
+        return false;
+    }
+    GLint size[2] = {};
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &size[0]);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &size[1]);
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const float pixelsAcross = std::fabs(layer.x1 - layer.x0) * smallestScale * viewport[2] / viewWidth;
+    const float pixelsUp = std::fabs(layer.y1 - layer.y0) * smallestScale * viewport[3] / viewHeight;
+    const float texelsAcross = std::fabs(tc[1][0] - tc[0][0]) * static_cast<float>(size[0]);
+    const float texelsUp = std::fabs(tc[2][1] - tc[0][1]) * static_cast<float>(size[1]);
+    constexpr float kMargin = 0.98f;
+    return size[0] > 0 && size[1] > 0 && texelsAcross <= kMargin * pixelsAcross && texelsUp <= kMargin * pixelsUp;
+}
+
+// For the texture bound on the active unit (number unit): a sampler with its
+// magnification filter and wrapping when every copy enlarges it, otherwise
+// none (the texture's own filtering).
+void ChooseSampler(int unit, const Layer2D& layer, float smallestScale, float viewWidth, float viewHeight) {
+    if (!samplers.Ready()) {
+        return;
+    }
+    GLint wrap[2] = {};
+    GLint magnification = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &wrap[0]);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &wrap[1]);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magnification);
+    // A border colour belongs to the texture; such a texture keeps its own.
+    const bool plainWrap = wrap[0] != GL_CLAMP && wrap[0] != GL_CLAMP_TO_BORDER && wrap[1] != GL_CLAMP &&
+                           wrap[1] != GL_CLAMP_TO_BORDER;
+    if (!plainWrap || !EveryCopyEnlarges(layer, smallestScale, viewWidth, viewHeight)) {
+        samplers.bindSampler(unit, 0);
+        return;
+    }
+    GLuint& name = samplers.names[unit];
+    if (name == 0 || samplers.isSampler(name) != GL_TRUE) {
+        samplers.genSamplers(1, &name);
+    }
+    samplers.samplerParameteri(name, GL_TEXTURE_MIN_FILTER, magnification);
+    samplers.samplerParameteri(name, GL_TEXTURE_MAG_FILTER, magnification);
+    samplers.samplerParameteri(name, GL_TEXTURE_WRAP_S, wrap[0]);
+    samplers.samplerParameteri(name, GL_TEXTURE_WRAP_T, wrap[1]);
+    samplers.bindSampler(unit, name);
+}
+
+void ReleaseSamplers() {
+    if (samplers.Ready()) {
+        for (int unit = 0; unit < LayerSum::kMaxTextures; ++unit) {
+            samplers.bindSampler(unit, 0);
+        }
+    }
+}
+
 // Draws the layer's rectangle once, unzoomed, with the texture coordinates
 // of its corners, in the order Layer2D::Draw uses.
 void DrawQuad(const Layer2D& layer) {
@@ -309,13 +411,20 @@ bool LayerSum::Draw(const Copy* copies, int count, float viewWidth, float viewHe
     // The texture of unit 1 belongs to whoever drew before (a scene's second
     // map); it is given back as it was.
     GLint keptSecondUnitTexture = 0;
+    float smallest[kMaxTextures] = {copies[0].scale, copies[firstCopies < count ? firstCopies : 0].scale};
+    for (int k = 0; k < count; ++k) {
+        float& scale = smallest[k < firstCopies ? 0 : 1];
+        scale = std::fmin(scale, copies[k].scale);
+    }
     glActiveTextureARB(GL_TEXTURE1_ARB);
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &keptSecondUnitTexture);
     glDisable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, second.texture.texture);
+    ChooseSampler(1, second, smallest[1], viewWidth, viewHeight);
     glActiveTextureARB(GL_TEXTURE0_ARB);
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, base.texture.texture);
+    ChooseSampler(0, base, smallest[0], viewWidth, viewHeight);
 
     gl.useProgram(sum->program);
     gl.uniform1i(sum->firstTexture, 0);
@@ -337,6 +446,7 @@ bool LayerSum::Draw(const Copy* copies, int count, float viewWidth, float viewHe
     glDepthMask(GL_FALSE);
     DrawQuad(base);
     gl.useProgram(0);
+    ReleaseSamplers();
 
     // What the last copy drawn by Layer2D::Draw would leave.
     glActiveTextureARB(GL_TEXTURE1_ARB);
