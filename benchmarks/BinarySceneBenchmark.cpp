@@ -134,6 +134,11 @@ int main(int argc, char** argv) {
                 aseRead.Median() / binRead.Median());
     std::printf("load speed-up: best %.1fx, median %.1fx (target 5x)\n", aseLoad.Best() / binLoad.Best(),
                 aseLoad.Median() / binLoad.Median());
+    std::printf("metric: binary_read_time %.4f s\n", binRead.Best());
+    std::printf("metric: binary_load_time %.4f s\n", binLoad.Best());
+    std::printf("metric: ase_load_time %.4f s\n", aseLoad.Best());
+    std::printf("metric: binary_read_speedup %.2f x\n", aseRead.Best() / binRead.Best());
+    std::printf("metric: binary_load_speedup %.2f x\n", aseLoad.Best() / binLoad.Best());
 
     std::remove(ase.c_str());
     std::remove(bin.c_str());

@@ -56,6 +56,8 @@ int main(int argc, char** argv) {
         const double cpu = ChildCpuSeconds() - cpuBefore;
         std::printf("%-14s %.1f s of show at %s fps in %.2f s: %.2f s a second of show (processor %.2f s: %.2f)\n",
                     output, seconds, fps.c_str(), wall, wall / seconds, cpu, cpu / seconds);
+        const std::string kind = output == std::string("frames") ? "png" : std::string(output).substr(8);
+        std::printf("metric: capture_%s_wall_per_show_second %.3f s\n", kind.c_str(), wall / seconds);
     }
     Run("rm -rf " + dir);
     return 0;

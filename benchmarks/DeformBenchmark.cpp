@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "benchmarks/MetricReporter.h"
 #include "scene/SceneObject.h"
 
 namespace {
@@ -109,4 +110,5 @@ BENCHMARK(BM_Deform)
     ->Arg(kAllStages)
     ->Unit(benchmark::kMillisecond);
 
-BENCHMARK_MAIN();
+// Each counter also goes out as a metric line for scripts/bench.sh.
+int main(int argc, char** argv) { return MetricReporter::Main(argc, argv); }

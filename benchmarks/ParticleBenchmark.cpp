@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "benchmarks/MetricReporter.h"
 #include "fx2d/ParticleFile.h"
 #include "fx2d/ParticleSystem.h"
 
@@ -64,4 +65,5 @@ void BM_ReadFile(benchmark::State& state) {
 BENCHMARK(BM_Update)->ArgName("type")->DenseRange(1, 4)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ReadFile)->Unit(benchmark::kMillisecond);
 
-BENCHMARK_MAIN();
+// Each counter also goes out as a metric line for scripts/bench.sh.
+int main(int argc, char** argv) { return MetricReporter::Main(argc, argv); }

@@ -40,5 +40,6 @@ int main(int argc, char** argv) {
     const double cpu = CpuSeconds() - cpuStart;
     std::printf("frame rate %d: %d updates in %.3f s (%.2f per s), frame %.2f, cpu %.4f s = %.2f%% of one core\n",
                 frameRate, updates, wall, updates / wall, scene.currentFrame, cpu, 100.0 * cpu / wall);
+    std::printf("metric: scene_clock_cpu %.2f %%\n", 100.0 * cpu / wall);
     return 0;
 }

@@ -8,6 +8,7 @@
 
 #include "glext/GlExtensions.h"
 #include "platform/WindowSystem.h"
+#include "scene/TextureCache.h"
 #include "scene/TextureLoader.h"
 
 // The font image every show keeps in its texture directory.
@@ -73,6 +74,9 @@ void Display::Open(uint32_t newWidth, uint32_t newHeight, int32_t newBitsPerPixe
         SDL_Quit();
         std::exit(2);
     }
+    // A new window is a new rendering context: textures of an earlier one
+    // are not there to share.
+    TextureCache::Forget();
     const std::string noWindow = Platform::WindowSystemProblem(true);
     if (!noWindow.empty()) {
         RefuseWindow(noWindow);

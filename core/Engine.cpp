@@ -12,6 +12,7 @@
 #include "fx2d/ParticleSystem.h"
 #include "glext/GlExtensions.h"
 #include "scene/Scene.h"
+#include "scene/TextureCache.h"
 #include "sound/SoundStream.h"
 
 namespace {
@@ -264,6 +265,9 @@ void Engine::Shutdown() {
     }
     particleSystemCount = 0;
     Log::Write("[OK]\n");
+    // Scenes, layers and particle systems shared their textures; with all of
+    // them gone, each texture goes once.
+    TextureCache::ReleaseAll();
 
     Log::Write("-> Liberando PBuffers: ");
     for (int i = 0; i < pixelBufferCount; ++i) {

@@ -9,6 +9,7 @@
 
 #include "core/Display.h"
 #include "fx2d/Layer2D.h"
+#include "fx2d/LayerSum.h"
 #include "fx2d/PBuffer.h"
 #include "fx2d/ParticleSystem.h"
 #include "glext/GlExtensions.h"
@@ -138,6 +139,50 @@ void DrawZoomPasses(Layer2D& trail, bool render) {
     trail.blendMode = 0;
 }
 
+// The same seven copies for one summed pass, after the copies already there.
+int AddZoomCopies(const Layer2D& trail, LayerSum::Copy* copies, int count) {
+    for (float scale = 1.1f; scale < 1.6f; scale += 0.08f) {
+        copies[count++] = LayerSum::Copy{&trail, scale / 10.0f + 0.1f, scale};
+    }
+    return count;
+}
+
+// A layer drawn with blend mode 0 at its own alpha and zoom, as a copy of a
+// sum; false when its mode is another or its zoom uneven (then every
+// layer of the pass is drawn on its own).
+bool AddOwnCopy(const Layer2D& layer, LayerSum::Copy* copies, int& count) {
+    if (layer.blendMode != 0 || layer.scaleX != layer.scaleY) {
+        return false;
+    }
+    copies[count++] = LayerSum::Copy{&layer, layer.alpha, layer.scaleX};
+    return true;
+}
+
+// The frame and the feedback picture (and, saturated, the zoomed feedback
+// copies) added over the target in one pass where the driver can; otherwise
+// one pass each, as the layers draw themselves.
+void DrawBlurLayers(Layer2D& frame, Layer2D& trail, Display* display, bool saturate) {
+    LayerSum::Copy copies[LayerSum::kMaxCopies];
+    int count = 0;
+    const bool summable = display != nullptr && AddOwnCopy(frame, copies, count) && AddOwnCopy(trail, copies, count);
+    if (summable && saturate) {
+        count = AddZoomCopies(trail, copies, count);
+    }
+    if (summable && LayerSum::Draw(copies, count, static_cast<float>(display->Width()),
+                                   static_cast<float>(display->Height()))) {
+        // The zoom passes leave the feedback layer in mode 0.
+        if (saturate) {
+            trail.blendMode = 0;
+        }
+        return;
+    }
+    frame.Draw();
+    trail.Draw();
+    if (saturate) {
+        DrawZoomPasses(trail, true);
+    }
+}
+
 // The four resources of the blur pass, found by their fixed names.
 struct BlurResources {
     PBuffer* frame;
@@ -157,18 +202,13 @@ void RunBlurPass(const BlurResources& blur, Display* display, bool saturate) {
     blur.frame->CopyToTexture();
     blur.frame->MakeWindowCurrent();
     SetOrtho2D(display);
-    blur.frameLayer->Draw();
-    blur.feedbackLayer->Draw();
-    if (saturate) {
-        DrawZoomPasses(*blur.feedbackLayer, true);
-    }
+    DrawBlurLayers(*blur.frameLayer, *blur.feedbackLayer, display, saturate);
 
     blur.feedback->MakeCurrent();
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     SetOrtho2D(display);
-    blur.frameLayer->Draw();
-    blur.feedbackLayer->Draw();
+    DrawBlurLayers(*blur.frameLayer, *blur.feedbackLayer, display, false);
     blur.feedback->CopyToTexture();
     blur.feedback->MakeWindowCurrent();
 }

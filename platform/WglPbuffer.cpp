@@ -95,10 +95,17 @@ void WatchDisplay(::Display* display) {
 
 // Catches the X errors of the calls made while it lives, instead of letting
 // Xlib's default handler end the process, and keeps the first one's code.
+// Each Finish waits for the server (a round trip); a trap opened without
+// waiting first, and ended by FinishIfCalm, does so only for a call that
+// failed or caught an error.
 class XErrorTrap {
 public:
-    explicit XErrorTrap(::Display* display) : display(display) {
-        XSync(display, False);
+    enum Start { kWaitFirst, kNoWait };
+
+    explicit XErrorTrap(::Display* display, Start start = kWaitFirst) : display(display) {
+        if (start == kWaitFirst) {
+            XSync(display, False);
+        }
         caught = 0;
         previous = XSetErrorHandler(Handler);
     }
@@ -112,6 +119,20 @@ public:
             finished = true;
         }
         return WindowsCode(caught);
+    }
+
+    // For a call that answers its own failure and has the server answer
+    // while it runs when it must (GLX's make-current): when it succeeded and
+    // nothing was caught there is nothing to wait for.
+    uint32_t FinishIfCalm(bool succeeded) {
+        if (!succeeded || caught != 0) {
+            return Finish();
+        }
+        if (!finished) {
+            XSetErrorHandler(previous);
+            finished = true;
+        }
+        return 0;
     }
 
 private:
@@ -478,9 +499,12 @@ BOOL wglMakeCurrent(HDC dc, HGLRC context) {
     if (dc == nullptr || !dc->alive || !IsKnownContext(context) || !context->alive) {
         return Fail(ERROR_INVALID_HANDLE);
     }
-    XErrorTrap trap(dc->display);
+    // A switch happens several times a frame: it waits for the server only
+    // the first time a context is made current (when a mismatch of drawable
+    // and context shows) and when the switch failed.
+    XErrorTrap trap(dc->display, context->everCurrent ? XErrorTrap::kNoWait : XErrorTrap::kWaitFirst);
     const Bool made = glXMakeContextCurrent(dc->display, dc->draw, dc->read, context->context);
-    const uint32_t error = trap.Finish();
+    const uint32_t error = context->everCurrent ? trap.FinishIfCalm(made != False) : trap.Finish();
     if (!made || error != 0) {
         return Fail(error != 0 ? error : ERROR_INVALID_HANDLE);
     }

@@ -19,7 +19,9 @@
 // - wglMakeCurrent(dc, rc) makes exactly that drawable pair and context
 //   current; a context keeps its own state (a framebuffer object bound in the
 //   window's context stays bound when the window is made current again).
-//   wglMakeCurrent(any, null) leaves no context current.
+//   wglMakeCurrent(any, null) leaves no context current. Switching to a
+//   context that has been current before asks the X server nothing more
+//   than GLX itself does (no round trip of its own) unless the switch fails.
 // - Every call answers failure the Windows way (FALSE, null) and leaves a
 //   code for GetLastError: X errors raised by the call are caught (the
 //   process is not ended) and mapped - resource exhaustion 1450

@@ -11,6 +11,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "core/Log.h"
 #include "platform/FileSystem.h"
 #include "platform/Process.h"
@@ -63,6 +67,8 @@ const SpaceTable kSpaces;
 
 inline bool IsSpace(char c) { return kSpaces.space[static_cast<unsigned char>(c)]; }
 
+inline bool IsDigit(char c) { return static_cast<unsigned>(c - '0') < 10u; }
+
 template <size_t N>
 inline bool Is(const char* text, size_t length, const char (&keyword)[N]) {
     return length == N - 1 && std::memcmp(text, keyword, N - 1) == 0;
@@ -80,30 +86,6 @@ void StoreYUp(float* stored, const float* read, int matched) {
     if (matched > 2) {
         stored[1] = read[2];
     }
-}
-
-// UTF-16 text (either byte order, after its byte-order mark) becomes the 8-bit
-// text it would have been saved as: code units below 256 keep their value,
-// others become '?'. Done in place; the text only shrinks.
-void NarrowUtf16(std::string& text) {
-    if (text.size() < 2) {
-        return;
-    }
-    const unsigned char first = static_cast<unsigned char>(text[0]);
-    const unsigned char second = static_cast<unsigned char>(text[1]);
-    const bool little = first == 0xFF && second == 0xFE;
-    const bool big = first == 0xFE && second == 0xFF;
-    if (!little && !big) {
-        return;
-    }
-    size_t out = 0;
-    for (size_t in = 2; in + 1 < text.size(); in += 2) {
-        const unsigned lo = static_cast<unsigned char>(text[in + (little ? 0 : 1)]);
-        const unsigned hi = static_cast<unsigned char>(text[in + (little ? 1 : 0)]);
-        const unsigned unit = hi << 8 | lo;
-        text[out++] = unit < 256 ? static_cast<char>(unit) : '?';
-    }
-    text.resize(out);
 }
 
 // A corner inside its array points at its element; one outside it gets no
@@ -134,29 +116,6 @@ int ClampCorner(int32_t& corner, uint32_t count) {
         corner = static_cast<int32_t>(count - 1);
     }
     return corner != before ? 1 : 0;
-}
-
-// Text-mode line ends, as Platform::ToTextMode makes them (a carriage return
-// directly before a line feed is dropped), moving whole lines at a time.
-void DropCarriageReturns(std::string& text) {
-    char* const data = &text[0];
-    const size_t size = text.size();
-    const char* found = static_cast<const char*>(std::memchr(data, '\r', size));
-    if (found == nullptr) {
-        return;
-    }
-    size_t out = static_cast<size_t>(found - data);
-    size_t in = out;
-    while (in < size) {
-        const char* next = static_cast<const char*>(std::memchr(data + in + 1, '\r', size - in - 1));
-        const size_t stop = next != nullptr ? static_cast<size_t>(next - data) : size;
-        // data[in] is a carriage return: dropped when a line feed follows.
-        const size_t from = in + 1 < size && data[in + 1] == '\n' ? in + 1 : in;
-        std::memmove(data + out, data + from, stop - from);
-        out += stop - from;
-        in = stop;
-    }
-    text.resize(out);
 }
 
 // Every corner of every face ends up indexing an element of its array, and
@@ -193,10 +152,82 @@ void FillFrom(CameraKey& sample, const CameraKey& from) {
     sample.filled = 1;
 }
 
+// The keywords the geometry object reader acts on (ReadGeomObject): a line
+// whose rest holds none of them, and no brace, can be passed over whole
+// instead of token by token.
+bool IsObjectKeyword(const char* text, size_t length) {
+    static const char* const kKeywords[] = {
+        "*MESH_FACE",      "*MESH_VERTEX",     "*MESH_TVERT",      "*MESH_TFACE",    "*MESH_FACENORMAL",
+        "*NODE_NAME",      "*MESH_NUMVERTEX",  "*MESH_NUMFACES",   "*MESH_NUMTVERTEX", "*MESH_NUMTVFACES",
+        "*MATERIAL_REF",   "*TM_POS"};
+    for (const char* keyword : kKeywords) {
+        if (std::strlen(keyword) == length && std::memcmp(keyword, text, length) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Set bits of a 16-bit mask, without a library call on processors whose
+// baseline has no population count instruction.
+inline int BitsSet16(uint32_t mask) {
+    uint32_t x = mask - ((mask >> 1) & 0x5555u);
+    x = (x & 0x3333u) + ((x >> 2) & 0x3333u);
+    x = (x + (x >> 4)) & 0x0F0Fu;
+    return static_cast<int>((x + (x >> 8)) & 0x1Fu);
+}
+
+// Moves past the ends of up to remaining tokens, scan starting inside a token
+// (or at its start), and answers where the last of them ended, or stop when
+// the text ran out first; remaining counts down the ends passed. The face
+// normal's three vertex-normal lines, skipped this way, are a large share of
+// an export, so sixteen bytes are classified at a time where the processor
+// allows: a token ends where a white-space byte follows one that is not.
+const char* SkipTokenEnds(const char* scan, const char* stop, int& remaining) {
+    bool previousSpace = false;
+#if defined(__SSE2__)
+    const __m128i blank = _mm_set1_epi8(' ');
+    const __m128i tab = _mm_set1_epi8('\t');
+    const __m128i four = _mm_set1_epi8(4);
+    while (stop - scan >= 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(scan));
+        // ' ', or '\t' to '\r' (the byte minus '\t' at most 4, unsigned).
+        const __m128i offset = _mm_sub_epi8(bytes, tab);
+        const __m128i space =
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, blank), _mm_cmpeq_epi8(_mm_min_epu8(offset, four), offset));
+        const uint32_t mask = static_cast<uint32_t>(_mm_movemask_epi8(space));
+        const uint32_t ends = mask & ~((mask << 1) | (previousSpace ? 1u : 0u));
+        const int found = BitsSet16(ends);
+        if (found >= remaining) {
+            uint32_t left = ends;
+            for (int i = 1; i < remaining; ++i) {
+                left &= left - 1;
+            }
+            const uint32_t lowest = left & (0u - left);
+            remaining = 0;
+            return scan + BitsSet16(lowest - 1);
+        }
+        remaining -= found;
+        previousSpace = (mask & 0x8000u) != 0;
+        scan += 16;
+    }
+#endif
+    for (; scan < stop; ++scan) {
+        const bool space = IsSpace(*scan);
+        if (space && !previousSpace && --remaining == 0) {
+            return scan;
+        }
+        previousSpace = space;
+    }
+    return scan;
+}
+
 }  // namespace
 
 AseReader::AseReader()
-    : text(),
+    : stream(),
+      textSize(0),
+      counted{0, 0, 0},
       cursor(nullptr),
       end(nullptr),
       objectsRead(0),
@@ -218,7 +249,6 @@ void AseReader::Read(const char* fileName, Scene& target) {
     }
     CreateArraysFromCounts();
 
-    cursor = text.data();
     Token token;
     while (NextToken(token)) {
         if (Is(token.text, token.length, "*MATERIAL_LIST")) {
@@ -237,42 +267,40 @@ void AseReader::Read(const char* fileName, Scene& target) {
     Log::Format("\n Leidos: %u Objetos - %u Materiales - %u Camaras - %u Luces.", scene->ObjectCount(),
               scene->MaterialCount(), scene->CameraCount(), scene->LightCount());
     Log::Write("\n FINALIZADA LA CARGA DEL FICHERO ASE.\n\n");
-    std::string().swap(text);
+    stream.Close();
     cursor = end = nullptr;
 }
 
 bool AseReader::LoadText(const char* fileName) {
-    // Sized up front so that reading never holds two copies of a large file.
-    struct stat info {};
-    if (stat(Platform::ResolvePath(fileName).c_str(), &info) == 0 && info.st_size > 0) {
-        text.reserve(static_cast<size_t>(info.st_size));
-    }
-    if (!Platform::ReadWholeFile(fileName, text)) {
+    if (!stream.Open(fileName)) {
         return false;
     }
-    NarrowUtf16(text);
-    DropCarriageReturns(text);
-    cursor = text.data();
-    end = text.data() + text.size();
-    trackSamplesLeft = std::max<uint64_t>(kMinTrackBudget, text.size() / kTextBytesPerTrackSample);
-    elementBytesLeft = text.size();
+    // The first pass: the size of the text and its block counts.
+    textSize = 0;
+    counted = BlockCounts{0, 0, 0};
+    const char* begin = nullptr;
+    const char* stop = nullptr;
+    while (stream.Next(begin, stop)) {
+        CountBlocks(begin, stop);
+        textSize += static_cast<uint64_t>(stop - begin);
+    }
+    stream.Rewind();
+    cursor = end = nullptr;
+    trackSamplesLeft = std::max<uint64_t>(kMinTrackBudget, textSize / kTextBytesPerTrackSample);
+    elementBytesLeft = textSize;
     return true;
 }
 
-void AseReader::CreateArraysFromCounts() {
+void AseReader::CountBlocks(const char* begin, const char* stop) {
     // The three block keywords all end in "OBJECT", whose 'J' is rare in an
     // export; each "OBJECT" is widened to its whole token, which must equal
-    // the keyword.
-    uint32_t cameras = 0;
-    uint32_t objects = 0;
-    uint32_t lights = 0;
+    // the keyword. A window ends after a line end, so no token is cut.
     static const char kSuffix[] = "OBJECT";
-    const char* begin = text.data();
     const char* scan = begin;
-    while (const void* hit = std::memchr(scan, 'J', static_cast<size_t>(end - scan))) {
+    while (const void* hit = std::memchr(scan, 'J', static_cast<size_t>(stop - scan))) {
         const char* j = static_cast<const char*>(hit);
         scan = j + 1;
-        if (j - begin < 2 || end - j < 4 || std::memcmp(j - 2, kSuffix, sizeof kSuffix - 1) != 0) {
+        if (j - begin < 2 || stop - j < 4 || std::memcmp(j - 2, kSuffix, sizeof kSuffix - 1) != 0) {
             continue;
         }
         const char* first = j - 2;
@@ -280,20 +308,23 @@ void AseReader::CreateArraysFromCounts() {
         while (first > begin && !IsSpace(first[-1])) {
             --first;
         }
-        while (last < end && !IsSpace(*last)) {
+        while (last < stop && !IsSpace(*last)) {
             ++last;
         }
         const size_t length = static_cast<size_t>(last - first);
-        cameras += Is(first, length, "*CAMERAOBJECT") ? 1 : 0;
-        objects += Is(first, length, "*GEOMOBJECT") ? 1 : 0;
-        lights += Is(first, length, "*LIGHTOBJECT") ? 1 : 0;
+        counted.cameras += Is(first, length, "*CAMERAOBJECT") ? 1 : 0;
+        counted.objects += Is(first, length, "*GEOMOBJECT") ? 1 : 0;
+        counted.lights += Is(first, length, "*LIGHTOBJECT") ? 1 : 0;
         scan = last;
     }
+}
+
+void AseReader::CreateArraysFromCounts() {
     // The blocks themselves are charged first: each takes its bytes of the
     // text, which the counts inside them can then no longer claim.
-    scene->InitCameras(BoundedCount("*CAMERAOBJECT", cameras, kCameraBlockBytes));
-    scene->InitObjects(BoundedCount("*GEOMOBJECT", objects, kObjectBlockBytes));
-    scene->InitLights(BoundedCount("*LIGHTOBJECT", lights, kLightBlockBytes));
+    scene->InitCameras(BoundedCount("*CAMERAOBJECT", counted.cameras, kCameraBlockBytes));
+    scene->InitObjects(BoundedCount("*GEOMOBJECT", counted.objects, kObjectBlockBytes));
+    scene->InitLights(BoundedCount("*LIGHTOBJECT", counted.lights, kLightBlockBytes));
     objectsRead = 0;
     camerasRead = 0;
     lightsRead = 0;
@@ -547,6 +578,32 @@ void AseReader::ReadMeshFace(SceneObject& object) {
     }
     PointFace(face, object);
     object.SetFace(static_cast<uint32_t>(index), face);
+    // The edge flags, smoothing group and sub-material id that follow mean
+    // nothing to the reader.
+    SkipIgnoredRestOfLine();
+}
+
+void AseReader::SkipIgnoredRestOfLine() {
+    const size_t left = WindowLeft();
+    const char* const newline = static_cast<const char*>(std::memchr(cursor, '\n', left));
+    if (newline == nullptr) {
+        return;
+    }
+    const size_t length = static_cast<size_t>(newline - cursor);
+    if (std::memchr(cursor, '{', length) != nullptr || std::memchr(cursor, '}', length) != nullptr) {
+        return;
+    }
+    for (const char* star = static_cast<const char*>(std::memchr(cursor, '*', length)); star != nullptr;
+         star = static_cast<const char*>(std::memchr(star + 1, '*', static_cast<size_t>(newline - star - 1)))) {
+        const char* last = star;
+        while (last < newline && !IsSpace(*last)) {
+            ++last;
+        }
+        if (IsObjectKeyword(star, static_cast<size_t>(last - star))) {
+            return;
+        }
+    }
+    cursor = newline + 1;
 }
 
 void AseReader::ReadMeshTexFace(SceneObject& object) {
@@ -788,8 +845,14 @@ uint32_t AseReader::BoundedCount(const char* keyword, int64_t count, size_t byte
 // Scanner
 
 void AseReader::SkipSpace() {
-    while (cursor < end && IsSpace(*cursor)) {
-        ++cursor;
+    for (;;) {
+        while (cursor < end && IsSpace(*cursor)) {
+            ++cursor;
+        }
+        // The window is read to its end: the next one, if there is more.
+        if (cursor < end || !stream.Next(cursor, end)) {
+            return;
+        }
     }
 }
 
@@ -798,8 +861,9 @@ bool AseReader::NextToken(Token& token) {
     if (cursor >= end) {
         return false;
     }
+    // The window ends after a line end, so the token ends within it.
     const char* start = cursor;
-    while (cursor < end && !IsSpace(*cursor)) {
+    while (!IsSpace(*cursor)) {
         ++cursor;
     }
     token.text = start;
@@ -823,13 +887,19 @@ bool AseReader::ReadInt(int32_t& value) {
         negative = *scan == '-';
         ++scan;
     }
-    if (scan >= end || *scan < '0' || *scan > '9') {
+    if (scan >= end || !IsDigit(*scan)) {
         return false;
     }
-    // Like strtol into a long, saturating, then narrowed to int.
+    // Like strtol into a long, saturating, then narrowed to int. Eighteen
+    // digits cannot reach the limit, so only longer numbers are checked.
     unsigned long long magnitude = 0;
+    const char* const quickEnd = scan + std::min<size_t>(18, static_cast<size_t>(end - scan));
+    while (scan < quickEnd && IsDigit(*scan)) {
+        magnitude = magnitude * 10 + static_cast<unsigned>(*scan - '0');
+        ++scan;
+    }
     const unsigned long long limit = negative ? static_cast<unsigned long long>(LONG_MAX) + 1 : LONG_MAX;
-    while (scan < end && *scan >= '0' && *scan <= '9') {
+    while (scan < end && IsDigit(*scan)) {
         const unsigned digit = static_cast<unsigned>(*scan - '0');
         magnitude = magnitude > (limit - digit) / 10 ? limit : magnitude * 10 + digit;
         ++scan;
@@ -840,8 +910,45 @@ bool AseReader::ReadInt(int32_t& value) {
     return true;
 }
 
+bool AseReader::ReadPlainDecimal(float& value) {
+    // [-]digits[.digits] with at most eight digits in all, whose digits make
+    // an integer below 2^24, and nothing after it that a longer number would
+    // take: that integer and the power of ten are exact floats, so one float
+    // division rounds the number exactly as strtof does.
+    static const float kPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f};
+    const char* scan = cursor;
+    const bool negative = scan < end && *scan == '-';
+    scan += negative ? 1 : 0;
+    uint32_t digits = 0;
+    int count = 0;
+    int fraction = 0;
+    while (scan < end && IsDigit(*scan) && count < 9) {
+        digits = digits * 10 + static_cast<uint32_t>(*scan++ - '0');
+        ++count;
+    }
+    if (scan < end && *scan == '.') {
+        ++scan;
+        while (scan < end && IsDigit(*scan) && count < 9) {
+            digits = digits * 10 + static_cast<uint32_t>(*scan++ - '0');
+            ++count;
+            ++fraction;
+        }
+    }
+    const bool more = scan < end && (IsDigit(*scan) || *scan == '.' || *scan == 'e' || *scan == 'E');
+    if (count == 0 || count > 8 || more || digits >= (1u << 24)) {
+        return false;
+    }
+    const float magnitude = static_cast<float>(digits) / kPowersOfTen[fraction];
+    value = negative ? -magnitude : magnitude;
+    cursor = scan;
+    return true;
+}
+
 bool AseReader::ReadFloat(float& value) {
     SkipSpace();
+    if (ReadPlainDecimal(value)) {
+        return true;
+    }
     const char* scan = cursor;
     if (scan < end && *scan == '+') {
         ++scan;
@@ -892,7 +999,7 @@ void AseReader::ReadQuotedName(char* buffer, size_t capacity) {
     SkipSpace();
     MatchChar('"');
     const char* start = cursor;
-    const char* newline = static_cast<const char*>(std::memchr(start, '\n', BytesLeft()));
+    const char* newline = static_cast<const char*>(std::memchr(start, '\n', WindowLeft()));
     cursor = newline != nullptr ? newline + 1 : end;
     // The line's last two characters are its closing quote and its line end.
     size_t length = static_cast<size_t>(cursor - start);
@@ -903,13 +1010,19 @@ void AseReader::ReadQuotedName(char* buffer, size_t capacity) {
 }
 
 void AseReader::SkipLine(size_t size) {
-    const size_t span = std::min(size, BytesLeft());
+    const size_t span = std::min(size, WindowLeft());
     const char* newline = static_cast<const char*>(std::memchr(cursor, '\n', span));
     cursor = newline != nullptr ? newline + 1 : cursor + span;
 }
 
 void AseReader::SkipTokens(int count) {
-    Token token;
-    for (int i = 0; i < count && NextToken(token); ++i) {
+    int remaining = count;
+    while (remaining > 0) {
+        SkipSpace();
+        if (cursor >= end) {
+            return;
+        }
+        // cursor is at the start of a token.
+        cursor = SkipTokenEnds(cursor, end, remaining);
     }
 }

@@ -8,14 +8,17 @@
 // them, each block type with its own way of finding the end of its block.
 // Positions arrive Z-up and are stored Y-up: (x, y, z) becomes (x, z, -y).
 //
-// The whole file is read into memory once (UTF-16 files are narrowed to
-// 8-bit text, CR LF line ends become LF) and scanned in place.
+// The file is scanned a window of whole lines at a time (AseTextStream: UTF-16
+// files are narrowed to 8-bit text, CR LF line ends become LF), so a large
+// export never sits in memory whole.
 #ifndef HALVENOR_SCENE_ASEREADER_H
 #define HALVENOR_SCENE_ASEREADER_H
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+
+#include "scene/AseTextStream.h"
 
 class Camera;
 class Light;
@@ -41,7 +44,10 @@ private:
         size_t length;
     };
 
+    // Opens the file and makes the first pass: the size of the text and the
+    // number of cameras, geometry objects and lights.
     bool LoadText(const char* fileName);
+    void CountBlocks(const char* begin, const char* stop);
     void CreateArraysFromCounts();
 
     // Block readers, entered just after their keyword.
@@ -77,6 +83,9 @@ private:
     bool NextToken(Token& token);
     bool ReadInt(int32_t& value);
     bool ReadFloat(float& value);
+    // The common case of ReadFloat, a short plain decimal; false (nothing
+    // consumed) for anything else.
+    bool ReadPlainDecimal(float& value);
     // Up to three numbers; answers how many matched (a stop at the first miss).
     int ReadFloats(float* values, int count);
     bool MatchChar(char c);
@@ -88,9 +97,24 @@ private:
     // fgets into a buffer of size + 1 characters, thrown away.
     void SkipLine(size_t size);
     void SkipTokens(int count);
-    size_t BytesLeft() const { return static_cast<size_t>(end - cursor); }
+    // Passes over the rest of the line when none of its tokens would mean
+    // anything to the geometry object reader (no brace, none of its keywords).
+    void SkipIgnoredRestOfLine();
+    // Bytes of the whole text after the cursor.
+    uint64_t BytesLeft() const { return textSize - (cursor != nullptr ? stream.Offset(cursor) : 0); }
+    // Bytes of the window after the cursor.
+    size_t WindowLeft() const { return static_cast<size_t>(end - cursor); }
 
-    std::string text;
+    struct BlockCounts {
+        uint32_t cameras;
+        uint32_t objects;
+        uint32_t lights;
+    };
+
+    AseTextStream stream;
+    uint64_t textSize;
+    BlockCounts counted;
+    // The window being scanned.
     const char* cursor;
     const char* end;
     int32_t objectsRead;

@@ -16,6 +16,7 @@
 #include "core/Log.h"
 #include "glext/GlExtensions.h"
 #include "platform/FileSystem.h"
+#include "scene/TextureCache.h"
 
 namespace {
 
@@ -55,9 +56,11 @@ private:
     GLint previous = 4;
 };
 
+}  // namespace
+
 // Texture generation mode belongs to the texture unit, so both units that a
 // material may use get sphere mapping; unit 0 is left active.
-void SetUpSphereMapping(GLuint texture) {
+void SetUpSphereMapping(uint32_t texture) {
     if (glActiveTextureARB == nullptr) {
         glBindTexture(GL_TEXTURE_2D, texture);
         glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
@@ -73,6 +76,8 @@ void SetUpSphereMapping(GLuint texture) {
     }
     glActiveTextureARB(GL_TEXTURE0_ARB);
 }
+
+namespace {
 
 // Adobe-style CMYK (the only kind in practice) stores inverted ink values.
 void CmykToRgb(uint8_t* pixels, uint32_t width, uint32_t height, bool inverted) {
@@ -248,15 +253,7 @@ TextureFileType TextureTypeOfName(const char* fileName) {
 }
 
 uint32_t LoadTexture(const char* fileName) {
-    switch (TextureTypeOfName(fileName)) {
-        case TextureFileType::Tga:
-            return LoadTgaTexture(fileName, false);
-        case TextureFileType::Jpeg:
-            return LoadJpegTexture(fileName, false);
-        case TextureFileType::None:
-            break;
-    }
-    return 0;
+    return TextureCache::Load(fileName, TextureTypeOfName(fileName), false);
 }
 
 bool DecodeJpegFile(const char* fileName, DecodedImage& image) {

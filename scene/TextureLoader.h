@@ -40,7 +40,8 @@ bool DecodeJpegFile(const char* fileName, DecodedImage& image);
 bool ReadTgaFile(const char* fileName, TgaImage& image);
 
 // Picks the loader by TextureTypeOfName and never asks for sphere mapping.
-// 0 for an empty or unrecognised name or a failed load.
+// 0 for an empty or unrecognised name or a failed load. The texture is shared
+// with every other owner of the same file (TextureCache).
 uint32_t LoadTexture(const char* fileName);
 
 // A mipmapped RGB texture. Greyscale and CMYK files are turned into RGB.
@@ -52,5 +53,9 @@ uint32_t LoadJpegTexture(const char* fileName, bool sphereMap);
 // ID, no colour map and zero origins are accepted; anything else answers 0
 // without a message.
 uint32_t LoadTgaTexture(const char* fileName, bool sphereMap);
+
+// Sphere mapping on both texture units for texture (the mode belongs to the
+// unit, not the texture); leaves it bound on unit 0, unit 0 active.
+void SetUpSphereMapping(uint32_t texture);
 
 #endif

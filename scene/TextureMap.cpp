@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "glext/GlExtensions.h"
+#include "scene/TextureCache.h"
 #include "scene/TextureLoader.h"
 
 uint32_t TextureMap::Load() {
@@ -16,16 +17,13 @@ uint32_t TextureMap::Load() {
     if (loaded != 0) {
         return texture;
     }
-    switch (TextureTypeOfName(name)) {
-        case TextureFileType::Tga:
-            texture = LoadTgaTexture(name, false);
-            break;
-        case TextureFileType::Jpeg:
-            texture = LoadJpegTexture(name, sphereMap != 0);
-            break;
-        case TextureFileType::None:
-            return 0;
+    const TextureFileType type = TextureTypeOfName(name);
+    if (type == TextureFileType::None) {
+        return 0;
     }
+    // The TGA loader is never asked for sphere mapping. Maps naming the same
+    // file share its texture.
+    texture = TextureCache::Load(name, type, type == TextureFileType::Jpeg && sphereMap != 0);
     // Set even when the load failed: a failure is reported once, not per use.
     loaded = 1;
     return texture;

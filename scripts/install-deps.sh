@@ -9,6 +9,7 @@ packages=(
   libjpeg62-turbo-dev libsndfile1-dev libopenmpt-dev libpng-dev libx11-dev libxcomposite-dev
   libfreetype-dev fonts-dejavu-core
   libgtest-dev libbenchmark-dev
+  libassimp-dev
   xvfb xauth xdotool
   ffmpeg
   clang libclang-rt-14-dev

@@ -170,4 +170,33 @@ TEST_F(PBufferTest, AFailingPixelBufferCreationEndsTheProcess) {
         "^pbuffer creation error:  wglCreatePbufferARB\\(\\) failed\nerror:  ERROR_NO_SYSTEM_RESOURCES\n$");
 }
 
+TEST_F(PBufferTest, SwitchesBackAndForthKeepTheWindowAndStillReportFailures) {
+    HDC windowDC = wglGetCurrentDC();
+    HGLRC windowRC = wglGetCurrentContext();
+    GLint windowFramebuffer = 0;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &windowFramebuffer);
+    PBuffer pbuffer(32, 32, PBuffer::kDepth, "PB_VAIVEN");
+    pbuffer.Create(true);
+    // Both contexts have been current: from here on the switches ask the
+    // server nothing of their own, and every one still lands.
+    for (int i = 0; i < 3; ++i) {
+        pbuffer.MakeCurrent();
+        EXPECT_EQ(wglGetCurrentDC(), pbuffer.pbufferDC);
+        EXPECT_EQ(wglGetCurrentContext(), pbuffer.pbufferRC);
+        pbuffer.MakeWindowCurrent();
+        EXPECT_EQ(wglGetCurrentDC(), windowDC);
+        GLint framebuffer = -1;
+        glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &framebuffer);
+        EXPECT_EQ(framebuffer, windowFramebuffer);
+    }
+    // A switch that fails answers a code and leaves the process going; the
+    // window can be made current after it.
+    pbuffer.MakeCurrent();
+    SetLastError(0);
+    EXPECT_FALSE(wglMakeCurrent(windowDC, reinterpret_cast<HGLRC>(&pbuffer)));
+    EXPECT_EQ(GetLastError(), static_cast<uint32_t>(ERROR_INVALID_HANDLE));
+    EXPECT_TRUE(wglMakeCurrent(windowDC, windowRC));
+    EXPECT_EQ(wglGetCurrentContext(), windowRC);
+}
+
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -354,6 +356,73 @@ TEST_F(AseReaderTest, ArgumentsAreReadLikeScanfFormats) {
     EXPECT_EQ(object.texFaces[0].a, 4);
     EXPECT_EQ(object.texFaces[0].tc, &object.texVertices[2]);
     EXPECT_EQ(object.MaterialRef(), -1);
+}
+
+TEST_F(AseReaderTest, DecimalsRoundAsStrtofWhateverTheirLength) {
+    // Short plain decimals take a quick path; every other form the general
+    // one. Both must give what strtof gives.
+    const std::vector<std::string> numbers = {
+        "-75.0000", "1234.5678", "0.1", "-0.0000", "16777215", "16777216", "16777217", "99999999", "123456789",
+        "0.33333334", "0.333333343267", ".5", "-.25", "7.", "1e3", "2.5E-3", "-0.00000001", "3.4028235e38",
+        "1.0000001", "0.70710678118", "+42.5", "00000012.50", "9.999999", "1.17549435e-38"};
+    std::string lines = "\t*MESH {\n\t\t*MESH_NUMVERTEX " + std::to_string(numbers.size()) + "\n";
+    for (size_t i = 0; i < numbers.size(); ++i) {
+        lines += "\t\t*MESH_VERTEX " + std::to_string(i) + "\t" + numbers[i] + "\t0.0\t0.0\n";
+    }
+    Scene scene;
+    Load(GeomObject(lines + "\t}\n"), scene);
+    ASSERT_EQ(scene.ObjectCount(), 1u);
+    for (size_t i = 0; i < numbers.size(); ++i) {
+        SCOPED_TRACE(numbers[i]);
+        const float expected = std::strtof(numbers[i].c_str(), nullptr);
+        EXPECT_EQ(0, std::memcmp(&expected, &scene.objects[0].vertices[i].position[0], sizeof expected));
+    }
+}
+
+TEST_F(AseReaderTest, FaceNormalsSkipFifteenTokensWhateverTheirSpacing) {
+    // The three vertex-normal lines are passed over as fifteen tokens, with
+    // any white space between them (and bytes that are not white space,
+    // control characters and 8-bit ones, inside them), long runs included.
+    const std::string spaces = "\t \v\f\r" + std::string(40, ' ');
+    std::string normals = "\t\t*MESH_NORMALS {\n\t\t\t*MESH_FACENORMAL 0\t0.0\t1.0\t0.0\n";
+    for (int line = 0; line < 3; ++line) {
+        normals += "\t\t\t\t*MESH_VERTEXNORMAL" + spaces.substr(0, 1 + line * 20) + std::to_string(line) +
+                   "\t\x01x\xE9\t0.0" + std::string(17 + line, ' ') + "1.0\n";
+    }
+    normals += "\t\t\t*MESH_FACENORMAL 1\t1.0\t0.0\t0.0\n";
+    // Only fourteen tokens before the next face normal: its keyword is the
+    // fifteenth, passed over with them.
+    normals += "\t\t\t\t*MESH_VERTEXNORMAL 0 0 0 0 *MESH_VERTEXNORMAL 0 0 0 0 *MESH_VERTEXNORMAL 0 0 0\n";
+    normals += "\t\t\t*MESH_FACENORMAL 2\t0.0\t0.0\t1.0\n";
+    normals += "\t\t\t*MESH_FACENORMAL 3\t0.0\t0.0\t-1.0\n\t\t}\n";
+    const std::string text = GeomObject("\t*MESH {\n\t\t*MESH_NUMVERTEX 3\n\t\t*MESH_NUMFACES 4\n" + normals + "\t}\n");
+    Scene scene;
+    Load(text, scene);
+    ASSERT_EQ(scene.ObjectCount(), 1u);
+    const SceneObject& object = scene.objects[0];
+    // (x, y, z) is stored as (x, z, -y).
+    EXPECT_FLOAT_EQ(object.faces[0].normal[2], -1.0f);
+    EXPECT_FLOAT_EQ(object.faces[1].normal[0], 1.0f);
+    EXPECT_FLOAT_EQ(object.faces[2].normal[1], 0.0f);
+    EXPECT_FLOAT_EQ(object.faces[3].normal[1], -1.0f);
+}
+
+TEST_F(AseReaderTest, WhatFollowsAFaceStillCountsWhenItIsAKeywordOrABrace) {
+    // The rest of a face line is passed over whole only when it holds nothing
+    // the object reader acts on; a keyword or a brace there is read as ever.
+    const std::string text = GeomObject(
+        "\t*MESH {\n\t\t*MESH_NUMVERTEX 3\n\t\t*MESH_NUMFACES 2\n"
+        "\t\t*MESH_FACE 0: A: 0 B: 1 C: 2 AB: 1 *MESH_SMOOTHING 1 *MESH_VERTEX 1 4.0 5.0 6.0\n"
+        "\t\t*MESH_FACE 1: A: 2 B: 1 C: 0 AB: 1\t*MESH_MTLID 0 } } *MESH_VERTEX 2 7.0 8.0 9.0\n"
+        "\t}\n");
+    Scene scene;
+    Load(text + GeomObject(""), scene);
+    ASSERT_EQ(scene.ObjectCount(), 2u);
+    const SceneObject& object = scene.objects[0];
+    EXPECT_FLOAT_EQ(object.vertices[1].position[0], 4.0f);
+    EXPECT_EQ(object.faces[1].a, 2);
+    // The braces closed the object: the vertex after them was not its own.
+    EXPECT_FLOAT_EQ(object.vertices[2].position[0], 0.0f);
 }
 
 TEST_F(AseReaderTest, MaterialKeywordsAndMapSlots) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "glext/GlExtensions.h"
+#include "scene/TextureCache.h"
 
 namespace TestSupport {
 
@@ -50,6 +51,8 @@ bool GlTestContext::Open(int width, int height) {
         std::fprintf(stderr, "GlTestContext: SDL_SetVideoMode: %s\n", SDL_GetError());
         return false;
     }
+    // A new context holds none of the textures the cache remembers.
+    TextureCache::Forget();
     if (!InitExtensions("GL_ARB_multitexture WGL_ARB_pbuffer WGL_ARB_pixel_format WGL_ARB_render_texture "
                         "GL_SGIS_generate_mipmap ")) {
         std::fprintf(stderr, "GlTestContext: extensions missing\n");

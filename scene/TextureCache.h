@@ -1,0 +1,40 @@
+// One OpenGL texture per picture file and loader setting, shared by every
+// material, layer, flare and particle system that names the file. Exporters
+// write one material per object, so a scene of fifty objects naming one large
+// picture would otherwise decode, mipmap and upload it fifty times.
+//
+// Entries are keyed by the file the name resolves to (device, inode, size and
+// modification time, so that two spellings of one file share and a file
+// rewritten in place loads anew), the loader and the sphere-map setting.
+// Every owner keeps its own texture name; the cache owns the texture objects
+// and deletes each once, at shutdown. Failed loads are not remembered: each
+// owner reports its own failure as before.
+#ifndef HALVENOR_SCENE_TEXTURECACHE_H
+#define HALVENOR_SCENE_TEXTURECACHE_H
+
+#include <cstdint>
+
+// Declared in TextureLoader.h.
+enum class TextureFileType;
+
+class TextureCache {
+public:
+    // The texture for the file as the loader of type makes it (sphereMap only
+    // matters to the JPEG loader), loaded on the first request. Like the
+    // loaders, leaves it bound on the active unit and sets up sphere mapping
+    // when asked. 0 when there is no texture.
+    static uint32_t Load(const char* fileName, TextureFileType type, bool sphereMap);
+
+    // Deletes every texture the cache made, each once, with the context that
+    // made them current (or none, when it is gone already). Answers how many.
+    static uint32_t ReleaseAll();
+
+    // Drops every entry without deleting anything: the context that held the
+    // textures is gone (a new window was opened).
+    static void Forget();
+
+    // Textures held now.
+    static uint32_t Count();
+};
+
+#endif
