@@ -178,6 +178,13 @@ void Script::AddMarker(float time) {
                 static_cast<double>(time));
 }
 
+void Script::CarryMarkers(const Script& from) {
+    droppedMarkers += from.droppedMarkers;
+    for (int32_t i = from.count - from.markerCount; i < from.count; ++i) {
+        AddMarker(from.events[i].time);
+    }
+}
+
 void Script::SaveMarkers(const char* fileName) const {
     if (droppedMarkers > 0) {
         Log::Format("-> Script: %d marcas perdidas por falta de sitio en el guion (%d eventos).\n",

@@ -30,6 +30,10 @@ public:
     bool NextEvent(ScriptEvent& event);
     // A marker that no longer fits is refused with a log line.
     void AddMarker(float time);
+    // Takes over, in their recording order, the markers that from recorded:
+    // from is the same show's script before it was read again, and its
+    // markers are still to be appended at exit.
+    void CarryMarkers(const Script& from);
     // Fills event from one line as read (line break included), leaving the
     // fields the line does not give. A line that holds no word is Blank; one
     // whose first word is not a number is NoTime: with no time it would be

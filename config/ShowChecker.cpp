@@ -24,6 +24,7 @@
 #include "platform/ModuleMusic.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
+#include "platform/Process.h"
 #include "scene/AseReader.h"
 #include "scene/BinarySceneFile.h"
 #include "scene/Scene.h"
@@ -51,6 +52,12 @@ std::string Quoted(const std::string& text) {
         }
     }
     return "'" + shown + (text.size() > kShown ? "...'" : "'");
+}
+
+// A box's text on the finding's one line.
+std::string OneLine(std::string text) {
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    return text;
 }
 
 std::string Format(const char* format, double value) {
@@ -380,6 +387,24 @@ void ShowChecker::Add(bool error, const std::string& file, int line, const std::
     findings.push_back({error, file, line, message});
 }
 
+void ShowChecker::AddFile(ShowFile::Kind kind, const std::string& name, const std::string& owner) {
+    if (name.empty()) {
+        return;
+    }
+    const std::string path = OnDisk(name);
+    if (fileKeys.insert(std::to_string(static_cast<int>(kind)) + '\n' + owner + '\n' + path).second) {
+        files.push_back({kind, path, owner});
+    }
+}
+
+std::string ShowChecker::DisplayMode() const {
+    if (!displaySeen) {
+        return std::string();
+    }
+    return std::to_string(width) + " x " + std::to_string(height) + " x " + std::to_string(bits) +
+           (fullscreen ? " full screen" : " windowed");
+}
+
 int ShowChecker::ErrorCount() const {
     return static_cast<int>(std::count_if(findings.begin(), findings.end(), [](const ShowFinding& f) { return f.error; }));
 }
@@ -397,6 +422,7 @@ void ShowChecker::Check() {
 
 void ShowChecker::CheckPreconfiguration() {
     const std::string file = OnDisk(kPreconfigFile);
+    AddFile(ShowFile::Kind::Preconfig, kPreconfigFile, "");
     const bool opened = ReadLines(
         kPreconfigFile, PreconfigLine::kLineLimit,
         [&](int line, const char* text) { CheckPreconfigLine(file, line, text); },
@@ -415,6 +441,7 @@ void ShowChecker::CheckPreconfiguration() {
     }
     // The console's font and background are loaded for every show.
     for (const char* texture : {kFontTexture, kConsoleTexture}) {
+        AddFile(ShowFile::Kind::Engine, texture, "");
         if (!IsRegularFile(Platform::ResolvePath(texture))) {
             Add(false, file, 0, Quoted(texture) + " not found: the console (TAB) has no picture" +
                                     (texture == kFontTexture ? " (halvenor-font makes one from a TrueType font)" : ""));
@@ -541,18 +568,24 @@ void ShowChecker::TakeLoad(const std::string& file, int line, const PreconfigFor
         TakeDisplay(file, line, words);
     } else if (EqualsIgnoringCase(form.word, "ESCENA_ASE") || EqualsIgnoringCase(form.word, "ESCENA_BIN")) {
         Register(Kind::Scene, file, line, words.Arg(2), words.Arg(1));
+        AddFile(ShowFile::Kind::Scene, words.Arg(1), words.Arg(2));
         const int index = Find(Kind::Scene, words.Arg(2));
         if (index >= 0 && scenes[index].line == line && IsRegularFile(Platform::ResolvePath(words.Arg(1)))) {
             ReadScene(file, line, scenes[index], EqualsIgnoringCase(form.word, "ESCENA_BIN"));
         }
     } else if (EqualsIgnoringCase(form.word, "LAYER2D")) {
         Register(Kind::Layer, file, line, words.Arg(3), std::string(words.Arg(2)) + " " + words.Arg(1));
+        if (PreconfigKeywords::LayerTypeCode(words.Arg(2)) != 4) {
+            AddFile(ShowFile::Kind::Texture, words.Arg(1), words.Arg(3));
+        }
     } else if (EqualsIgnoringCase(form.word, "LOAD_SCREEN")) {
         Register(Kind::Layer, file, line, kLoadScreenLayer, std::string("loading screen ") + words.Arg(1));
+        AddFile(ShowFile::Kind::Texture, words.Arg(1), kLoadScreenLayer);
     } else if (EqualsIgnoringCase(form.word, "PARTICULAS")) {
         Register(Kind::Particles, file, line, words.Arg(2), words.Arg(1));
+        AddFile(ShowFile::Kind::Particles, words.Arg(1), words.Arg(2));
         if (IsRegularFile(Platform::ResolvePath(words.Arg(1)))) {
-            ReadParticles(file, line, words.Arg(1));
+            ReadParticles(file, line, words.Arg(1), words.Arg(2));
         }
     } else if (EqualsIgnoringCase(form.word, "PBUFFER")) {
         Register(Kind::PixelBuffer, file, line, words.Arg(1),
@@ -569,6 +602,7 @@ void ShowChecker::TakeLoad(const std::string& file, int line, const PreconfigFor
             Add(false, file, line, "a second SOUND line: the music of the last one is the show's clock");
         }
         soundFile = words.Arg(1);
+        AddFile(ShowFile::Kind::Music, soundFile, "");
         ReadMusic(file, line);
     } else if (EqualsIgnoringCase(form.word, "SCRIPT")) {
         if (!scriptFile.empty()) {
@@ -576,6 +610,7 @@ void ShowChecker::TakeLoad(const std::string& file, int line, const PreconfigFor
         }
         scriptFile = words.Arg(1);
         scriptLine = line;
+        AddFile(ShowFile::Kind::Script, scriptFile, "");
     }
 }
 
@@ -765,15 +800,23 @@ void ShowChecker::ReadScene(const std::string& file, int line, SceneInfo& info, 
     const size_t boxesBefore = Platform::MessageBoxes().size();
     Scene scene;
     Log::Capture(&log);
-    if (binary) {
-        BinarySceneFile reader;
-        reader.Read(info.file.c_str(), scene);
-    } else {
-        AseReader reader;
-        reader.Read(info.file.c_str(), scene);
-    }
+    // A reader that ends the player on a bad file (an element line before
+    // its count line, a file gone since it was found) must not end the
+    // checker, nor a player that reads a changed show while it plays.
+    unsigned endStatus = 0;
+    const bool ended = !Platform::RunCatchingEndings(
+        [&] {
+            if (binary) {
+                BinarySceneFile reader;
+                reader.Read(info.file.c_str(), scene);
+            } else {
+                AseReader reader;
+                reader.Read(info.file.c_str(), scene);
+            }
+        },
+        &endStatus);
     Log::Capture(nullptr);
-    info.read = true;
+    info.read = !ended;
     info.cameraCount = scene.CameraCount();
     info.lightCount = scene.LightCount();
     for (uint32_t i = 0; i < scene.ObjectCount(); ++i) {
@@ -788,7 +831,17 @@ void ShowChecker::ReadScene(const std::string& file, int line, SceneInfo& info, 
     }
     const std::vector<Platform::ShownMessageBox>& boxes = Platform::MessageBoxes();
     for (size_t i = boxesBefore; i < boxes.size(); ++i) {
-        Add(false, sceneFile, 0, "reading it shows the box [" + boxes[i].caption + "] " + boxes[i].text);
+        Add(false, sceneFile, 0, "reading it shows the box [" + boxes[i].caption + "] " + OneLine(boxes[i].text));
+    }
+    if (ended) {
+        // What the reader filled before it gave up is no scene to check
+        // indices against.
+        const std::string cause = boxes.size() > boxesBefore ? " after the box [" + boxes.back().caption + "] " +
+                                                                   OneLine(boxes.back().text)
+                                                             : std::string();
+        Add(true, sceneFile, 0, "reading it ends halvenor with exit status " + std::to_string(endStatus) + cause);
+        scene.Release();
+        return;
     }
     for (uint32_t m = 0; m < scene.MaterialCount(); ++m) {
         const Material material = scene.GetMaterial(m);
@@ -796,6 +849,7 @@ void ShowChecker::ReadScene(const std::string& file, int line, SceneInfo& info, 
         for (int slot = 0; slot < maps; ++slot) {
             const std::string texture = material.GetMap(slot).file;
             const int textLine = binary ? 0 : LineOf(text, "\"" + texture + "\"");
+            AddFile(ShowFile::Kind::Texture, texture, info.name);
             CheckImage(sceneFile, textLine, texture, "texture");
         }
     }
@@ -805,6 +859,7 @@ void ShowChecker::ReadScene(const std::string& file, int line, SceneInfo& info, 
     for (uint32_t l = 0; l < scene.LightCount(); ++l) {
         if (scene.lights[l].flare != 0) {
             CheckImage(file, line, kFlareTexture, "flare texture");
+            AddFile(ShowFile::Kind::Engine, kFlareTexture, "");
             break;
         }
     }
@@ -860,7 +915,8 @@ void ShowChecker::CheckTracks(const std::string& sceneFile, const std::string& t
 
 // Reads a particle definition file with the engine's reader and checks the
 // textures it names, as the engine will load them: the first ten, each once.
-void ShowChecker::ReadParticles(const std::string& file, int line, const std::string& particleFile) {
+void ShowChecker::ReadParticles(const std::string& file, int line, const std::string& particleFile,
+                                const std::string& owner) {
     ParticleFile particles;
     const ParticleFile::Status status = particles.Read(particleFile.c_str());
     const std::string name = "particle file " + Quoted(particleFile);
@@ -892,6 +948,7 @@ void ShowChecker::ReadParticles(const std::string& file, int line, const std::st
         if (std::find(checked.begin(), checked.end(), texture) == checked.end()) {
             checked.push_back(texture);
             CheckImage(file, line, texture, "particle texture");
+            AddFile(ShowFile::Kind::Texture, texture, owner);
         }
     }
 }

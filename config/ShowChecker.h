@@ -9,6 +9,7 @@
 #define HALVENOR_CONFIG_SHOWCHECKER_H
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,24 @@ struct ShowFinding {
     // From 1; 0 when the finding is about the whole file.
     int line;
     std::string message;
+};
+
+// A file the show loads, for a player that reloads what changed.
+struct ShowFile {
+    enum class Kind {
+        Preconfig,   // preconfig.txt: the whole show
+        Script,
+        Scene,       // owner: the scene
+        Texture,     // an image a scene, layer or particle system draws; owner: who draws it
+        Particles,   // owner: the particle system
+        Music,
+        Engine       // the console's and the flares' textures, loaded once for every show
+    };
+    Kind kind;
+    // As found after the path rules ("texturas/Pared.JPG" for "texturas\\pared.jpg"),
+    // or as written when it is not there yet.
+    std::string path;
+    std::string owner;
 };
 
 class ShowChecker {
@@ -47,6 +66,12 @@ public:
     // What the show loads: display, scenes with their object, camera and
     // light indices, layers, particle systems, pixel buffers, music, events.
     std::string Summary() const;
+    // Every file the show loads, preconfig.txt first, each path once per
+    // kind and owner, missing ones included (saving them makes them appear).
+    const std::vector<ShowFile>& Files() const { return files; }
+    // The window the LOAD DISPLAY line asks for ("800 x 600 x 32 windowed"),
+    // empty without one: a reload keeps the window while this stays the same.
+    std::string DisplayMode() const;
 
 private:
     struct SceneInfo {
@@ -86,7 +111,7 @@ private:
     void CheckImage(const std::string& file, int line, const std::string& name, const std::string& what);
     bool CheckFileExists(const std::string& file, int line, const std::string& name, const std::string& what);
     void ReadMusic(const std::string& file, int line);
-    void ReadParticles(const std::string& file, int line, const std::string& particleFile);
+    void ReadParticles(const std::string& file, int line, const std::string& particleFile, const std::string& owner);
     void Register(Kind kind, const std::string& file, int line, const std::string& name, const std::string& detail);
     // Index in the kind's list of the first resource of that name, or -1.
     int Find(Kind kind, const std::string& name) const;
@@ -98,7 +123,12 @@ private:
                           const ScriptEvent& event, int numberCount);
     void CheckTimes(const std::string& file, const std::vector<Event>& events);
 
+    void AddFile(ShowFile::Kind kind, const std::string& name, const std::string& owner);
+
     std::vector<ShowFinding> findings;
+    std::vector<ShowFile> files;
+    // Kind, owner and path of each of files, to keep each once.
+    std::set<std::string> fileKeys;
 
     bool preconfigRead;
     bool displaySeen;

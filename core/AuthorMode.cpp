@@ -93,7 +93,8 @@ AuthorMode::AuthorMode(const AuthorOptions& options_, WallClock* wall_)
       anchorClockNs(0),
       lastSeek{0.0, 0.0, 0, 0},
       errorCount(0),
-      warningCount(0) {
+      warningCount(0),
+      remote(*this) {
     if (wall == nullptr) {
         ownWall = new SteadyWallClock();
         wall = ownWall;
@@ -148,6 +149,13 @@ bool AuthorMode::ShowStarted(Engine& engine_) {
         SetLoop(options.loopStart, options.loopEnd, nullptr);
     }
     SetPaused(options.pause);
+    // What the show loads is watched from now on; a save is read once it
+    // has settled.
+    live.Start();
+    if (options.listen && !server.Listen(options.listenHost, options.listenPort, &message)) {
+        exitCode = 2;
+        return false;
+    }
     Anchor();
     return true;
 }
@@ -302,6 +310,14 @@ bool AuthorMode::ShowEnded(Engine& /*engine*/) {
 
 bool AuthorMode::FrameComposed(Engine& engine_) {
     CountFrame();
+    // Between frames, like the keys: commands of the remote control, then
+    // saves that have settled.
+    server.Poll([this](const std::string& line) { return remote.Answer(line); });
+    ReloadPlan plan;
+    const LiveReload::Outcome outcome = live.Poll(plan);
+    if (outcome != LiveReload::Outcome::Nothing) {
+        TakeReload(outcome, plan, nullptr);
+    }
     if (lastPlan == FramePlan::ComposeAndStep && !paused) {
         Pace();
         if (loopSet && static_cast<double>(engine_.MusicTime()) >= loopB) {
@@ -324,6 +340,8 @@ void AuthorMode::CountFrame() {
 }
 
 void AuthorMode::LoopEnded(Engine& /*engine*/) {
+    // The answer to a quit still goes out.
+    server.Close();
     held.Release();
     overlay.Release();
 }
@@ -457,10 +475,79 @@ void AuthorMode::SpeedStep(int direction) {
 }
 
 bool AuthorMode::Reload(std::string* error) {
-    if (error != nullptr) {
-        *error = "reload is not available yet";
+    ReloadPlan plan;
+    const LiveReload::Outcome outcome = live.ReloadNow(plan);
+    return TakeReload(outcome, plan, error);
+}
+
+bool AuthorMode::TakeReload(LiveReload::Outcome outcome, const ReloadPlan& plan, std::string* error) {
+    const std::string report = live.Report();
+    if (outcome == LiveReload::Outcome::Refused) {
+        // The show that plays goes on; the findings stay in view until a
+        // save fixes them.
+        std::fputs(report.c_str(), stderr);
+        int errors = 0;
+        std::vector<std::string> lines;
+        for (size_t start = 0; start < report.size();) {
+            const size_t end = report.find('\n', start);
+            lines.push_back(report.substr(start, end == std::string::npos ? std::string::npos : end - start));
+            errors += lines.back().find(": error: ") != std::string::npos ? 1 : 0;
+            start = end == std::string::npos ? report.size() : end + 1;
+        }
+        SetFindings(errors, static_cast<int>(lines.size()) - errors, lines);
+        if (error != nullptr) {
+            *error = lines.empty() ? std::string("the show has errors") : lines.front();
+        }
+        return false;
     }
-    return false;
+    SetFindings(0, live.FindingCount(), std::vector<std::string>());
+    if (outcome == LiveReload::Outcome::Nothing) {
+        return true;
+    }
+    std::string notYet;
+    if (plan.rebuild || !plan.scenes.empty() || !plan.textures.empty() || !plan.particleSystems.empty()) {
+        // Only the script is read again while the show plays; the rest
+        // needs the player started again.
+        ReloadPlan rest = plan;
+        rest.script = false;
+        notYet = "changed: " + rest.Describe() + "; restart halvenor --edit to see it";
+        std::fprintf(stderr, "halvenor: %s\n", notYet.c_str());
+        findingLines.push_back(notYet);
+    }
+    if (plan.script || plan.rebuild) {
+        ReloadScript();
+    }
+    live.Taken();
+    if (!notYet.empty() && error != nullptr) {
+        *error = notYet;
+    }
+    return notYet.empty();
+}
+
+// The script read again and its events run up to where the show is: the
+// show is rewound to its loaded state, takes the new script there (the
+// markers recorded so far kept), and becomes the new rewind point, so that
+// scenes and textures are never read again.
+void AuthorMode::ReloadScript() {
+    const double at = Now();
+    RunUpBegins();
+    loaded.Restore(*engine);
+    engine->ReloadScript();
+    engine->script->NextEvent(engine->nextEvent);
+    loaded.Take(*engine, true);
+    const double end = ShowEndSeconds();
+    timeline.Build(*engine, end > 0.0 ? ToNs(end) : 0);
+    RunUpEnds();
+    ReadScriptLines();
+    // The loop's start is a whole state of the old script: taken again.
+    if (loopSet && !SetLoop(loopA, loopB, nullptr)) {
+        loopSet = false;
+    }
+    if (loopSet) {
+        JumpToLoopStart();
+    } else {
+        SeekClamped(at);
+    }
 }
 
 AuthorStatus AuthorMode::Status() const {
@@ -580,6 +667,9 @@ bool AuthorMode::KeyPressed(Engine& /*engine*/, int key, int modifiers) {
             return true;
         case SDLK_t:
             overlayShown = !overlayShown;
+            return true;
+        case SDLK_r:
+            Reload(nullptr);
             return true;
         default:
             return false;

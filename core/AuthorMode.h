@@ -18,13 +18,16 @@
 #include <string>
 #include <vector>
 
+#include "config/LiveReload.h"
 #include "core/AuthorControl.h"
 #include "core/AuthorOptions.h"
 #include "core/FrameSink.h"
 #include "core/HeldFrame.h"
 #include "core/ShowState.h"
 #include "core/ShowTimeline.h"
+#include "core/RemoteControl.h"
 #include "fx2d/AuthorOverlay.h"
+#include "platform/ControlServer.h"
 
 class AuthorMode : public FrameSink, public AuthorControl {
 public:
@@ -84,6 +87,9 @@ public:
     AuthorStatus Status() const override;
     void Quit() override;
 
+    // The remote control's port once listening (--listen), else 0.
+    int ListenPort() const { return server.Port(); }
+
     // Rewinds the show and runs it up to a picture of the timeline, which
     // the next frame composes.
     void SeekToPicture(int64_t picture);
@@ -115,6 +121,10 @@ private:
     void RunUpEnds();
     void CountFrame();
     void ReadScriptLines();
+    // What a settled save or a reload by hand found: findings shown, or the
+    // plan carried out.
+    bool TakeReload(LiveReload::Outcome outcome, const ReloadPlan& plan, std::string* error);
+    void ReloadScript();
     void SpeedStep(int direction);
     void LoopKey(bool start);
 
@@ -151,6 +161,9 @@ private:
     std::vector<std::string> findingLines;
     std::vector<std::string> scriptLines;
     std::string showDirectory;
+    ControlServer server;
+    RemoteControl remote;
+    LiveReload live;
 };
 
 #endif

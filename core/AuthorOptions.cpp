@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/ControlServer.h"
+
 namespace {
 
 constexpr double kSpeeds[] = {0.25, 0.5, 1.0, 2.0};
@@ -149,6 +151,15 @@ bool AuthorOptions::Parse(int argc, const char* const* argv, AuthorOptions& opti
             }
             options.speed = speed;
             ++i;
+        } else if (std::strcmp(arg, "--listen") == 0) {
+            if (left < 1) {
+                error = "--listen wants [HOST:]PORT";
+                return false;
+            }
+            if (!ControlServer::ParseAddress(argv[++i], options.listenHost, options.listenPort, &error)) {
+                return false;
+            }
+            options.listen = true;
         } else {
             error = "unexpected argument " + Quoted(arg);
             return false;
@@ -183,7 +194,7 @@ bool AuthorOptions::CheckTimes(const AuthorOptions& options, double showEnd, std
 }
 
 const char* AuthorOptions::Usage() {
-    return "usage: halvenor --edit [--at TIME] [--pause] [--loop A B] [--speed X]\n"
+    return "usage: halvenor --edit [--at TIME] [--pause] [--loop A B] [--speed X] [--listen [HOST:]PORT]\n"
            "Plays the show of the current directory for its author: start anywhere, pause,\n"
            "seek, step, loop a stretch, change speed, with the time on screen.\n"
            "TIME, A and B in seconds (95.5) or minutes and seconds (1:35.5), inside the show.\n"
@@ -192,9 +203,12 @@ const char* AuthorOptions::Usage() {
            "  --pause       start paused\n"
            "  --loop A B    play the stretch from A to B over and over\n"
            "  --speed X     0.25, 0.5, 1 or 2 (the music's pitch follows)\n"
+           "  --listen [HOST:]PORT  take remote-control commands (halvenor-ctl) on PORT of\n"
+           "                127.0.0.1, or of HOST: no password, so keep it on loopback\n"
            "\n"
            "Keys: p pause/resume; Left/Right seek 1 s (with Shift 10 s); Home to the loop's\n"
            "start or to 0; , and . step one frame back/forward (paused); [ and ] set the\n"
            "loop's start/end at the current time, \\ clears it; - and = change speed;\n"
-           "t shows or hides the overlay. The player's own keys work as without --edit.\n";
+           "t shows or hides the overlay; r reads the show again now (saves are read by\n"
+           "themselves). The player's own keys work as without --edit.\n";
 }

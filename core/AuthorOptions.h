@@ -1,5 +1,5 @@
 // The command line of the editing player:
-//   halvenor --edit [--at TIME] [--pause] [--loop A B] [--speed X]
+//   halvenor --edit [--at TIME] [--pause] [--loop A B] [--speed X] [--listen [HOST:]PORT]
 // Times in seconds (95.5) or minutes and seconds (1:35.5).
 #ifndef HALVENOR_CORE_AUTHOROPTIONS_H
 #define HALVENOR_CORE_AUTHOROPTIONS_H
@@ -15,6 +15,11 @@ struct AuthorOptions {
     double speed = 1.0;
     // The overlay starts shown; tests of the picture hide it.
     bool overlay = true;
+    // --listen [HOST:]PORT: the remote control's socket (127.0.0.1 unless a
+    // host is given).
+    bool listen = false;
+    std::string listenHost;
+    int listenPort = 0;
 
     // Whether the words ask for the editing player at all: plain halvenor
     // ignores its arguments, so only --edit switches the strict reading on.

@@ -175,6 +175,18 @@ void Engine::LoadScript(const char* fileName) {
     nextEvent = ScriptEvent::Empty();
 }
 
+void Engine::ReloadScript() {
+    Script* fresh = new Script();
+    fresh->Load(scriptFileName);
+    fresh->Sort();
+    if (script != nullptr) {
+        fresh->CarryMarkers(*script);
+        delete script;
+    }
+    script = fresh;
+    nextEvent = ScriptEvent::Empty();
+}
+
 void Engine::SetCurrentScene(int index) {
     if (index >= 0 && index < sceneCount) {
         currentScene = index;

@@ -45,6 +45,11 @@ public:
     int CreateParticleSystem(const char* fileName, const char* name);
     void LoadSound(const char* fileName);
     void LoadScript(const char* fileName);
+    // Reads the script file again after it changed on disk, keeping the
+    // markers recorded so far (they are appended at exit to the file as it is
+    // then). As after LoadScript no event is due yet: the caller runs the
+    // events up to the music time it plays.
+    void ReloadScript();
 
     // Pixel buffers and layers. The show's own are refused, with a log line,
     // beyond the capacities less the two blur buffers and two blur layers,

@@ -39,7 +39,7 @@ const char* const kUsage =
     "  --help     this text\n"
     "  --version  the engine version\n"
     "\n"
-    "For authoring: halvenor --edit [--at TIME] [--pause] [--loop A B] [--speed X]\n"
+    "For authoring: halvenor --edit [--at TIME] [--pause] [--loop A B] [--speed X] [--listen [HOST:]PORT]\n"
     "(halvenor --edit --help says more).\n";
 
 int AuthorUsage(const std::string& error) {

@@ -20,4 +20,8 @@ namespace Platform {
 
 void SetExitHandler(ExitHandler handler) { exitHandler = handler; }
 
+ExitHandler CurrentExitHandler() { return exitHandler; }
+
+void ThrowEnding(unsigned status) { throw CaughtEnding{status}; }
+
 }  // namespace Platform

@@ -4,7 +4,15 @@
 // does (C streams flushed, atexit handlers run) and never returns.
 // Platform::SetExitHandler lets a harness that reads many files in one
 // process (the fuzz harnesses) take the ending over; its handler must not
-// return either (it jumps back to the harness). Null restores the default.
+// return either (it jumps or throws back to its caller). Null restores the
+// default; CurrentExitHandler answers the handler in use.
+//
+// RunCatchingEndings(body, &status) runs body with the endings taken over: an
+// ExitProcess inside it unwinds body (destructors run) and comes back as a
+// false answer with the status, instead of ending the process; the handler in
+// place before is put back either way. The show checker reads a show through
+// it, so that a file that would end the player is a finding, and a player
+// that reads a changed show while it plays goes on playing.
 #ifndef HALVENOR_PLATFORM_PROCESS_H
 #define HALVENOR_PLATFORM_PROCESS_H
 
@@ -14,6 +22,33 @@ namespace Platform {
 
 using ExitHandler = void (*)(unsigned status);
 void SetExitHandler(ExitHandler handler);
+ExitHandler CurrentExitHandler();
+
+// What an ending carries back through RunCatchingEndings.
+struct CaughtEnding {
+    unsigned status;
+};
+[[noreturn]] void ThrowEnding(unsigned status);
+
+template <typename Body>
+bool RunCatchingEndings(Body body, unsigned* status) {
+    const ExitHandler previous = CurrentExitHandler();
+    SetExitHandler(ThrowEnding);
+    try {
+        body();
+    } catch (const CaughtEnding& ending) {
+        SetExitHandler(previous);
+        if (status != nullptr) {
+            *status = ending.status;
+        }
+        return false;
+    } catch (...) {
+        SetExitHandler(previous);
+        throw;
+    }
+    SetExitHandler(previous);
+    return true;
+}
 
 }  // namespace Platform
 

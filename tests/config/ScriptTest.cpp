@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Engine.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -242,6 +243,27 @@ TEST_F(ScriptTest, AMarkerFileThatCannotBeOpenedIsReported) {
     script.SaveMarkers("no/such/dir/show.txt");
     const std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(said.find("no/such/dir/show.txt"), std::string::npos) << said;
+}
+
+// A script edited while the show plays is read again; the markers recorded
+// before and after stay, and go at exit to the file as it is then.
+TEST_F(ScriptTest, MarkersSurviveReadingTheScriptAgainAndGoToTheFileAsItIsAtExit) {
+    dir.Write("guion.txt", "0 SCENE Sala FX_SHOW\n9 DEMO x FX_STOP\n");
+    Engine* engine = new Engine();
+    engine->LoadScript("guion.txt");
+    engine->AddMarker(1.5f);
+    engine->AddMarker(0.75f);
+    const std::string edited = "0 SCENE Sala FX_SHOW\n4 SCENE Sala FX_HIDE\n9 DEMO x FX_STOP\n";
+    dir.Write("guion.txt", edited);
+    engine->ReloadScript();
+    EXPECT_EQ(engine->script->Count(), 5);
+    EXPECT_EQ(engine->script->MarkerCount(), 2);
+    EXPECT_FLOAT_EQ(engine->script->EventAt(1).time, 4.0f);
+    engine->AddMarker(6.0f);
+    engine->ReloadScript();
+    engine->Shutdown();
+    delete engine;
+    EXPECT_EQ(dir.Read("guion.txt"), edited + "1.500000\n0.750000\n6.000000\n");
 }
 
 }  // namespace

@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "config/ShowChecker.h"
 #include "fx2d/ParticleFile.h"
+#include "platform/Process.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestAudio.h"
 #include "tests/support/TestImages.h"
@@ -344,6 +346,65 @@ TEST_F(ShowCheckerTest, AFileThatIsNoShowGivesABoundedReport) {
     const std::vector<ShowFinding> findings = Check(garbage, garbage);
     ASSERT_EQ(findings.size(), ShowChecker::kMaxFindings + 1);
     EXPECT_EQ(findings.back().message, "too many problems: the rest is left out");
+}
+
+[[noreturn]] void AbortOnEnding(unsigned /*status*/) { std::abort(); }
+
+// A face line before the object's face count ends the player; the checker
+// reads the same file and says so instead, then goes on with the show.
+TEST_F(ShowCheckerTest, ASceneThatEndsThePlayerIsAFindingAndTheCheckGoesOn) {
+    dir.Write("escena.ase", "*GEOMOBJECT {\n\t*NODE_NAME \"Roto\"\n\t*MESH {\n\t\t*MESH_FACE 0: A: 0 B: 1 C: 2\n"
+                            "\t\t*MESH_NUMFACES 1\n\t}\n}\n");
+    // The player's own ending stays in place around the checker's reading.
+    Platform::SetExitHandler(AbortOnEnding);
+    const std::vector<ShowFinding> findings = Check(kPreconfig, kScript + std::string("4.0 SCENE Nadie FX_SHOW\n"));
+    EXPECT_EQ(Platform::CurrentExitHandler(), &AbortOnEnding);
+    Platform::SetExitHandler(nullptr);
+    const std::string report = checker.Report();
+    EXPECT_NE(report.find("escena.ase: error: reading it ends halvenor with exit status 1 after the box "
+                          "[Error de inicializacion] No esta iniciado el vector de caras\n"),
+              std::string::npos)
+        << report;
+    // The script after the scene is still checked.
+    EXPECT_NE(report.find("guion.txt:6: error: no scene named 'Nadie'"), std::string::npos) << report;
+    EXPECT_NE(checker.Summary().find("scene        Sala (escena.ase): not read by the checker"), std::string::npos)
+        << checker.Summary();
+}
+
+std::string Listed(const std::vector<ShowFile>& files) {
+    static const char* const kKinds[] = {"preconfig", "script", "scene", "texture", "particles", "music", "engine"};
+    std::string text;
+    for (const ShowFile& file : files) {
+        text += std::string(kKinds[static_cast<int>(file.kind)]) + " " + file.path +
+                (file.owner.empty() ? "" : " (" + file.owner + ")") + "\n";
+    }
+    return text;
+}
+
+// What a reloading player watches: every file the show loads, as found on
+// disk, with what it belongs to; and the window it asks for.
+TEST_F(ShowCheckerTest, TheFilesTheShowLoadsAreListedAsFoundOnDisk) {
+    const std::string preconfig = Replaced(kPreconfig, "escena.ase", "ESCENA.ASE") +
+                                  "LOAD LAYER2D texturas\\Pared.jpg BOARD Cartel\n"
+                                  "LOAD LAYER2D x PBUFFER Espejo\n"
+                                  "LOAD PARTICULAS chispas.bin Chispas\n"
+                                  "LOAD SCRIPT otro.txt\n";
+    Check(preconfig, kScript);
+    EXPECT_EQ(Listed(checker.Files()),
+              "preconfig preconfig.txt\n"
+              "music musica.wav\n"
+              "scene escena.ase (Sala)\n"
+              "texture texturas/pared.jpg (Sala)\n"
+              "script guion.txt\n"
+              "texture texturas/pared.jpg (Cartel)\n"
+              "particles chispas.bin (Chispas)\n"
+              "texture texturas/chispa.jpg (Chispas)\n"
+              "script otro.txt\n"
+              "engine texturas/font.jpg\n"
+              "engine texturas/consola_fondo.jpg\n");
+    EXPECT_EQ(checker.DisplayMode(), "320 x 240 x 32 windowed");
+    ShowChecker none;
+    EXPECT_EQ(none.DisplayMode(), "");
 }
 
 }  // namespace

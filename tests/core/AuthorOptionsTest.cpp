@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/AuthorOptions.h"
+#include "platform/ControlServer.h"
 #include "tests/support/CaptureRun.h"
 #include "tests/support/TempDir.h"
 
@@ -72,7 +73,8 @@ TEST(AuthorOptions, ThePlayerRefusesWrongArgumentsWithItsUsageAndStatusTwo) {
     const std::string player = HALVENOR_BINARY;
     const std::string env = "SDL_AUDIODRIVER=dummy";
     for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"--edit", "--at", "1:5"}, {"--edit", "--speed", "3"}, {"--edit", "--frobnicate"}}) {
+         {std::vector<std::string>{"--edit", "--at", "1:5"}, {"--edit", "--speed", "3"}, {"--edit", "--frobnicate"},
+          {"--edit", "--listen"}, {"--edit", "--listen", "localhost:"}, {"--edit", "--listen", "70000"}}) {
         std::vector<std::string> command = {player};
         command.insert(command.end(), args.begin(), args.end());
         const auto result = TestSupport::RunProgram(dir.Path(), command, env);
@@ -86,10 +88,38 @@ TEST(AuthorOptions, ThePlayerRefusesWrongArgumentsWithItsUsageAndStatusTwo) {
     EXPECT_NE(late.stderrText.find("outside the show"), std::string::npos) << late.stderrText;
     EXPECT_NE(late.stderrText.find("preconfig.txt:"), std::string::npos) << late.stderrText;
     EXPECT_NE(late.stderrText.find("SONIDO"), std::string::npos) << late.stderrText;
+    // A port another program listens on: said once the show is read.
+    ControlServer other;
+    std::string error;
+    ASSERT_TRUE(other.Listen("", 0, &error)) << error;
+    const std::string port = std::to_string(other.Port());
+    const auto taken = TestSupport::RunProgram(dir.Path(), {player, "--edit", "--listen", port}, env);
+    EXPECT_EQ(taken.exitCode, 2);
+    EXPECT_NE(taken.stderrText.find("halvenor: cannot listen on 127.0.0.1:" + port + ": the port is in use"),
+              std::string::npos)
+        << taken.stderrText;
     // Plain halvenor still ignores what it is given.
     const auto help = TestSupport::RunProgram(dir.Path(), {player, "--help", "--at", "x"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.stdoutText.find("--edit"), std::string::npos);
+}
+
+TEST(AuthorOptions, ListenTakesAPortOrAHostAndAPort) {
+    AuthorOptions options;
+    std::string error;
+    ASSERT_TRUE(Parse({"--edit", "--listen", "7878"}, options, error)) << error;
+    EXPECT_TRUE(options.listen);
+    EXPECT_EQ(options.listenHost, "");
+    EXPECT_EQ(options.listenPort, 7878);
+    AuthorOptions anyHost;
+    ASSERT_TRUE(Parse({"--edit", "--listen", "0.0.0.0:9000"}, anyHost, error)) << error;
+    EXPECT_EQ(anyHost.listenHost, "0.0.0.0");
+    EXPECT_EQ(anyHost.listenPort, 9000);
+    AuthorOptions none;
+    ASSERT_TRUE(Parse({"--edit"}, none, error));
+    EXPECT_FALSE(none.listen);
+    EXPECT_FALSE(Parse({"--edit", "--listen", "port"}, none, error));
+    EXPECT_NE(error.find("write PORT or HOST:PORT"), std::string::npos) << error;
 }
 
 }  // namespace

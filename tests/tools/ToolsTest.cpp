@@ -2,9 +2,13 @@
 // show checker's output and exit status.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "platform/ControlServer.h"
 #include "tests/support/TempDir.h"
 
 using TestSupport::RunProgram;
@@ -15,8 +19,8 @@ namespace {
 std::string Tool(const char* name) { return std::string(HALVENOR_BINARY_DIR) + "/" + name; }
 
 TEST(Tools, AnswerHelpAndVersionAndRefuseAWrongArgumentWithoutCreatingFiles) {
-    for (const char* name : {"halvenor-check", "halvenor-capture", "halvenor-font", "MakeSampleAssets", "ParticleTool",
-                             "SceneExport"}) {
+    for (const char* name : {"halvenor-check", "halvenor-ctl", "halvenor-capture", "halvenor-font", "MakeSampleAssets",
+                             "ParticleTool", "SceneExport"}) {
         SCOPED_TRACE(name);
         TempDir dir(false);
         const auto help = RunProgram(dir.Path(), {Tool(name), "--help"});
@@ -53,6 +57,69 @@ TEST(Tools, TheCheckerPassesTheSampleShowAndReportsMistakesWithTheShowPath) {
     EXPECT_EQ(bad.stderrText,
               "show/guion.txt:1: error: unknown effect 'FX_SHWO' (did you mean FX_SHOW?): the event does nothing\n");
     EXPECT_EQ(bad.stdoutText, "");
+}
+
+// A scene whose face line comes before its face count ends the player; the
+// checker used to end with it, printing nothing. Now it reports it and the rest.
+TEST(Tools, TheCheckerReportsASceneThatWouldEndThePlayer) {
+    TempDir dir(false);
+    dir.Write("preconfig.txt", "LOAD DISPLAY 320 240 32 NO\nLOAD ESCENA_ASE roto.ase Sala\nLOAD SCRIPT guion.txt\n");
+    dir.Write("guion.txt", "0.0 SCENE Sala FX_SHOW\n");
+    dir.Write("roto.ase", "*GEOMOBJECT {\n*MESH {\n*MESH_VERTEX 0 1.0 2.0 3.0\n*MESH_NUMVERTEX 1\n}\n}\n");
+    const auto run = RunProgram(dir.Path(), {Tool("halvenor-check")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.stderrText.find("roto.ase: error: reading it ends halvenor with exit status 1 after the box "
+                                  "[Error de inicializacion] No esta iniciado el vector de vertices\n"),
+              std::string::npos)
+        << run.stderrText;
+    EXPECT_NE(run.stderrText.find("guion.txt: error: no DEMO FX_STOP event"), std::string::npos) << run.stderrText;
+    EXPECT_NE(run.stdoutText.find("scene        Sala (roto.ase): not read by the checker"), std::string::npos)
+        << run.stdoutText;
+}
+
+// halvenor-ctl against a listening player (here its server alone, answering
+// what a player would): the answer printed, the exit status by its kind.
+TEST(Tools, TheRemoteControlToolSendsOneLineAndExitsByTheAnswer) {
+    ControlServer server;
+    std::string error;
+    ASSERT_TRUE(server.Listen("", 0, &error)) << error;
+    const std::string port = std::to_string(server.Port());
+    std::atomic<bool> stop{false};
+    std::vector<std::string> seen;
+    std::thread player([&] {
+        while (!stop) {
+            server.Poll([&](const std::string& line) {
+                seen.push_back(line);
+                return line == "status" ? std::string("ok time=1.000 paused=no") : "error: unknown command '" + line + "'";
+            });
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    TempDir dir(false);
+    const auto ok = RunProgram(dir.Path(), {Tool("halvenor-ctl"), "--port", port, "status"});
+    const auto refused = RunProgram(dir.Path(), {Tool("halvenor-ctl"), "--host", "localhost", "--port", port, "step",
+                                                 "-1", "now"});
+    stop = true;
+    player.join();
+    server.Close();
+    EXPECT_EQ(ok.exitCode, 0);
+    EXPECT_EQ(ok.stdoutText, "ok time=1.000 paused=no\n");
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.stderrText, "error: unknown command 'step -1 now'\n");
+    EXPECT_EQ(seen, (std::vector<std::string>{"status", "step -1 now"}));
+
+    // The port is closed now: nobody listens.
+    const auto nobody = RunProgram(dir.Path(), {Tool("halvenor-ctl"), "--port", port, "status"});
+    EXPECT_EQ(nobody.exitCode, 2);
+    EXPECT_NE(nobody.stderrText.find("halvenor-ctl: no player answers on 127.0.0.1:" + port), std::string::npos)
+        << nobody.stderrText;
+    for (const std::vector<std::string>& wrong :
+         {std::vector<std::string>{Tool("halvenor-ctl")}, {Tool("halvenor-ctl"), "--port", "http", "status"},
+          {Tool("halvenor-ctl"), "--port"}, {Tool("halvenor-ctl"), "seek\n1"}}) {
+        const auto run = RunProgram(dir.Path(), wrong);
+        EXPECT_EQ(run.exitCode, 2) << wrong.back();
+        EXPECT_NE(run.stderrText.find("usage: halvenor-ctl"), std::string::npos) << run.stderrText;
+    }
 }
 
 TEST(Tools, TheTrackerShowsModuleIsMadeByCodeAndTheCheckerPassesTheShow) {

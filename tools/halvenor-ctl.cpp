@@ -1,0 +1,229 @@
+// Sends one command to a player started with `halvenor --edit --listen` and
+// prints its answer.
+//
+//   halvenor-ctl [--host H] [--port PORT] COMMAND...
+//
+// The words of the command are joined by spaces into one line. Exit status:
+// 0 for an "ok" answer, 1 for an "error:" answer, 2 when no player answers
+// (nothing listens, or no answer in time) or for wrong arguments.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "core/Version.h"
+#include "platform/ControlServer.h"
+
+namespace {
+
+// Connecting and answering together; a player answers within a frame.
+constexpr int kTimeoutMs = 5000;
+
+const char* const kUsage =
+    "usage: halvenor-ctl [--host H] [--port PORT] COMMAND...\n"
+    "Sends COMMAND to a player started with halvenor --edit --listen [HOST:]PORT and\n"
+    "prints its one-line answer.\n"
+    "\n"
+    "Commands:  seek T | pause | play | step [N] | loop A B | loop off | speed X |\n"
+    "           reload | status | quit\n"
+    "           times in seconds (95.5) or minutes:seconds (1:35.5)\n"
+    "\n"
+    "  --host H     the player's machine (default 127.0.0.1)\n"
+    "  --port PORT  its port (default 7878)\n"
+    "  -h, --help   this text\n"
+    "      --version  the engine version\n"
+    "\n"
+    "Exit status: 0 ok, 1 the player answered an error, 2 no player answers or\n"
+    "wrong arguments.\n";
+
+int Usage(const char* why) {
+    std::fprintf(stderr, "halvenor-ctl: %s\n%s", why, kUsage);
+    return 2;
+}
+
+int NoPlayer(const std::string& where, const std::string& why) {
+    std::fprintf(stderr, "halvenor-ctl: no player answers on %s: %s\n", where.c_str(), why.c_str());
+    return 2;
+}
+
+int MillisecondsLeft(std::chrono::steady_clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+// Waits for the socket to be ready for events; false when the time is up.
+bool WaitFor(int socketFd, short events, std::chrono::steady_clock::time_point deadline) {
+    for (;;) {
+        pollfd entry{socketFd, events, 0};
+        const int ready = poll(&entry, 1, MillisecondsLeft(deadline));
+        if (ready > 0) {
+            return true;
+        }
+        if (ready == 0 || errno != EINTR) {
+            return false;
+        }
+    }
+}
+
+bool Resolve(const std::string& host, in_addr& address) {
+    if (inet_pton(AF_INET, host.c_str(), &address) == 1) {
+        return true;
+    }
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
+        return false;
+    }
+    address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
+    freeaddrinfo(found);
+    return true;
+}
+
+// Connects, sends the line, and reads the answer line into *answer.
+int Call(const std::string& host, int port, const std::string& line, std::string& answer) {
+    const std::string where = host + ":" + std::to_string(port);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kTimeoutMs);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    if (!Resolve(host, address.sin_addr)) {
+        return NoPlayer(where, "unknown host");
+    }
+    const int socketFd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (socketFd < 0) {
+        return NoPlayer(where, std::strerror(errno));
+    }
+    int status = 0;
+    if (connect(socketFd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        if (errno != EINPROGRESS || !WaitFor(socketFd, POLLOUT, deadline)) {
+            const std::string why = errno == EINPROGRESS ? "no connection in time" : std::strerror(errno);
+            close(socketFd);
+            return NoPlayer(where, why);
+        }
+        socklen_t length = sizeof status;
+        getsockopt(socketFd, SOL_SOCKET, SO_ERROR, &status, &length);
+        if (status != 0) {
+            close(socketFd);
+            return NoPlayer(where, std::strerror(status));
+        }
+    }
+    const std::string message = line + "\n";
+    size_t sent = 0;
+    while (sent < message.size()) {
+        const ssize_t done = send(socketFd, message.data() + sent, message.size() - sent, MSG_NOSIGNAL);
+        if (done > 0) {
+            sent += static_cast<size_t>(done);
+        } else if (done < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) &&
+                   WaitFor(socketFd, POLLOUT, deadline)) {
+            continue;
+        } else {
+            close(socketFd);
+            return NoPlayer(where, "the connection broke while sending");
+        }
+    }
+    answer.clear();
+    for (;;) {
+        char chunk[1024];
+        const ssize_t got = recv(socketFd, chunk, sizeof chunk, 0);
+        if (got > 0) {
+            answer.append(chunk, static_cast<size_t>(got));
+            const size_t end = answer.find('\n');
+            if (end != std::string::npos) {
+                answer.resize(end);
+                break;
+            }
+            // A player answers far less; anything longer is not one.
+            if (answer.size() > 64 * 1024) {
+                close(socketFd);
+                return NoPlayer(where, "the answer is no line");
+            }
+        } else if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) &&
+                   WaitFor(socketFd, POLLIN, deadline)) {
+            continue;
+        } else {
+            close(socketFd);
+            return NoPlayer(where, got == 0 ? "it closed the connection without an answer" : "no answer in time");
+        }
+    }
+    close(socketFd);
+    if (!answer.empty() && answer.back() == '\r') {
+        answer.pop_back();
+    }
+    return 0;
+}
+
+bool ParsePort(const char* text, int& port) {
+    std::string host;
+    return ControlServer::ParseAddress(text, host, port, nullptr) && host.empty();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string host = "127.0.0.1";
+    int port = ControlServer::kDefaultPort;
+    std::string line;
+    int i = 1;
+    for (; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (std::strcmp(arg, "--version") == 0) {
+            std::printf("halvenor-ctl %s\n", HALVENOR_VERSION);
+            return 0;
+        }
+        if (std::strcmp(arg, "--host") == 0 || std::strcmp(arg, "--port") == 0) {
+            if (i + 1 == argc) {
+                return Usage((std::string(arg) + " needs a value").c_str());
+            }
+            const char* value = argv[++i];
+            if (arg[2] == 'h') {
+                host = value;
+            } else if (!ParsePort(value, port)) {
+                return Usage((std::string("'") + value + "' is no port (1 to 65535)").c_str());
+            }
+        } else if (std::strcmp(arg, "--") == 0) {
+            ++i;
+            break;
+        } else if (arg[0] == '-' && arg[1] == '-') {
+            return Usage((std::string("unexpected argument '") + arg + "'").c_str());
+        } else {
+            break;  // the command: its words may start with '-' (step -1)
+        }
+    }
+    for (; i < argc; ++i) {
+        for (const char* c = argv[i]; *c != '\0'; ++c) {
+            if (*c == '\n' || *c == '\r') {
+                return Usage("a command is one line");
+            }
+        }
+        line += (line.empty() ? "" : " ") + std::string(argv[i]);
+    }
+    if (line.empty()) {
+        return Usage("no command");
+    }
+    std::string answer;
+    const int failed = Call(host, port, line, answer);
+    if (failed != 0) {
+        return failed;
+    }
+    if (answer.rfind("ok", 0) == 0) {
+        std::printf("%s\n", answer.c_str());
+        return 0;
+    }
+    std::fprintf(stderr, "%s\n", answer.c_str());
+    return answer.rfind("error:", 0) == 0 ? 1 : 2;
+}
