@@ -861,9 +861,10 @@ bool AseReader::NextToken(Token& token) {
     if (cursor >= end) {
         return false;
     }
-    // The window ends after a line end, so the token ends within it.
+    // A window ends after a line end, except the last, at the end of a text
+    // that has none (a cut file, or one that is not text at all).
     const char* start = cursor;
-    while (!IsSpace(*cursor)) {
+    while (cursor < end && !IsSpace(*cursor)) {
         ++cursor;
     }
     token.text = start;

@@ -598,6 +598,17 @@ TEST_F(AseReaderTest, FilesWithoutBlocksGiveEmptyArrays) {
     EXPECT_EQ(LogText(), ExpectedLog("escena.ase", "", "0 Objetos - 0 Materiales - 0 Camaras - 0 Luces."));
 }
 
+TEST_F(AseReaderTest, AFileEndingInsideAWordStopsAtItsLastByte) {
+    // No line end after the last word (a cut file, or bytes that are not text):
+    // the scan stops at the file's end, not past it.
+    Scene scene;
+    Load("*3DSMAX_ASCIIEXPORT\t200\n*COMMENT", scene);
+    EXPECT_EQ(scene.ObjectCount(), 0u);
+    Scene binary;
+    Load(std::string("\x01\x02HBIN\x7f\x80", 8), binary);
+    EXPECT_EQ(binary.ObjectCount(), 0u);
+}
+
 TEST_F(AseReaderTest, AMaterialListWithoutItsCountEndsAtTheEndOfTheFile) {
     Scene scene;
     Load("*MATERIAL_LIST {\n\t*MATERIAL 0 {\n\t}\n}\n" + GeomObject(""), scene);
