@@ -1,5 +1,7 @@
 #include "core/RemoteCommand.h"
 
+#include "core/AuthorOptions.h"
+
 #include <cmath>
 #include <vector>
 
@@ -141,31 +143,8 @@ bool TimeArgument(const std::string& word, double& seconds, std::string* error) 
 }  // namespace
 
 bool RemoteCommand::ParseTime(const std::string& word, double& seconds) {
-    const size_t colon = word.find(':');
-    double value = 0.0;
-    if (colon == std::string::npos) {
-        if (!ParseDecimal(word, value)) {
-            return false;
-        }
-    } else {
-        const std::string minutesText = word.substr(0, colon);
-        const std::string secondsText = word.substr(colon + 1);
-        double minutes = 0.0;
-        double rest = 0.0;
-        // Whole minutes, then seconds below 60 with at most two whole digits.
-        const size_t point = secondsText.find('.');
-        const size_t wholeDigits = point == std::string::npos ? secondsText.size() : point;
-        if (minutesText.empty() || minutesText.find('.') != std::string::npos || !ParseDecimal(minutesText, minutes) ||
-            wholeDigits == 0 || wholeDigits > 2 || !ParseDecimal(secondsText, rest) || rest >= 60.0) {
-            return false;
-        }
-        value = minutes * 60.0 + rest;
-    }
-    if (!(value <= kLongestTime)) {
-        return false;
-    }
-    seconds = value;
-    return true;
+    // The protocol reads a time as the command line does.
+    return word.find('\0') == std::string::npos && AuthorOptions::ParseTime(word.c_str(), seconds);
 }
 
 bool RemoteCommand::Parse(const std::string& line, RemoteCommand& command, std::string* error) {

@@ -24,8 +24,8 @@ public:
 
     // False, with why in *error (one line), for a line that is no command.
     static bool Parse(const std::string& line, RemoteCommand& command, std::string* error);
-    // "95.5", "95", ".5", "1:35.5", "0:05"; false for anything else,
-    // negative times and times above kLongestTime included.
+    // Seconds or minutes:seconds, as `halvenor --edit --at` reads them
+    // (AuthorOptions::ParseTime); false for anything else.
     static bool ParseTime(const std::string& word, double& seconds);
 
     Kind kind = Kind::Status;
