@@ -32,6 +32,11 @@ constexpr int kPixelBufferMode = 16;
 int LayerTypeCode(const char* word) { return PreconfigKeywords::LayerTypeCode(word); }
 
 void OpenDisplay(Engine& engine, const PreconfigLine& line) {
+    if (engine.keepWindow && engine.display != nullptr) {
+        // The show is built again in the window that is open.
+        Log::Write("-- PRECONFIG -- Se mantiene la pantalla abierta\n");
+        return;
+    }
     const int width = line.IntArg(1);
     const int height = line.IntArg(2);
     const int bits = line.IntArg(3);

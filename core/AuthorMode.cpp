@@ -12,6 +12,7 @@
 
 #include "capture/CaptureSink.h"
 #include "config/Script.h"
+#include "core/Application.h"
 #include "core/Display.h"
 #include "core/Engine.h"
 #include "platform/Bass.h"
@@ -33,6 +34,7 @@ constexpr size_t kOverlayEvents = 5;
 constexpr size_t kOverlayFindings = 3;
 constexpr double kShortSeek = 1.0;
 constexpr double kLongSeek = 10.0;
+const char* const kPreconfigFile = "preconfig.txt";
 
 int64_t ToNs(double seconds) { return static_cast<int64_t>(std::llround(seconds * kNsPerSecond)); }
 
@@ -504,24 +506,24 @@ bool AuthorMode::TakeReload(LiveReload::Outcome outcome, const ReloadPlan& plan,
     if (outcome == LiveReload::Outcome::Nothing) {
         return true;
     }
-    std::string notYet;
-    if (plan.rebuild || !plan.scenes.empty() || !plan.textures.empty() || !plan.particleSystems.empty()) {
-        // Only the script is read again while the show plays; the rest
-        // needs the player started again.
-        ReloadPlan rest = plan;
-        rest.script = false;
-        notYet = "changed: " + rest.Describe() + "; restart halvenor --edit to see it";
+    if (plan.reopenWindow) {
+        // The window stays: the old show plays on until the player starts
+        // again. The change stays pending, so the next save says it again.
+        const std::string notYet = "the LOAD DISPLAY line changed; restart halvenor --edit to see it";
         std::fprintf(stderr, "halvenor: %s\n", notYet.c_str());
         findingLines.push_back(notYet);
+        if (error != nullptr) {
+            *error = notYet;
+        }
+        return false;
     }
-    if (plan.script || plan.rebuild) {
+    if (plan.rebuild || !plan.scenes.empty() || !plan.textures.empty() || !plan.particleSystems.empty()) {
+        RebuildShow();
+    } else if (plan.script) {
         ReloadScript();
     }
     live.Taken();
-    if (!notYet.empty() && error != nullptr) {
-        *error = notYet;
-    }
-    return notYet.empty();
+    return true;
 }
 
 // The script read again and its events run up to where the show is: the
@@ -534,12 +536,46 @@ void AuthorMode::ReloadScript() {
     loaded.Restore(*engine);
     engine->ReloadScript();
     engine->script->NextEvent(engine->nextEvent);
+    RunUpEnds();
+    Rewound(at);
+}
+
+// Scenes, layers, particle systems, pixel buffers, music and script go and
+// come back from the files; the window, its font, the console and the
+// overlay stay, and so do the markers recorded.
+void AuthorMode::RebuildShow() {
+    const double at = Now();
+    unsigned status = 0;
+    if (!engine->ReloadShow(kPreconfigFile, &status)) {
+        // The checker read the same files without errors, so this is rare:
+        // the show plays as far as it was read.
+        char text[160];
+        std::snprintf(text, sizeof text, "%s could not be read again completely (it would have ended with %u)",
+                      kPreconfigFile, status);
+        std::fprintf(stderr, "halvenor: %s\n", text);
+        findingLines.push_back(text);
+    }
+    // The start steps, as at start-up.
+    Application::AdjustLandScene(*engine);
+    engine->currentScene = 0;
+    engine->Start();
+    if (HasMusic(*engine)) {
+        engine->sound->SetSpeed(speed);
+        if (paused) {
+            engine->sound->Pause();
+        }
+    }
+    Rewound(at);
+}
+
+void AuthorMode::Rewound(double at) {
+    RunUpBegins();
     loaded.Take(*engine, true);
     const double end = ShowEndSeconds();
     timeline.Build(*engine, end > 0.0 ? ToNs(end) : 0);
     RunUpEnds();
     ReadScriptLines();
-    // The loop's start is a whole state of the old script: taken again.
+    // The loop's start is a whole state of the old show: taken again.
     if (loopSet && !SetLoop(loopA, loopB, nullptr)) {
         loopSet = false;
     }

@@ -125,6 +125,12 @@ private:
     // plan carried out.
     bool TakeReload(LiveReload::Outcome outcome, const ReloadPlan& plan, std::string* error);
     void ReloadScript();
+    // The whole show released and built again from preconfig.txt in the
+    // open window, then brought to where it was.
+    void RebuildShow();
+    // The show just (re)built becomes the rewind point and its timeline;
+    // the player then goes back to the loop's start or the time given.
+    void Rewound(double at);
     void SpeedStep(int direction);
     void LoopKey(bool start);
 

@@ -11,6 +11,7 @@
 #include "fx2d/PBuffer.h"
 #include "fx2d/ParticleSystem.h"
 #include "glext/GlExtensions.h"
+#include "platform/Process.h"
 #include "scene/Scene.h"
 #include "scene/TextureCache.h"
 #include "sound/SoundStream.h"
@@ -64,7 +65,8 @@ Engine::Engine()
       scriptFileName(),
       nextEvent(ScriptEvent::Empty()),
       sound(nullptr),
-      currentScene(0) {}
+      currentScene(0),
+      keepWindow(false) {}
 
 Engine::~Engine() {
     // A process that ends without the normal exit path still releases its
@@ -240,6 +242,28 @@ void Engine::Shutdown() {
     }
     Log::Write("[OK]\n");
 
+    ReleaseResources();
+
+    if (sound != nullptr) {
+        Log::Write("-> Liberando sonido: ");
+        sound->Release();
+        delete sound;
+        sound = nullptr;
+        Log::Write("[OK]\n");
+    }
+
+    if (script != nullptr) {
+        Log::Write("-> Liberando Script y guardando (y ordenando): ");
+        script->SaveMarkers(scriptFileName);
+        delete script;
+        script = nullptr;
+        Log::Write("[OK]\n");
+    }
+
+    Log::Write("===> Sistema cerrado correctamente.\n");
+}
+
+void Engine::ReleaseResources() {
     Log::Write("-> Liberando Escenas: ");
     for (int i = 0; i < sceneCount; ++i) {
         scenes[i]->Release();
@@ -276,22 +300,41 @@ void Engine::Shutdown() {
     }
     pixelBufferCount = 0;
     Log::Write("[OK]\n");
+}
 
+void Engine::ReleaseShow() {
     if (sound != nullptr) {
-        Log::Write("-> Liberando sonido: ");
         sound->Release();
         delete sound;
         sound = nullptr;
-        Log::Write("[OK]\n");
     }
+    ReleaseResources();
+    delete script;
+    script = nullptr;
+    nextEvent = ScriptEvent::Empty();
+    blurEnabled = false;
+    saturateEnabled = false;
+    currentScene = 0;
+}
 
-    if (script != nullptr) {
-        Log::Write("-> Liberando Script y guardando (y ordenando): ");
-        script->SaveMarkers(scriptFileName);
-        delete script;
-        script = nullptr;
-        Log::Write("[OK]\n");
+bool Engine::ReloadShow(const char* fileName, unsigned* endStatus) {
+    // The markers outlive the show they were recorded in.
+    Script* recorded = script;
+    script = nullptr;
+    ReleaseShow();
+    keepWindow = true;
+    bool opened = false;
+    const bool finished =
+        Platform::RunCatchingEndings([&] { opened = ReadPreconfiguration(fileName); }, endStatus);
+    keepWindow = false;
+    if (recorded != nullptr) {
+        if (script == nullptr) {
+            // A show without a script still keeps them for the file they
+            // were recorded against.
+            script = new Script();
+        }
+        script->CarryMarkers(*recorded);
+        delete recorded;
     }
-
-    Log::Write("===> Sistema cerrado correctamente.\n");
+    return finished && opened;
 }

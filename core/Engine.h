@@ -90,6 +90,19 @@ public:
     uint32_t AdvanceFrame();
     int RunDemoStep();
     void Shutdown();
+    // Releases every resource of the show as Shutdown does (scenes, layers,
+    // particle systems, their textures, pixel buffers with the blur's, music,
+    // script) but keeps the window, its font and context: the editing player
+    // builds the show again in it. The script goes without saving markers.
+    void ReleaseShow();
+    // The show built again from the preconfiguration file in the window that
+    // is open: a DISPLAY line then keeps the window. The markers recorded so
+    // far are carried to the new script (saved at exit, as always). Readers
+    // that would end the process end only the reading: false, with the
+    // status, and the show is what was read up to then. Answers false too
+    // when the file cannot be opened. The start steps (LAND, Start) are the
+    // caller's, as at start-up.
+    bool ReloadShow(const char* fileName, unsigned* endStatus);
 
     // Adds an already built scene, as the scene loaders do; false when the
     // registry is full (the scene is then not owned).
@@ -111,8 +124,11 @@ public:
     ScriptEvent nextEvent;
     SoundStream* sound;
     int32_t currentScene;
+    // Set while a show is built again in the open window: DISPLAY lines keep it.
+    bool keepWindow;
 
 private:
+    void ReleaseResources();
     uint32_t Compose(bool render);
     Layer2D* AddLayer(const char* fileName, int layerType, const char* layerName, int capacity);
     PBuffer* AddPixelBuffer(int width, int height, int modeFlags, const char* name, int capacity);

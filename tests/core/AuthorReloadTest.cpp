@@ -1,0 +1,123 @@
+// The editing player's live reload of what is not the script: a picture
+// saved over (a new file renamed into place) shows in the window at the same
+// music time, a preconfig.txt that gains a layer shows it, and the markers
+// recorded before the show was built again go to the script at exit.
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "core/AuthorMode.h"
+#include "tests/support/AuthorRun.h"
+#include "tests/support/CaptureRun.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestImages.h"
+
+namespace {
+
+void SaveByRename(const TestSupport::TempDir& dir, const std::string& name, const std::string& text) {
+    dir.Write(name + ".tmp", text);
+    std::rename(dir.File(name + ".tmp").c_str(), dir.File(name).c_str());
+}
+
+// The colour at the window's centre, as 0xRRGGBB.
+uint32_t CentreColour(const TestSupport::Picture& picture) {
+    const size_t at = (static_cast<size_t>(picture.height / 2) * picture.width + picture.width / 2) * 3;
+    if (picture.rgb.size() < at + 3) {
+        return 0;
+    }
+    return static_cast<uint32_t>(picture.rgb[at]) << 16 | static_cast<uint32_t>(picture.rgb[at + 1]) << 8 |
+           picture.rgb[at + 2];
+}
+
+bool Near(uint32_t colour, uint32_t wanted) {
+    for (int shift = 0; shift <= 16; shift += 8) {
+        if (std::abs(static_cast<int>((colour >> shift) & 0xFF) - static_cast<int>((wanted >> shift) & 0xFF)) > 24) {
+            return false;
+        }
+    }
+    return true;
+}
+
+const char* const kPreconfig =
+    "LOAD DISPLAY 320 240 32 NO\n"
+    "LOAD SOUND musica.flac\n"
+    "LOAD LAYER2D fondo.jpg BACKGROUND Fondo\n";
+const char* const kScriptLine = "LOAD SCRIPT guion.txt\n";
+const char* const kScript =
+    "0.0 LAYER Fondo FX_SHOW\n"
+    "10.0 DEMO Fondo FX_STOP\n";
+// Shows the layer the new preconfig.txt adds: an error until that is saved.
+const char* const kNewScript =
+    "0.0 LAYER Fondo FX_SHOW\n"
+    "0.0 LAYER Encima FX_SHOW\n"
+    "10.0 DEMO Fondo FX_STOP\n";
+
+TEST(AuthorReload, PicturesAndPreconfigurationReloadWhereTheShowIsAndMarkersSurvive) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    TestSupport::TempDir dir;
+    ASSERT_TRUE(TestSupport::CopySampleShow(dir.Path()));
+    dir.Write("preconfig.txt", std::string(kPreconfig) + kScriptLine);
+    dir.Write("guion.txt", kScript);
+    dir.Write("fondo.jpg", TestSupport::SolidRgbJpeg(64, 64, 255, 0, 0));
+    dir.Write("encima.jpg", TestSupport::SolidRgbJpeg(64, 64, 0, 0, 255));
+
+    AuthorOptions options;
+    TestSupport::FakeWallClock wall;
+    AuthorMode mode(options, &wall);
+    int phase = 0;
+    uint32_t seen[3] = {0, 0, 0};
+    double times[3] = {-1.0, -1.0, -1.0};
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    TestSupport::AuthorRun run(mode, [&](int frame, const TestSupport::Picture& picture) {
+        wall.now += 16666667;
+        // Real time passes, so that a save settles.
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (frame == 0) {
+            SDL_Event key{};
+            key.type = SDL_KEYDOWN;
+            key.key.keysym.sym = SDLK_l;
+            SDL_PushEvent(&key);
+        } else if (frame == 1) {
+            mode.Seek(5.0, nullptr);
+            mode.SetPaused(true);
+        } else if (frame == 3) {
+            seen[0] = CentreColour(picture);
+            times[0] = mode.Status().time;
+            SaveByRename(dir, "fondo.jpg", TestSupport::SolidRgbJpeg(64, 64, 0, 255, 0));
+            phase = 1;
+        } else if (phase == 1 && Near(CentreColour(picture), 0x00FF00)) {
+            seen[1] = CentreColour(picture);
+            times[1] = mode.Status().time;
+            SaveByRename(dir, "guion.txt", kNewScript);
+            SaveByRename(dir, "preconfig.txt",
+                         std::string(kPreconfig) + "LOAD LAYER2D encima.jpg BACKGROUND Encima\n" + kScriptLine);
+            phase = 2;
+        } else if (phase == 2 && Near(CentreColour(picture), 0x0000FF)) {
+            seen[2] = CentreColour(picture);
+            times[2] = mode.Status().time;
+            return false;
+        }
+        return std::chrono::steady_clock::now() < deadline;
+    });
+    ASSERT_EQ(run.Run(), 0);
+    EXPECT_TRUE(Near(seen[0], 0xFF0000)) << std::hex << seen[0];
+    EXPECT_TRUE(Near(seen[1], 0x00FF00)) << "the new picture never showed: " << std::hex << seen[1];
+    EXPECT_TRUE(Near(seen[2], 0x0000FF)) << "the new layer never showed: " << std::hex << seen[2];
+    EXPECT_DOUBLE_EQ(times[0], 5.0);
+    EXPECT_DOUBLE_EQ(times[1], 5.0);
+    EXPECT_DOUBLE_EQ(times[2], 5.0);
+    // The marker recorded before both rebuilds went, at exit, to the script.
+    const std::string saved = dir.Read("guion.txt");
+    ASSERT_EQ(saved.compare(0, std::string(kNewScript).size(), kNewScript), 0) << saved;
+    const std::string marker = saved.substr(std::string(kNewScript).size());
+    EXPECT_EQ(std::count(marker.begin(), marker.end(), '\n'), 1) << marker;
+    EXPECT_NEAR(std::atof(marker.c_str()), 0.0, 0.2) << marker;
+}
+
+}  // namespace
