@@ -20,6 +20,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Random.h"
 #include "scene/Scene.h"
+#include "scene/TextureCache.h"
 #include "sound/SoundStream.h"
 
 namespace {
@@ -517,10 +518,21 @@ bool AuthorMode::TakeReload(LiveReload::Outcome outcome, const ReloadPlan& plan,
         }
         return false;
     }
-    if (plan.rebuild || !plan.scenes.empty() || !plan.textures.empty() || !plan.particleSystems.empty()) {
+    if (plan.rebuild || !plan.scenes.empty() || !plan.particleSystems.empty() || !ReloadTextures(plan.textures)) {
         RebuildShow();
     } else if (plan.script) {
         ReloadScript();
+    } else if (!plan.textures.empty()) {
+        // The pictures the pixel buffers hold were drawn with the old
+        // textures: the show runs up to where it is again.
+        if (loopSet && !SetLoop(loopA, loopB, nullptr)) {
+            loopSet = false;
+        }
+        if (loopSet) {
+            JumpToLoopStart();
+        } else {
+            SeekClamped(Now());
+        }
     }
     live.Taken();
     return true;
@@ -566,6 +578,15 @@ void AuthorMode::RebuildShow() {
         }
     }
     Rewound(at);
+}
+
+bool AuthorMode::ReloadTextures(const std::vector<std::string>& files) {
+    for (const std::string& file : files) {
+        if (TextureCache::Reload(file.c_str()) == 0) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void AuthorMode::Rewound(double at) {

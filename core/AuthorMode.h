@@ -128,6 +128,10 @@ private:
     // The whole show released and built again from preconfig.txt in the
     // open window, then brought to where it was.
     void RebuildShow();
+    // Each changed picture loaded again into the textures made from it;
+    // false when one of them has no texture to take it (the show is then
+    // built again).
+    bool ReloadTextures(const std::vector<std::string>& files);
     // The show just (re)built becomes the rewind point and its timeline;
     // the player then goes back to the loop's start or the time given.
     void Rewound(double at);

@@ -1,6 +1,7 @@
 // The editing player's live reload of what is not the script: a picture
 // saved over (a new file renamed into place) shows in the window at the same
-// music time, a preconfig.txt that gains a layer shows it, and the markers
+// music time without a scene being read again, a preconfig.txt that gains a
+// layer builds the show again and shows it, and the markers
 // recorded before the show was built again go to the script at exit.
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -35,6 +36,15 @@ uint32_t CentreColour(const TestSupport::Picture& picture) {
            picture.rgb[at + 2];
 }
 
+int SceneLoads(const TestSupport::TempDir& dir) {
+    const std::string log = dir.Read("error_log.txt");
+    int count = 0;
+    for (size_t at = log.find("Cargando Escena"); at != std::string::npos; at = log.find("Cargando Escena", at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
 bool Near(uint32_t colour, uint32_t wanted) {
     for (int shift = 0; shift <= 16; shift += 8) {
         if (std::abs(static_cast<int>((colour >> shift) & 0xFF) - static_cast<int>((wanted >> shift) & 0xFF)) > 24) {
@@ -47,6 +57,7 @@ bool Near(uint32_t colour, uint32_t wanted) {
 const char* const kPreconfig =
     "LOAD DISPLAY 320 240 32 NO\n"
     "LOAD SOUND musica.flac\n"
+    "LOAD ESCENA_BIN escena.bin Sala\n"
     "LOAD LAYER2D fondo.jpg BACKGROUND Fondo\n";
 const char* const kScriptLine = "LOAD SCRIPT guion.txt\n";
 const char* const kScript =
@@ -73,6 +84,7 @@ TEST(AuthorReload, PicturesAndPreconfigurationReloadWhereTheShowIsAndMarkersSurv
     int phase = 0;
     uint32_t seen[3] = {0, 0, 0};
     double times[3] = {-1.0, -1.0, -1.0};
+    int sceneLoads[3] = {0, 0, 0};
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     TestSupport::AuthorRun run(mode, [&](int frame, const TestSupport::Picture& picture) {
         wall.now += 16666667;
@@ -89,11 +101,13 @@ TEST(AuthorReload, PicturesAndPreconfigurationReloadWhereTheShowIsAndMarkersSurv
         } else if (frame == 3) {
             seen[0] = CentreColour(picture);
             times[0] = mode.Status().time;
+            sceneLoads[0] = SceneLoads(dir);
             SaveByRename(dir, "fondo.jpg", TestSupport::SolidRgbJpeg(64, 64, 0, 255, 0));
             phase = 1;
         } else if (phase == 1 && Near(CentreColour(picture), 0x00FF00)) {
             seen[1] = CentreColour(picture);
             times[1] = mode.Status().time;
+            sceneLoads[1] = SceneLoads(dir);
             SaveByRename(dir, "guion.txt", kNewScript);
             SaveByRename(dir, "preconfig.txt",
                          std::string(kPreconfig) + "LOAD LAYER2D encima.jpg BACKGROUND Encima\n" + kScriptLine);
@@ -101,6 +115,7 @@ TEST(AuthorReload, PicturesAndPreconfigurationReloadWhereTheShowIsAndMarkersSurv
         } else if (phase == 2 && Near(CentreColour(picture), 0x0000FF)) {
             seen[2] = CentreColour(picture);
             times[2] = mode.Status().time;
+            sceneLoads[2] = SceneLoads(dir);
             return false;
         }
         return std::chrono::steady_clock::now() < deadline;
@@ -109,6 +124,9 @@ TEST(AuthorReload, PicturesAndPreconfigurationReloadWhereTheShowIsAndMarkersSurv
     EXPECT_TRUE(Near(seen[0], 0xFF0000)) << std::hex << seen[0];
     EXPECT_TRUE(Near(seen[1], 0x00FF00)) << "the new picture never showed: " << std::hex << seen[1];
     EXPECT_TRUE(Near(seen[2], 0x0000FF)) << "the new layer never showed: " << std::hex << seen[2];
+    EXPECT_EQ(sceneLoads[0], 1);
+    EXPECT_EQ(sceneLoads[1], 1) << "a picture's save reads no scene again";
+    EXPECT_EQ(sceneLoads[2], 2) << "a preconfig.txt save builds the whole show again";
     EXPECT_DOUBLE_EQ(times[0], 5.0);
     EXPECT_DOUBLE_EQ(times[1], 5.0);
     EXPECT_DOUBLE_EQ(times[2], 5.0);
