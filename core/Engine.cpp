@@ -242,7 +242,7 @@ void Engine::Shutdown() {
     }
     Log::Write("[OK]\n");
 
-    ReleaseResources();
+    ReleaseResources(nullptr);
 
     if (sound != nullptr) {
         Log::Write("-> Liberando sonido: ");
@@ -263,7 +263,32 @@ void Engine::Shutdown() {
     Log::Write("===> Sistema cerrado correctamente.\n");
 }
 
-void Engine::ReleaseResources() {
+std::vector<uint32_t> Engine::ShowTextures() const {
+    std::vector<uint32_t> textures;
+    for (int s = 0; s < sceneCount; ++s) {
+        const Scene& scene = *scenes[s];
+        for (uint32_t m = 0; m < scene.materialCount; ++m) {
+            for (const TextureMap& map : scene.materials[m].maps) {
+                textures.push_back(map.texture);
+            }
+        }
+        for (uint32_t l = 0; l < scene.lightCount; ++l) {
+            textures.push_back(scene.lights[l].flareTexture);
+        }
+    }
+    for (int i = 0; i < layerCount; ++i) {
+        textures.push_back(layers[i]->texture.texture);
+    }
+    for (int i = 0; i < particleSystemCount; ++i) {
+        const ParticleSystem& system = *particleSystems[i];
+        for (uint32_t t = 0; t < system.textureCount && t < ParticleSystem::kMaxTextures; ++t) {
+            textures.push_back(system.textures[t]);
+        }
+    }
+    return textures;
+}
+
+void Engine::ReleaseResources(const std::vector<uint32_t>* textures) {
     Log::Write("-> Liberando Escenas: ");
     for (int i = 0; i < sceneCount; ++i) {
         scenes[i]->Release();
@@ -291,7 +316,11 @@ void Engine::ReleaseResources() {
     Log::Write("[OK]\n");
     // Scenes, layers and particle systems shared their textures; with all of
     // them gone, each texture goes once.
-    TextureCache::ReleaseAll();
+    if (textures == nullptr) {
+        TextureCache::ReleaseAll();
+    } else {
+        TextureCache::Release(*textures);
+    }
 
     Log::Write("-> Liberando PBuffers: ");
     for (int i = 0; i < pixelBufferCount; ++i) {
@@ -308,7 +337,9 @@ void Engine::ReleaseShow() {
         delete sound;
         sound = nullptr;
     }
-    ReleaseResources();
+    // The console's textures come from the cache too, and stay.
+    const std::vector<uint32_t> textures = ShowTextures();
+    ReleaseResources(&textures);
     delete script;
     script = nullptr;
     nextEvent = ScriptEvent::Empty();

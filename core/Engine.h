@@ -6,6 +6,7 @@
 #define HALVENOR_CORE_ENGINE_H
 
 #include <cstdint>
+#include <vector>
 
 #include "config/ScriptEvent.h"
 
@@ -128,7 +129,11 @@ public:
     bool keepWindow;
 
 private:
-    void ReleaseResources();
+    // Scenes, layers, particle systems and pixel buffers; the textures
+    // named (or, when null, every texture of the cache) go with them.
+    void ReleaseResources(const std::vector<uint32_t>* textures);
+    // The texture names the show's scenes, layers and particle systems hold.
+    std::vector<uint32_t> ShowTextures() const;
     uint32_t Compose(bool render);
     Layer2D* AddLayer(const char* fileName, int layerType, const char* layerName, int capacity);
     PBuffer* AddPixelBuffer(int width, int height, int modeFlags, const char* name, int capacity);

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <tuple>
@@ -187,6 +188,22 @@ uint32_t TextureCache::Reload(const char* fileName) {
         entries[entry.first] = entry.second;
     }
     return static_cast<uint32_t>(renewed.size());
+}
+
+uint32_t TextureCache::Release(const std::vector<uint32_t>& textures) {
+    std::map<CacheKey, CacheEntry>& entries = Entries();
+    uint32_t released = 0;
+    for (auto entry = entries.begin(); entry != entries.end();) {
+        if (std::find(textures.begin(), textures.end(), entry->second.texture) == textures.end()) {
+            ++entry;
+            continue;
+        }
+        const GLuint texture = entry->second.texture;
+        glDeleteTextures(1, &texture);
+        ++released;
+        entry = entries.erase(entry);
+    }
+    return released;
 }
 
 void TextureCache::Forget() { Entries().clear(); }

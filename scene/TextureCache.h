@@ -15,6 +15,7 @@
 #define HALVENOR_SCENE_TEXTURECACHE_H
 
 #include <cstdint>
+#include <vector>
 
 // Declared in TextureLoader.h.
 enum class TextureFileType;
@@ -37,6 +38,11 @@ public:
     // Deletes every texture the cache made, each once, with the context that
     // made them current (or none, when it is gone already). Answers how many.
     static uint32_t ReleaseAll();
+
+    // Deletes the named textures the cache made, each once, and forgets
+    // them: a later request for their files loads them afresh. Textures of
+    // others (the console's) stay. Answers how many went.
+    static uint32_t Release(const std::vector<uint32_t>& textures);
 
     // Drops every entry without deleting anything: the context that held the
     // textures is gone (a new window was opened).
