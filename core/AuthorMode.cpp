@@ -518,7 +518,13 @@ bool AuthorMode::TakeReload(LiveReload::Outcome outcome, const ReloadPlan& plan,
         }
         return false;
     }
-    if (plan.rebuild || !plan.scenes.empty() || !plan.particleSystems.empty() || !ReloadTextures(plan.textures)) {
+    if (plan.rebuild || !plan.particleSystems.empty()) {
+        RebuildShow();
+    } else if (!plan.scenes.empty()) {
+        if (!ReloadScenes(plan)) {
+            RebuildShow();
+        }
+    } else if (!ReloadTextures(plan.textures)) {
         RebuildShow();
     } else if (plan.script) {
         ReloadScript();
@@ -587,6 +593,28 @@ bool AuthorMode::ReloadTextures(const std::vector<std::string>& files) {
         }
     }
     return true;
+}
+
+bool AuthorMode::ReloadScenes(const ReloadPlan& plan) {
+    const double at = Now();
+    // Back to the loaded state first: the new scenes take their places in it.
+    RunUpBegins();
+    loaded.Restore(*engine);
+    bool done = true;
+    for (const std::string& name : plan.scenes) {
+        done = done && engine->ReloadScene(name.c_str(), kPreconfigFile);
+    }
+    Application::AdjustLandScene(*engine);
+    done = done && ReloadTextures(plan.textures);
+    if (done && plan.script) {
+        engine->ReloadScript();
+        engine->script->NextEvent(engine->nextEvent);
+    }
+    RunUpEnds();
+    if (done) {
+        Rewound(at);
+    }
+    return done;
 }
 
 void AuthorMode::Rewound(double at) {

@@ -132,6 +132,10 @@ private:
     // false when one of them has no texture to take it (the show is then
     // built again).
     bool ReloadTextures(const std::vector<std::string>& files);
+    // The changed scenes read again in their places (with the changed
+    // pictures and the script, when they changed too), the rest of the show
+    // kept; false when one could not be, and the show is then built again.
+    bool ReloadScenes(const ReloadPlan& plan);
     // The show just (re)built becomes the rewind point and its timeline;
     // the player then goes back to the loop's start or the time given.
     void Rewound(double at);

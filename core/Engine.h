@@ -104,6 +104,14 @@ public:
     // when the file cannot be opened. The start steps (LAND, Start) are the
     // caller's, as at start-up.
     bool ReloadShow(const char* fileName, unsigned* endStatus);
+    // One scene read again from the file its LOAD line in the
+    // preconfiguration names, in the place of the scene of that name, with
+    // the file's SET lines for it applied again and the particle systems
+    // bound to it bound to the new one. Its textures come from the cache.
+    // False (the old scene kept) when there is no such scene or line, the
+    // registry has no room to load it, or reading it would have ended the
+    // process.
+    bool ReloadScene(const char* sceneName, const char* fileName);
 
     // Adds an already built scene, as the scene loaders do; false when the
     // registry is full (the scene is then not owned).
