@@ -600,12 +600,12 @@ bool AuthorMode::ReloadScenes(const ReloadPlan& plan) {
     // Back to the loaded state first: the new scenes take their places in it.
     RunUpBegins();
     loaded.Restore(*engine);
-    bool done = true;
+    // Pictures first, so that the new scenes find them loaded.
+    bool done = ReloadTextures(plan.textures);
     for (const std::string& name : plan.scenes) {
         done = done && engine->ReloadScene(name.c_str(), kPreconfigFile);
     }
     Application::AdjustLandScene(*engine);
-    done = done && ReloadTextures(plan.textures);
     if (done && plan.script) {
         engine->ReloadScript();
         engine->script->NextEvent(engine->nextEvent);
