@@ -221,3 +221,51 @@ TEST(AuthorReload, ASceneAndTheWholeShowReadAgainDrawTheSamePicture) {
 }
 
 }  // namespace
+
+namespace {
+
+// Another window size needs the player started again: the old show plays on
+// in its window and the overlay says so.
+TEST(AuthorReload, ANewDisplayLineKeepsTheOldShowAndAsksForARestart) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    TestSupport::TempDir dir;
+    ASSERT_TRUE(TestSupport::CopySampleShow(dir.Path()));
+    dir.Write("preconfig.txt", std::string(kPreconfig) + kScriptLine);
+    dir.Write("guion.txt", kScript);
+    dir.Write("fondo.jpg", TestSupport::SolidRgbJpeg(64, 64, 255, 0, 0));
+
+    AuthorOptions options;
+    TestSupport::FakeWallClock wall;
+    AuthorMode mode(options, &wall);
+    std::string said;
+    TestSupport::Picture last;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    TestSupport::AuthorRun run(mode, [&](int frame, const TestSupport::Picture& picture) {
+        wall.now += 16666667;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (frame == 1) {
+            mode.Seek(5.0, nullptr);
+            mode.SetPaused(true);
+        } else if (frame == 3) {
+            std::string text = std::string(kPreconfig) + kScriptLine;
+            text.replace(text.find("320 240"), 7, "400 300");
+            SaveByRename(dir, "preconfig.txt", text);
+        } else if (frame > 3) {
+            for (const std::string& line : mode.OverlayInfo().findings) {
+                if (line.find("LOAD DISPLAY") != std::string::npos) {
+                    said = line;
+                    last = picture;
+                    return false;
+                }
+            }
+        }
+        return std::chrono::steady_clock::now() < deadline;
+    });
+    ASSERT_EQ(run.Run(), 0);
+    EXPECT_EQ(said, "the LOAD DISPLAY line changed; restart halvenor --edit to see it");
+    EXPECT_EQ(last.width, 320);
+    EXPECT_TRUE(Near(CentreColour(last), 0xFF0000)) << std::hex << CentreColour(last);
+    EXPECT_EQ(SceneLoads(dir), 1) << "nothing was read again";
+}
+
+}  // namespace
