@@ -10,7 +10,9 @@
 //   AuthorReloadMemory [RELOADS] [--baseline]   (under Xvfb: xvfb-run -a build/AuthorReloadMemory)
 //
 // --baseline plays the same frames without reloading: what playing alone
-// changes, to tell apart from what the reloads do.
+// changes, to tell apart from what the reloads do. --whole saves
+// preconfig.txt instead, so that every reload builds the whole show again
+// (scenes, textures, particles, pixel buffers, music) in the open window.
 //
 // glibc counts the blocks its per-thread cache keeps as in use; the program
 // runs itself again with that cache off, so that the heap figure is exact.
@@ -23,11 +25,15 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
+#include <chrono>
 
 #include "core/Application.h"
 #include "core/AuthorMode.h"
 #include "core/Engine.h"
 #include "core/FrameSink.h"
+#include "platform/FileWatcher.h"
+#include "platform/WglPbuffer.h"
 
 namespace {
 
@@ -42,6 +48,8 @@ struct Figures {
     int textures;
     int lists;
     int pixelBuffers;
+    int livePbuffers;
+    int contexts;
 };
 
 long ResidentKb() {
@@ -62,6 +70,8 @@ Figures Measure(const Engine& engine) {
         figures.lists += glIsList(name) ? 1 : 0;
     }
     figures.pixelBuffers = engine.pixelBufferCount;
+    figures.livePbuffers = Platform::LivePbufferCount();
+    figures.contexts = Platform::LiveContextCount();
     return figures;
 }
 
@@ -73,10 +83,11 @@ std::string ReadAll(const char* name) {
 // The editing player, saving and reloading its script every few frames.
 class Reloader : public FrameSink {
 public:
-    Reloader(AuthorMode& mode, int reloads, bool baseline) : mode(mode), reloads(reloads), baseline(baseline) {}
+    Reloader(AuthorMode& mode, int reloads, bool baseline, bool whole)
+        : mode(mode), reloads(reloads), baseline(baseline), whole(whole) {}
 
     bool ShowStarted(Engine& engine) override {
-        script = ReadAll("guion.txt");
+        script = ReadAll(whole ? "preconfig.txt" : "guion.txt");
         return mode.ShowStarted(engine);
     }
     FramePlan BeginFrame(Engine& engine) override { return mode.BeginFrame(engine); }
@@ -93,7 +104,12 @@ public:
         // A changed script each time: a blank line more or less.
         std::string error;
         if (!baseline) {
-            std::ofstream("guion.txt", std::ios::binary) << (done % 2 == 0 ? script + "\n" : script);
+            std::ofstream(whole ? "preconfig.txt" : "guion.txt", std::ios::binary)
+                << (done % 2 == 0 ? script + "\n" : script);
+        }
+        if (!baseline && whole) {
+            // A reload by hand takes the saves that have settled.
+            std::this_thread::sleep_for(std::chrono::milliseconds(FileWatcher::kDefaultQuietMs + 50));
         }
         if (!baseline && !mode.Reload(&error)) {
             std::fprintf(stderr, "AuthorReloadMemory: reload %d failed: %s\n", done, error.c_str());
@@ -124,6 +140,7 @@ private:
     AuthorMode& mode;
     int reloads;
     bool baseline;
+    bool whole;
     int frame = 0;
     std::string script;
 };
@@ -137,6 +154,7 @@ int main(int argc, char** argv) {
     }
     const int reloads = argc > 1 ? std::atoi(argv[1]) : 600;
     const bool baseline = argc > 2 && std::string(argv[2]) == "--baseline";
+    const bool whole = argc > 2 && std::string(argv[2]) == "--whole";
     char pattern[] = "/tmp/halvenor-reloads-XXXXXX";
     const char* dir = mkdtemp(pattern);
     const std::string show = dir != nullptr ? dir : "";
@@ -152,7 +170,7 @@ int main(int argc, char** argv) {
     options.overlay = false;
     AuthorMode::UseAuthorTime();
     AuthorMode mode(options);
-    Reloader reloader(mode, reloads, baseline);
+    Reloader reloader(mode, reloads, baseline, whole);
     const int status = Application::Run(reloader);
     const std::string remove = "rm -rf '" + show + "'";
     std::system(remove.c_str());
@@ -162,18 +180,20 @@ int main(int argc, char** argv) {
     }
     const Figures& a = reloader.before;
     const Figures& b = reloader.after;
-    std::printf("%d script reloads%s while playing: heap %zu -> %zu bytes, resident %ld -> %ld KiB, textures %d -> %d, "
-                "display lists %d -> %d, pixel buffers %d -> %d\n",
-                reloads, baseline ? " (baseline: none done)" : "", a.heap, b.heap, a.residentKb, b.residentKb, a.textures, b.textures, a.lists, b.lists,
-                a.pixelBuffers, b.pixelBuffers);
+    std::printf("%d %s reloads%s while playing: heap %zu -> %zu bytes, resident %ld -> %ld KiB, textures %d -> %d, "
+                "display lists %d -> %d, pixel buffers %d -> %d (live %d -> %d, contexts %d -> %d)\n",
+                reloads, whole ? "whole-show" : "script", baseline ? " (baseline: none done)" : "", a.heap, b.heap, a.residentKb, b.residentKb, a.textures, b.textures, a.lists, b.lists,
+                a.pixelBuffers, b.pixelBuffers, a.livePbuffers, b.livePbuffers, a.contexts, b.contexts);
     const Figures& m = reloader.middle;
-    std::printf("metric: author_reload_heap_growth %ld bytes\n", static_cast<long>(b.heap) - static_cast<long>(a.heap));
-    std::printf("metric: author_reload_heap_growth_second_half %ld bytes\n",
-                static_cast<long>(b.heap) - static_cast<long>(m.heap));
-    std::printf("metric: author_reload_resident_growth_second_half %ld KiB\n", b.residentKb - m.residentKb);
-    std::printf("metric: author_reload_resident_growth %ld KiB\n", b.residentKb - a.residentKb);
-    std::printf("metric: author_reload_texture_growth %d textures\n", b.textures - a.textures);
-    std::printf("metric: author_reload_list_growth %d lists\n", b.lists - a.lists);
-    std::printf("metric: author_reload_pixel_buffer_growth %d buffers\n", b.pixelBuffers - a.pixelBuffers);
+    const char* const name = whole ? "author_whole_reload" : "author_reload";
+    std::printf("metric: %s_heap_growth %ld bytes\n", name, static_cast<long>(b.heap) - static_cast<long>(a.heap));
+    std::printf("metric: %s_heap_growth_second_half %ld bytes\n", name, static_cast<long>(b.heap) - static_cast<long>(m.heap));
+    std::printf("metric: %s_resident_growth_second_half %ld KiB\n", name, b.residentKb - m.residentKb);
+    std::printf("metric: %s_resident_growth %ld KiB\n", name, b.residentKb - a.residentKb);
+    std::printf("metric: %s_texture_growth %d textures\n", name, b.textures - a.textures);
+    std::printf("metric: %s_list_growth %d lists\n", name, b.lists - a.lists);
+    std::printf("metric: %s_pixel_buffer_growth %d buffers\n", name, b.pixelBuffers - a.pixelBuffers);
+    std::printf("metric: %s_live_pixel_buffer_growth %d buffers\n", name, b.livePbuffers - a.livePbuffers);
+    std::printf("metric: %s_context_growth %d contexts\n", name, b.contexts - a.contexts);
     return 0;
 }

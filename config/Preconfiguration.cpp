@@ -3,7 +3,10 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "config/PreconfigKeywords.h"
 #include "config/PreconfigLine.h"
@@ -12,9 +15,11 @@
 #include "core/Engine.h"
 #include "core/Log.h"
 #include "fx2d/Layer2D.h"
+#include "fx2d/PBuffer.h"
 #include "fx2d/ParticleSystem.h"
 #include "glext/GlExtensions.h"
 #include "platform/FileSystem.h"
+#include "platform/Process.h"
 #include "scene/Scene.h"
 
 namespace {
@@ -32,6 +37,11 @@ constexpr int kPixelBufferMode = 16;
 int LayerTypeCode(const char* word) { return PreconfigKeywords::LayerTypeCode(word); }
 
 void OpenDisplay(Engine& engine, const PreconfigLine& line) {
+    if (engine.keepWindow && engine.display != nullptr) {
+        // The show is built again in the window that is open.
+        Log::Write("-- PRECONFIG -- Se mantiene la pantalla abierta\n");
+        return;
+    }
     const int width = line.IntArg(1);
     const int height = line.IntArg(2);
     const int bits = line.IntArg(3);
@@ -277,4 +287,72 @@ void Engine::ProcessPreconfigLine(const char* text) {
     } else if (line.CommandIs("SET")) {
         ProcessSet(*this, line);
     }
+}
+
+namespace {
+
+bool SameName(const char* a, const char* b) { return EqualsIgnoringCase(a, b); }
+
+}  // namespace
+
+bool Engine::ReloadScene(const char* sceneName, const char* fileName) {
+    Scene* old = FindScene(sceneName);
+    if (old == nullptr || sceneCount >= kMaxScenes) {
+        return false;
+    }
+    FILE* file = Platform::OpenFile(fileName, "r");
+    if (file == nullptr) {
+        return false;
+    }
+    // Its first LOAD line (the one the lookup by name finds) and every SET
+    // line for it, in the file's order.
+    std::vector<std::string> setLines;
+    std::string loadLine;
+    char text[kLineLimit + 1];
+    while (Platform::ReadTextLine(text, sizeof text, file) != nullptr && !std::feof(file)) {
+        const PreconfigLine line(text);
+        if (line.IsComment()) {
+            continue;
+        }
+        const bool isScene = line.KindIs("ESCENA_BIN") || line.KindIs("ESCENA_ASE");
+        if (line.CommandIs("LOAD") && isScene && loadLine.empty() && SameName(line.Arg(2), sceneName)) {
+            loadLine = text;
+        } else if (line.CommandIs("SET") && line.KindIs("ESCENA") && SameName(line.Arg(1), sceneName)) {
+            setLines.push_back(text);
+        }
+    }
+    std::fclose(file);
+    if (loadLine.empty()) {
+        return false;
+    }
+    const int32_t index = static_cast<int32_t>(std::find(scenes, scenes + sceneCount, old) - scenes);
+    const int32_t count = sceneCount;
+    const int32_t shown = currentScene;
+    const bool read = Platform::RunCatchingEndings([&] { ProcessPreconfigLine(loadLine.c_str()); }, nullptr);
+    currentScene = shown;
+    if (!read || sceneCount != count + 1) {
+        return false;
+    }
+    Scene* fresh = scenes[count];
+    scenes[count] = nullptr;
+    sceneCount = count;
+    scenes[index] = fresh;
+    for (int i = 0; i < particleSystemCount; ++i) {
+        if (particleSystems[i]->GetScene() == old) {
+            particleSystems[i]->SetScene(fresh);
+        }
+    }
+    old->Release();
+    delete old;
+    for (const std::string& line : setLines) {
+        ProcessPreconfigLine(line.c_str());
+    }
+    // Texture generation is state of each context.
+    PrepareSphereMaps();
+    for (int i = 0; i < pixelBufferCount; ++i) {
+        pixelBuffers[i]->MakeCurrent();
+        PrepareSphereMaps();
+        pixelBuffers[i]->MakeWindowCurrent();
+    }
+    return true;
 }

@@ -12,6 +12,7 @@
 
 #include "capture/CaptureSink.h"
 #include "config/Script.h"
+#include "core/Application.h"
 #include "core/Display.h"
 #include "core/Engine.h"
 #include "platform/Bass.h"
@@ -19,6 +20,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Random.h"
 #include "scene/Scene.h"
+#include "scene/TextureCache.h"
 #include "sound/SoundStream.h"
 
 namespace {
@@ -33,6 +35,7 @@ constexpr size_t kOverlayEvents = 5;
 constexpr size_t kOverlayFindings = 3;
 constexpr double kShortSeek = 1.0;
 constexpr double kLongSeek = 10.0;
+const char* const kPreconfigFile = "preconfig.txt";
 
 int64_t ToNs(double seconds) { return static_cast<int64_t>(std::llround(seconds * kNsPerSecond)); }
 
@@ -504,24 +507,41 @@ bool AuthorMode::TakeReload(LiveReload::Outcome outcome, const ReloadPlan& plan,
     if (outcome == LiveReload::Outcome::Nothing) {
         return true;
     }
-    std::string notYet;
-    if (plan.rebuild || !plan.scenes.empty() || !plan.textures.empty() || !plan.particleSystems.empty()) {
-        // Only the script is read again while the show plays; the rest
-        // needs the player started again.
-        ReloadPlan rest = plan;
-        rest.script = false;
-        notYet = "changed: " + rest.Describe() + "; restart halvenor --edit to see it";
+    if (plan.reopenWindow) {
+        // The window stays: the old show plays on until the player starts
+        // again. The change stays pending, so the next save says it again.
+        const std::string notYet = "the LOAD DISPLAY line changed; restart halvenor --edit to see it";
         std::fprintf(stderr, "halvenor: %s\n", notYet.c_str());
         findingLines.push_back(notYet);
+        if (error != nullptr) {
+            *error = notYet;
+        }
+        return false;
     }
-    if (plan.script || plan.rebuild) {
+    if (plan.rebuild || !plan.particleSystems.empty()) {
+        RebuildShow();
+    } else if (!plan.scenes.empty()) {
+        if (!ReloadScenes(plan)) {
+            RebuildShow();
+        }
+    } else if (!ReloadTextures(plan.textures)) {
+        RebuildShow();
+    } else if (plan.script) {
         ReloadScript();
+    } else if (!plan.textures.empty()) {
+        // The pictures the pixel buffers hold were drawn with the old
+        // textures: the show runs up to where it is again.
+        if (loopSet && !SetLoop(loopA, loopB, nullptr)) {
+            loopSet = false;
+        }
+        if (loopSet) {
+            JumpToLoopStart();
+        } else {
+            SeekClamped(Now());
+        }
     }
     live.Taken();
-    if (!notYet.empty() && error != nullptr) {
-        *error = notYet;
-    }
-    return notYet.empty();
+    return true;
 }
 
 // The script read again and its events run up to where the show is: the
@@ -534,12 +554,77 @@ void AuthorMode::ReloadScript() {
     loaded.Restore(*engine);
     engine->ReloadScript();
     engine->script->NextEvent(engine->nextEvent);
+    RunUpEnds();
+    Rewound(at);
+}
+
+// Scenes, layers, particle systems, pixel buffers, music and script go and
+// come back from the files; the window, its font, the console and the
+// overlay stay, and so do the markers recorded.
+void AuthorMode::RebuildShow() {
+    const double at = Now();
+    unsigned status = 0;
+    if (!engine->ReloadShow(kPreconfigFile, &status)) {
+        // The checker read the same files without errors, so this is rare:
+        // the show plays as far as it was read.
+        char text[160];
+        std::snprintf(text, sizeof text, "%s could not be read again completely (it would have ended with %u)",
+                      kPreconfigFile, status);
+        std::fprintf(stderr, "halvenor: %s\n", text);
+        findingLines.push_back(text);
+    }
+    // The start steps, as at start-up.
+    Application::AdjustLandScene(*engine);
+    engine->currentScene = 0;
+    engine->Start();
+    if (HasMusic(*engine)) {
+        engine->sound->SetSpeed(speed);
+        if (paused) {
+            engine->sound->Pause();
+        }
+    }
+    Rewound(at);
+}
+
+bool AuthorMode::ReloadTextures(const std::vector<std::string>& files) {
+    for (const std::string& file : files) {
+        if (TextureCache::Reload(file.c_str()) == 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool AuthorMode::ReloadScenes(const ReloadPlan& plan) {
+    const double at = Now();
+    // Back to the loaded state first: the new scenes take their places in it.
+    RunUpBegins();
+    loaded.Restore(*engine);
+    // Pictures first, so that the new scenes find them loaded.
+    bool done = ReloadTextures(plan.textures);
+    for (const std::string& name : plan.scenes) {
+        done = done && engine->ReloadScene(name.c_str(), kPreconfigFile);
+    }
+    Application::AdjustLandScene(*engine);
+    if (done && plan.script) {
+        engine->ReloadScript();
+        engine->script->NextEvent(engine->nextEvent);
+    }
+    RunUpEnds();
+    if (done) {
+        Rewound(at);
+    }
+    return done;
+}
+
+void AuthorMode::Rewound(double at) {
+    RunUpBegins();
     loaded.Take(*engine, true);
     const double end = ShowEndSeconds();
     timeline.Build(*engine, end > 0.0 ? ToNs(end) : 0);
     RunUpEnds();
     ReadScriptLines();
-    // The loop's start is a whole state of the old script: taken again.
+    // The loop's start is a whole state of the old show: taken again.
     if (loopSet && !SetLoop(loopA, loopB, nullptr)) {
         loopSet = false;
     }

@@ -125,6 +125,20 @@ private:
     // plan carried out.
     bool TakeReload(LiveReload::Outcome outcome, const ReloadPlan& plan, std::string* error);
     void ReloadScript();
+    // The whole show released and built again from preconfig.txt in the
+    // open window, then brought to where it was.
+    void RebuildShow();
+    // Each changed picture loaded again into the textures made from it;
+    // false when one of them has no texture to take it (the show is then
+    // built again).
+    bool ReloadTextures(const std::vector<std::string>& files);
+    // The changed scenes read again in their places (with the changed
+    // pictures and the script, when they changed too), the rest of the show
+    // kept; false when one could not be, and the show is then built again.
+    bool ReloadScenes(const ReloadPlan& plan);
+    // The show just (re)built becomes the rewind point and its timeline;
+    // the player then goes back to the loop's start or the time given.
+    void Rewound(double at);
     void SpeedStep(int direction);
     void LoopKey(bool start);
 

@@ -11,6 +11,7 @@
 #include "fx2d/PBuffer.h"
 #include "fx2d/ParticleSystem.h"
 #include "glext/GlExtensions.h"
+#include "platform/Process.h"
 #include "scene/Scene.h"
 #include "scene/TextureCache.h"
 #include "sound/SoundStream.h"
@@ -64,7 +65,8 @@ Engine::Engine()
       scriptFileName(),
       nextEvent(ScriptEvent::Empty()),
       sound(nullptr),
-      currentScene(0) {}
+      currentScene(0),
+      keepWindow(false) {}
 
 Engine::~Engine() {
     // A process that ends without the normal exit path still releases its
@@ -240,6 +242,53 @@ void Engine::Shutdown() {
     }
     Log::Write("[OK]\n");
 
+    ReleaseResources(nullptr);
+
+    if (sound != nullptr) {
+        Log::Write("-> Liberando sonido: ");
+        sound->Release();
+        delete sound;
+        sound = nullptr;
+        Log::Write("[OK]\n");
+    }
+
+    if (script != nullptr) {
+        Log::Write("-> Liberando Script y guardando (y ordenando): ");
+        script->SaveMarkers(scriptFileName);
+        delete script;
+        script = nullptr;
+        Log::Write("[OK]\n");
+    }
+
+    Log::Write("===> Sistema cerrado correctamente.\n");
+}
+
+std::vector<uint32_t> Engine::ShowTextures() const {
+    std::vector<uint32_t> textures;
+    for (int s = 0; s < sceneCount; ++s) {
+        const Scene& scene = *scenes[s];
+        for (uint32_t m = 0; m < scene.materialCount; ++m) {
+            for (const TextureMap& map : scene.materials[m].maps) {
+                textures.push_back(map.texture);
+            }
+        }
+        for (uint32_t l = 0; l < scene.lightCount; ++l) {
+            textures.push_back(scene.lights[l].flareTexture);
+        }
+    }
+    for (int i = 0; i < layerCount; ++i) {
+        textures.push_back(layers[i]->texture.texture);
+    }
+    for (int i = 0; i < particleSystemCount; ++i) {
+        const ParticleSystem& system = *particleSystems[i];
+        for (uint32_t t = 0; t < system.textureCount && t < ParticleSystem::kMaxTextures; ++t) {
+            textures.push_back(system.textures[t]);
+        }
+    }
+    return textures;
+}
+
+void Engine::ReleaseResources(const std::vector<uint32_t>* textures) {
     Log::Write("-> Liberando Escenas: ");
     for (int i = 0; i < sceneCount; ++i) {
         scenes[i]->Release();
@@ -267,7 +316,11 @@ void Engine::Shutdown() {
     Log::Write("[OK]\n");
     // Scenes, layers and particle systems shared their textures; with all of
     // them gone, each texture goes once.
-    TextureCache::ReleaseAll();
+    if (textures == nullptr) {
+        TextureCache::ReleaseAll();
+    } else {
+        TextureCache::Release(*textures);
+    }
 
     Log::Write("-> Liberando PBuffers: ");
     for (int i = 0; i < pixelBufferCount; ++i) {
@@ -276,22 +329,43 @@ void Engine::Shutdown() {
     }
     pixelBufferCount = 0;
     Log::Write("[OK]\n");
+}
 
+void Engine::ReleaseShow() {
     if (sound != nullptr) {
-        Log::Write("-> Liberando sonido: ");
         sound->Release();
         delete sound;
         sound = nullptr;
-        Log::Write("[OK]\n");
     }
+    // The console's textures come from the cache too, and stay.
+    const std::vector<uint32_t> textures = ShowTextures();
+    ReleaseResources(&textures);
+    delete script;
+    script = nullptr;
+    nextEvent = ScriptEvent::Empty();
+    blurEnabled = false;
+    saturateEnabled = false;
+    currentScene = 0;
+}
 
-    if (script != nullptr) {
-        Log::Write("-> Liberando Script y guardando (y ordenando): ");
-        script->SaveMarkers(scriptFileName);
-        delete script;
-        script = nullptr;
-        Log::Write("[OK]\n");
+bool Engine::ReloadShow(const char* fileName, unsigned* endStatus) {
+    // The markers outlive the show they were recorded in.
+    Script* recorded = script;
+    script = nullptr;
+    ReleaseShow();
+    keepWindow = true;
+    bool opened = false;
+    const bool finished =
+        Platform::RunCatchingEndings([&] { opened = ReadPreconfiguration(fileName); }, endStatus);
+    keepWindow = false;
+    if (recorded != nullptr) {
+        if (script == nullptr) {
+            // A show without a script still keeps them for the file they
+            // were recorded against.
+            script = new Script();
+        }
+        script->CarryMarkers(*recorded);
+        delete recorded;
     }
-
-    Log::Write("===> Sistema cerrado correctamente.\n");
+    return finished && opened;
 }

@@ -6,6 +6,7 @@
 #define HALVENOR_CORE_ENGINE_H
 
 #include <cstdint>
+#include <vector>
 
 #include "config/ScriptEvent.h"
 
@@ -90,6 +91,27 @@ public:
     uint32_t AdvanceFrame();
     int RunDemoStep();
     void Shutdown();
+    // Releases every resource of the show as Shutdown does (scenes, layers,
+    // particle systems, their textures, pixel buffers with the blur's, music,
+    // script) but keeps the window, its font and context: the editing player
+    // builds the show again in it. The script goes without saving markers.
+    void ReleaseShow();
+    // The show built again from the preconfiguration file in the window that
+    // is open: a DISPLAY line then keeps the window. The markers recorded so
+    // far are carried to the new script (saved at exit, as always). Readers
+    // that would end the process end only the reading: false, with the
+    // status, and the show is what was read up to then. Answers false too
+    // when the file cannot be opened. The start steps (LAND, Start) are the
+    // caller's, as at start-up.
+    bool ReloadShow(const char* fileName, unsigned* endStatus);
+    // One scene read again from the file its LOAD line in the
+    // preconfiguration names, in the place of the scene of that name, with
+    // the file's SET lines for it applied again and the particle systems
+    // bound to it bound to the new one. Its textures come from the cache.
+    // False (the old scene kept) when there is no such scene or line, the
+    // registry has no room to load it, or reading it would have ended the
+    // process.
+    bool ReloadScene(const char* sceneName, const char* fileName);
 
     // Adds an already built scene, as the scene loaders do; false when the
     // registry is full (the scene is then not owned).
@@ -111,8 +133,15 @@ public:
     ScriptEvent nextEvent;
     SoundStream* sound;
     int32_t currentScene;
+    // Set while a show is built again in the open window: DISPLAY lines keep it.
+    bool keepWindow;
 
 private:
+    // Scenes, layers, particle systems and pixel buffers; the textures
+    // named (or, when null, every texture of the cache) go with them.
+    void ReleaseResources(const std::vector<uint32_t>* textures);
+    // The texture names the show's scenes, layers and particle systems hold.
+    std::vector<uint32_t> ShowTextures() const;
     uint32_t Compose(bool render);
     Layer2D* AddLayer(const char* fileName, int layerType, const char* layerName, int capacity);
     PBuffer* AddPixelBuffer(int width, int height, int modeFlags, const char* name, int capacity);

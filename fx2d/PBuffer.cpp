@@ -192,6 +192,14 @@ void PBuffer::Release() {
     wglDeleteContext(pbufferRC);
     wglReleasePbufferDCARB(handle, pbufferDC);
     wglDestroyPbufferARB(handle);
+    // The texture lives in the window's context, which outlives the buffer:
+    // without this every buffer released (a show built again) kept its
+    // picture and mipmaps.
+    if (texture != 0) {
+        const GLuint name = texture;
+        glDeleteTextures(1, &name);
+        texture = 0;
+    }
     pbufferRC = nullptr;
     pbufferDC = nullptr;
     handle = nullptr;

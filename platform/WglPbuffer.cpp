@@ -559,3 +559,7 @@ HGLRC wglGetCurrentContext() {
 uint32_t GetLastError() { return lastError; }
 
 void SetLastError(uint32_t code) { lastError = code; }
+
+int Platform::LivePbufferCount() { return static_cast<int>(livePbuffers.size()); }
+
+int Platform::LiveContextCount() { return static_cast<int>(ownContexts.size()); }

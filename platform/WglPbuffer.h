@@ -85,4 +85,11 @@ HGLRC wglGetCurrentContext();
 uint32_t GetLastError();
 void SetLastError(uint32_t code);
 
+namespace Platform {
+// Pixel buffers and rendering contexts made and not yet destroyed: what a
+// leak check counts (the window's own context is not one of them).
+int LivePbufferCount();
+int LiveContextCount();
+}  // namespace Platform
+
 #endif

@@ -61,6 +61,16 @@ for name in "${names[@]}"; do
   grep '^metric: ' "$logs/$name.txt" | sed 's/^metric: //' >>"$metrics" || true
 done
 
+# The editing player's whole-show reloads, measured apart from its script reloads.
+if [ -x "$build/AuthorReloadMemory" ] && printf '%s\n' "${names[@]}" | grep -qx AuthorReloadMemory; then
+  echo "bench: running AuthorReloadMemory 300 --whole" >&2
+  if ! (cd "$logs" && "${run[@]}" "$build/AuthorReloadMemory" 300 --whole) >"$logs/AuthorReloadMemoryWhole.txt" \
+    2>"$logs/AuthorReloadMemoryWhole.err"; then
+    echo "bench: AuthorReloadMemory --whole failed (see $logs/AuthorReloadMemoryWhole.err)" >&2
+  fi
+  grep '^metric: ' "$logs/AuthorReloadMemoryWhole.txt" | sed 's/^metric: //' >>"$metrics" || true
+fi
+
 # reference.tsv: metric <tab> reference value <tab> unit <tab> goal, where the
 # goal is a comparison of this build's figure ("<= 0.4", ">= 100").
 awk -F'\t' -v OFS='\t' '

@@ -117,6 +117,20 @@ TEST_F(PBufferTest, DrawsOffScreenSharesTexturesAndHandsTheWindowBack) {
     glDeleteTextures(1, &name);
 }
 
+// A show built again releases its buffers while the window stays: each
+// buffer's texture must go with it, or every rebuild keeps a picture more.
+TEST_F(PBufferTest, AReleasedBufferDeletesItsTexture) {
+    GLuint texture = 0;
+    {
+        PBuffer pbuffer(64, 64, PBuffer::kDepth, "PB_SUELTO");
+        pbuffer.Create(true);
+        texture = pbuffer.Texture();
+        ASSERT_NE(texture, 0u);
+        EXPECT_EQ(glIsTexture(texture), GL_TRUE);
+    }
+    EXPECT_EQ(glIsTexture(texture), GL_FALSE);
+}
+
 TEST_F(PBufferTest, ContextsAreSharedOnlyBeforeTheyAreFirstCurrent) {
     HDC windowDC = wglGetCurrentDC();
     HGLRC windowRC = wglGetCurrentContext();
