@@ -30,6 +30,12 @@ int AuthorRun::Run() {
     const int status = Application::Run(*this);
     Platform::UseClockPosition(false);
     Platform::UseVirtualClock(false);
+    // The player keeps its display for the whole process; the next show of
+    // this process opens its own.
+    if (shownEngine != nullptr) {
+        delete shownEngine->display;
+        shownEngine->display = nullptr;
+    }
     return status;
 }
 

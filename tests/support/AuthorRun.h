@@ -36,17 +36,22 @@ public:
     bool KeyPressed(Engine& engine, int key, int modifiers) override {
         return mode.KeyPressed(engine, key, modifiers);
     }
-    void LoopEnded(Engine& engine) override { mode.LoopEnded(engine); }
+    void LoopEnded(Engine& engine) override {
+        shownEngine = &engine;
+        mode.LoopEnded(engine);
+    }
     bool FrameComposed(Engine& engine) override;
 
     // Runs the show of the working directory; answers Application::Run's
-    // status. Switches the author's clock on before and off after.
+    // status. Switches the author's clock on before and off after, and frees
+    // the display the show opened, so that a test may play several shows.
     int Run();
 
 private:
     AuthorMode& mode;
     OnFrame onFrame;
     int frame = 0;
+    Engine* shownEngine = nullptr;
 };
 
 // The window's back buffer, rows from the top down.
