@@ -232,10 +232,12 @@ TEST(Player, MarkersRecordedWithTheKeyAreAppendedToTheScript) {
     dir.Write("guion.txt", "0.0 DEMO x FX_BLUR 0\n3.5 DEMO x FX_STOP\n");
     // The key goes in once the music has played a while: the console loads its
     // background right after the music starts, so its log line marks the start
-    // however long a loaded machine takes to get there.
+    // however long a loaded machine takes to get there. Tests running beside
+    // this one open windows of the same name: the key goes to this player's.
     const std::string press = "for i in $(seq 100); do grep -q consola_fondo '" + dir.File("error_log.txt") +
                               "' && break; sleep 0.1; done; sleep 1; "
-                              "xdotool search --sync --name 'Halvenor Engine' windowfocus --sync key l >/dev/null 2>&1";
+                              "xdotool search --sync --all --pid \"$PLAYER_PID\" --name 'Halvenor Engine' windowfocus --sync key l "
+                              ">/dev/null 2>&1";
     const auto run = RunPlayer(dir.Path(), 0, kAudio, {{500, press}});
     EXPECT_EQ(run.exitCode, 0) << run.stderrText;
     const std::string script = dir.Read("guion.txt");

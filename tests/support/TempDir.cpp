@@ -126,6 +126,8 @@ RunResult Run(const std::string& dir, const std::vector<std::string>& command, i
         const double elapsed =
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
         if (nextCommand < commands.size() && elapsed >= commands[nextCommand].atMs) {
+            // The command finds the player's own window by its process.
+            setenv("PLAYER_PID", std::to_string(child).c_str(), 1);
             if (std::system(commands[nextCommand].shell.c_str()) != 0) {
                 std::fprintf(stderr, "RunPlayer: command failed: %s\n", commands[nextCommand].shell.c_str());
             }

@@ -34,7 +34,7 @@ private:
 // Runs the halvenor player in dir with extra environment assignments
 // ("NAME=value"; "-NAME" removes the variable), sending it stopSignal after killAfterMs (0: never) and
 // SIGKILL 20 s later. Shell commands (an xdotool key press, say) run at their times
-// while it plays. Answers the exit code, or 128 + signal when it was killed.
+// while it plays, with the player's process id in $PLAYER_PID. Answers the exit code, or 128 + signal when it was killed.
 struct RunResult {
     int exitCode;
     std::string stdoutText;
