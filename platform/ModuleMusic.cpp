@@ -14,34 +14,14 @@
 #include <cstring>
 
 #include "platform/FileSystem.h"
+#include "platform/HeapUse.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define HALVENOR_HEAP_FROM_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define HALVENOR_HEAP_FROM_SANITIZER 1
-#endif
-#endif
-
-#ifdef HALVENOR_HEAP_FROM_SANITIZER
-extern "C" size_t __sanitizer_get_current_allocated_bytes();
-#else
-#include <malloc.h>
-#endif
 
 namespace {
 
-// What the process holds on the heap: what libopenmpt keeps of a module is
-// measured, not guessed, since a packed module may unpack to many times its
-// size. Under AddressSanitizer its allocator is asked instead of glibc's.
-uint64_t HeapInUse() {
-#ifdef HALVENOR_HEAP_FROM_SANITIZER
-    return __sanitizer_get_current_allocated_bytes();
-#else
-    const struct mallinfo2 info = mallinfo2();
-    return info.uordblks + info.hblkhd;
-#endif
-}
+// What libopenmpt keeps of a module is measured on the heap, not guessed,
+// since a packed module may unpack to many times its size.
+uint64_t HeapInUse() { return Platform::HeapBytesInUse(); }
 
 constexpr double kMaxSeconds = 30.0 * 60.0;
 constexpr size_t kChunkFrames = 4096;

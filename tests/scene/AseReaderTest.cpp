@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/HeapUse.h"
 #include "platform/MessageBox.h"
 #include "platform/Process.h"
 #include "scene/AseReader.h"
 #include "scene/Scene.h"
-#include "tests/support/HeapUse.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestBoxes.h"
 
@@ -682,10 +682,10 @@ TEST_F(AseReaderTest, CountsCannotMakeMemoryOutgrowTheFile) {
     // objects, which must not both claim the same bytes.
     for (const std::string& text : {materials + padding + "\n", objects, materials + objects}) {
         Platform::ClearMessageBoxes();
-        const size_t before = TestSupport::HeapBytesInUse();
+        const size_t before = Platform::HeapBytesInUse();
         Scene scene;
         Load(text, scene);
-        const size_t held = TestSupport::HeapBytesInUse() - before;
+        const size_t held = Platform::HeapBytesInUse() - before;
         EXPECT_LE(held + text.size(), 48 * text.size());
         EXPECT_GT(scene.ObjectCount() + scene.MaterialCount(), 50000u) << "the blocks the file can hold are kept";
     }
@@ -795,7 +795,7 @@ TEST_F(AseReaderTest, AnEndingTakenOverLeavesNothingHeld) {
     const std::string text = GeomObject("\t*MESH_NUMVERTEX 100000\n\t*MESH_FACENORMAL 0 0 0 1\n") +
                              std::string(2 * 1024 * 1024, ' ') + "\n";
     dir.Write("escena.ase", text);
-    const size_t before = TestSupport::HeapBytesInUse();
+    const size_t before = Platform::HeapBytesInUse();
     Scene* scene = new Scene();
     AseReader* reader = new AseReader();
     int ended = setjmp(endingJump);
@@ -808,7 +808,7 @@ TEST_F(AseReaderTest, AnEndingTakenOverLeavesNothingHeld) {
     Platform::SetExitHandler(nullptr);
     EXPECT_EQ(ended, 2) << "ended with status 1";
     // 100000 vertices would hold 5.6 MB; a box and the log's last text remain.
-    EXPECT_LT(TestSupport::HeapBytesInUse(), before + 64 * 1024);
+    EXPECT_LT(Platform::HeapBytesInUse(), before + 64 * 1024);
     EXPECT_EQ(Platform::MessageBoxes().back().text, "No esta iniciado el vector de caras");
 }
 

@@ -1,10 +1,4 @@
-// Bytes the process holds on the heap right now, for tests that check that a
-// crafted file cannot make a reader allocate more than the file could hold.
-// Under AddressSanitizer the sanitizer's allocator is asked instead of glibc's.
-#ifndef HALVENOR_TESTS_SUPPORT_HEAPUSE_H
-#define HALVENOR_TESTS_SUPPORT_HEAPUSE_H
-
-#include <cstddef>
+#include "platform/HeapUse.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define HALVENOR_HEAP_FROM_SANITIZER 1
@@ -21,9 +15,9 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #include <malloc.h>
 #endif
 
-namespace TestSupport {
+namespace Platform {
 
-inline size_t HeapBytesInUse() {
+size_t HeapBytesInUse() {
 #ifdef HALVENOR_HEAP_FROM_SANITIZER
     return __sanitizer_get_current_allocated_bytes();
 #else
@@ -32,6 +26,4 @@ inline size_t HeapBytesInUse() {
 #endif
 }
 
-}  // namespace TestSupport
-
-#endif
+}  // namespace Platform
