@@ -12,7 +12,14 @@
 # or a process beyond it plus what the sanitizer and libFuzzer themselves take
 # (-rss_limit_mb) is a finding too, as is a crash, a sanitizer report, a leak or
 # an input that takes more than 30 s. Findings land in build-fuzz/findings/;
-# the script then exits 1. FUZZ_JOBS=2 runs two harnesses at a time.
+# the script prints the end of the harness's report and exits 1. FUZZ_JOBS=2
+# runs two harnesses at a time.
+#
+# By default every run starts from a new random seed, which is what a search
+# for new faults wants. CI wants the same verdict for the same code: with
+# FUZZ_SEED=N and FUZZ_RUNS=K each harness tries the same inputs in the same
+# order, K of them or as many as SECONDS allow, so a CI run repeats (a prefix
+# of) a run that passed here.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -20,6 +27,9 @@ seconds=${1:-60}
 shift || true
 maxLen=${FUZZ_MAX_LEN:-65536}
 jobs=${FUZZ_JOBS:-1}
+repeatable=()
+[ -n "${FUZZ_SEED:-}" ] && repeatable+=(-seed="$FUZZ_SEED")
+[ -n "${FUZZ_RUNS:-}" ] && repeatable+=(-runs="$FUZZ_RUNS")
 
 ./scripts/install-deps.sh
 CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALVENOR_BUILD_FUZZERS=ON \
@@ -53,7 +63,7 @@ run_one() {
   [ -f "fuzz/dict/$name.dict" ] && dict=(-dict="$root/fuzz/dict/$name.dict")
   # Each harness works in a directory of its own under build-fuzz/tmp.
   TMPDIR="$root/build-fuzz/tmp" nice "build-fuzz/$name" "$corpus" "$root/fuzz/corpus/$name" "${dict[@]}" \
-    -max_total_time="$seconds" -max_len="$maxLen" -timeout=30 \
+    -max_total_time="$seconds" -max_len="$maxLen" -timeout=30 "${repeatable[@]}" \
     -malloc_limit_mb="$budgetMb" -rss_limit_mb=$((budgetMb + overheadMb)) \
     -artifact_prefix="$root/build-fuzz/findings/$name-" -print_final_stats=1 -close_fd_mask=3 \
     > "build-fuzz/logs/$name.log" 2>&1
@@ -93,7 +103,13 @@ while [ $index -lt ${#names[@]} ]; do
     wait "${pids[0]}" || status=$?
     pids=("${pids[@]:1}")
     report "$name" "$status"
-    [ "$status" -eq 0 ] || failed=1
+    if [ "$status" -ne 0 ]; then
+      failed=1
+      # What the harness found, where the CI log shows it.
+      { grep -m1 '^INFO: Seed' "build-fuzz/logs/$name.log" || true
+        sed -n '/^==[0-9]*==\|ERROR: \|ALARM: \|Deadly signal\|out-of-memory/,$p' "build-fuzz/logs/$name.log" |
+          grep -v '^#[0-9]\|^"\|^###' || true; } | head -n 80 | sed "s/^/  $name: /"
+    fi
   done
 done
 rm -rf build-fuzz/tmp
