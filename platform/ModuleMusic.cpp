@@ -97,9 +97,12 @@ std::unique_ptr<ModuleMusic> ModuleMusic::Load(const std::string& contents, std:
         return nullptr;
     }
     // Seeks land on the exact sample; the song ends without a fade-out, so
-    // that its end is the loop point.
+    // that its end is the loop point; no dither, whose noise the library
+    // seeds at random, so that a song renders to the same samples at every
+    // load (a capture's sound is repeatable, a seek lands on what playing
+    // from the start gives).
     const openmpt_module_initial_ctl controls[] = {
-        {"seek.sync_samples", "1"}, {"play.at_end", "stop"}, {nullptr, nullptr}};
+        {"seek.sync_samples", "1"}, {"play.at_end", "stop"}, {"dither", "0"}, {nullptr, nullptr}};
     int error = 0;
     const char* message = nullptr;
     const uint64_t heapBefore = HeapInUse();

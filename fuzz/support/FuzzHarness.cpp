@@ -11,6 +11,7 @@
 #include "core/FileMemoryBudget.h"
 #include "core/Log.h"
 #include "fuzz/support/MemoryWatch.h"
+#include "platform/Clock.h"
 #include "platform/Process.h"
 
 jmp_buf FuzzHarness::exitJump;
@@ -86,6 +87,9 @@ void FuzzHarness::Start() {
     WriteText("escena.ase", kScene);
     // No sound device: the stream keeps time on the clock, on this thread.
     setenv("SDL_AUDIODRIVER", "halvenor-fuzz-none", 1);
+    // Time moves only when a harness moves it, so that an input takes the
+    // same paths at every run and a run from a fixed seed repeats itself.
+    Platform::UseVirtualClock(true);
     Platform::SetExitHandler(TakeExit);
     MemoryWatch::Install();
 }

@@ -27,7 +27,8 @@ class FuzzHarness {
 public:
     // Once per process: the working directory (entered), the small files that
     // show lines may name (musica.wav, guion.txt, escena.ase, texturas\...),
-    // no audio device, and the engine's endings taken over.
+    // no audio device, the virtual clock (time stands still unless a harness
+    // moves it) and the engine's endings taken over.
     static void Start();
 
     // Writes the input as fileName in the working directory, starts the log
