@@ -256,20 +256,6 @@ uint64_t FrameBudget(uint64_t fileBytes, int rate) {
     return std::min(byLength, byMemory);
 }
 
-std::string ReadAll(int descriptor, uint64_t fileBytes) {
-    std::string contents(static_cast<size_t>(fileBytes), '\0');
-    size_t got = 0;
-    while (got < contents.size()) {
-        const ssize_t read = pread(descriptor, &contents[got], contents.size() - got, static_cast<off_t>(got));
-        if (read <= 0) {
-            break;
-        }
-        got += static_cast<size_t>(read);
-    }
-    contents.resize(got);
-    return contents;
-}
-
 // An ID3v2 tag (which MP3 files may carry anywhere, and which the MPEG
 // decoder reads whole into memory as soon as it meets its header) that claims
 // more bytes than the file still holds cannot be real: ten bytes of it would
@@ -356,7 +342,7 @@ std::unique_ptr<Stream> DecodeFile(const char* name) {
     }
     struct stat fileInfo {};
     const uint64_t fileBytes = fstat(descriptor, &fileInfo) == 0 ? static_cast<uint64_t>(fileInfo.st_size) : 0;
-    const std::string contents = ReadAll(descriptor, fileBytes);
+    const std::string contents = Platform::ReadFromDescriptor(descriptor, fileBytes);
     if (ModuleMusic::Probe(contents)) {
         close(descriptor);
         return DecodeModule(contents);

@@ -120,6 +120,20 @@ int OpenRegularFile(const char* name) {
     return descriptor;
 }
 
+std::string ReadFromDescriptor(int descriptor, uint64_t bytes) {
+    std::string contents(static_cast<size_t>(bytes), '\0');
+    size_t got = 0;
+    while (got < contents.size()) {
+        const ssize_t read = pread(descriptor, &contents[got], contents.size() - got, static_cast<off_t>(got));
+        if (read <= 0) {
+            break;
+        }
+        got += static_cast<size_t>(read);
+    }
+    contents.resize(got);
+    return contents;
+}
+
 FILE* OpenFile(const char* name, const char* mode) {
     if (name == nullptr || mode == nullptr) {
         return nullptr;

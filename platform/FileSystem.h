@@ -14,6 +14,7 @@
 #ifndef HALVENOR_PLATFORM_FILESYSTEM_H
 #define HALVENOR_PLATFORM_FILESYSTEM_H
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -29,6 +30,10 @@ FILE* OpenFile(const char* name, const char* mode);
 // A read-only descriptor of the resolved path when it is a regular file, for
 // libraries that take descriptors; -1 otherwise. The caller closes it.
 int OpenRegularFile(const char* name);
+
+// The first bytes of a descriptor's file, read from its start whatever its
+// offset: fewer when the file is shorter or a read fails.
+std::string ReadFromDescriptor(int descriptor, uint64_t bytes);
 
 // fgets with text-mode line ends: reads at most size - 1 characters, stops
 // after a line feed, terminates the buffer. Null at the end of the file when

@@ -61,20 +61,6 @@ std::string WavHeader(uint64_t frames) {
     return header;
 }
 
-std::string ReadUpTo(int descriptor, uint64_t bytes) {
-    std::string contents(static_cast<size_t>(bytes), '\0');
-    size_t got = 0;
-    while (got < contents.size()) {
-        const ssize_t read = pread(descriptor, &contents[got], contents.size() - got, static_cast<off_t>(got));
-        if (read <= 0) {
-            break;
-        }
-        got += static_cast<size_t>(read);
-    }
-    contents.resize(got);
-    return contents;
-}
-
 std::string Seconds(double seconds) {
     char text[32];
     std::snprintf(text, sizeof text, "%.1f s", seconds);
@@ -142,13 +128,13 @@ std::unique_ptr<ModuleMusic> ModuleMusic::LoadFile(const char* name, std::string
     // The header tells; a long sound file is not read whole only to learn
     // that it is no module.
     const uint64_t headerBytes = openmpt_probe_file_header_get_recommended_size();
-    std::string contents = ReadUpTo(descriptor, std::min(fileBytes, headerBytes));
+    std::string contents = Platform::ReadFromDescriptor(descriptor, std::min(fileBytes, headerBytes));
     const bool module =
         openmpt_probe_file_header(OPENMPT_PROBE_FILE_HEADER_FLAGS_DEFAULT, contents.data(), contents.size(), fileBytes,
                                   openmpt_log_func_silent, nullptr, openmpt_error_func_ignore, nullptr, nullptr,
                                   nullptr) == OPENMPT_PROBE_FILE_HEADER_RESULT_SUCCESS;
     if (module && fileBytes <= kMaxFileBytes) {
-        contents = ReadUpTo(descriptor, fileBytes);
+        contents = Platform::ReadFromDescriptor(descriptor, fileBytes);
     }
     close(descriptor);
     if (!module) {
