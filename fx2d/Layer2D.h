@@ -50,6 +50,10 @@ public:
     // The blend factors of a blend mode of the table layers and particle
     // systems share (0 to 10); any other mode keeps the factors in force.
     static void SetBlendFactors(int32_t mode);
+    // What a 2D picture is drawn with, whatever a scene left on: no face
+    // culling, depth test or depth writes, generated texture coordinates,
+    // lighting or fog.
+    static void SetFlatState();
 
     bool IsAnimated() const;
     void ResetAnimation();

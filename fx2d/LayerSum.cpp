@@ -437,13 +437,7 @@ bool LayerSum::Draw(const Copy* copies, int count, float viewWidth, float viewHe
 
     glEnable(GL_BLEND);
     Layer2D::SetBlendFactors(0);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_GEN_S);
-    glDisable(GL_TEXTURE_GEN_T);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_FOG);
-    glDepthMask(GL_FALSE);
+    Layer2D::SetFlatState();
     DrawQuad(base);
     gl.useProgram(0);
     ReleaseSamplers();
