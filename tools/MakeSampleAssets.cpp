@@ -1476,26 +1476,37 @@ Image MakeFrameOverlay() {
     return image;
 }
 
-// shows/tracker: the sample's scene, sparks, console and flare textures, its
-// own board and the tracker module as music.
-int WriteTrackerShow(const std::string& root) {
+// What the sample and the tracker show both hold: the scene and its
+// textures, the flare, the console's font and background. False when the
+// directories cannot be made (said on stderr); ok takes each file's report.
+bool WriteSharedAssets(const std::string& root, bool& ok) {
     const std::string textures = root + "/texturas";
     if (!MakeDirectory(root) || !MakeDirectory(textures)) {
         std::fprintf(stderr, "MakeSampleAssets: cannot create %s\n", textures.c_str());
-        return 1;
+        return false;
     }
-    bool ok = true;
     ok &= Report(WriteJpeg(textures + "/Blue.jpg", MakeFlare(), 92), textures + "/Blue.jpg");
     ok &= Report(WriteJpeg(textures + "/font.jpg", MakeFont(), 95), textures + "/font.jpg");
     ok &= Report(WriteJpeg(textures + "/consola_fondo.jpg", MakeConsoleBackground(), 90), textures + "/consola_fondo.jpg");
     ok &= Report(WriteJpeg(textures + "/checker.jpg", MakeChecker(), 90), textures + "/checker.jpg");
     ok &= Report(WriteTga(textures + "/marble.tga", MakeMarble()), textures + "/marble.tga");
     ok &= Report(WriteJpeg(textures + "/env.jpg", MakeSphereMap(), 90), textures + "/env.jpg");
+    ok &= Report(WriteScene(root + "/escena.ase"), root + "/escena.ase");
+    return true;
+}
+
+// shows/tracker: the sample's scene, sparks, console and flare textures, its
+// own board and the tracker module as music.
+int WriteTrackerShow(const std::string& root) {
+    const std::string textures = root + "/texturas";
+    bool ok = true;
+    if (!WriteSharedAssets(root, ok)) {
+        return 1;
+    }
     ok &= Report(WriteJpeg(textures + "/chispa.jpg", MakeSpark(), 92), textures + "/chispa.jpg");
     ok &= Report(WriteJpeg(textures + "/tablero.jpg", MakeBoard("HALVENOR TRACKER", "MOD - XM - S3M - IT"), 95),
                  textures + "/tablero.jpg");
     ok &= Report(WriteJpeg(textures + "/marco.jpg", MakeFrameOverlay(), 95), textures + "/marco.jpg");
-    ok &= Report(WriteScene(root + "/escena.ase"), root + "/escena.ase");
     ok &= Report(WriteSparks(root + "/chispas.bin"), root + "/chispas.bin");
     ok &= Report(WriteModule(root + "/musica.mod"), root + "/musica.mod");
     return ok ? 0 : 1;
@@ -1528,18 +1539,10 @@ int main(int argc, char** argv) {
     }
     const std::string root = argv[1];
     const std::string textures = root + "/texturas";
-    if (!MakeDirectory(root) || !MakeDirectory(textures)) {
-        std::fprintf(stderr, "MakeSampleAssets: cannot create %s\n", textures.c_str());
+    bool ok = true;
+    if (!WriteSharedAssets(root, ok)) {
         return 1;
     }
-    bool ok = true;
-    ok &= Report(WriteJpeg(textures + "/Blue.jpg", MakeFlare(), 92), textures + "/Blue.jpg");
-    ok &= Report(WriteJpeg(textures + "/font.jpg", MakeFont(), 95), textures + "/font.jpg");
-    ok &= Report(WriteJpeg(textures + "/consola_fondo.jpg", MakeConsoleBackground(), 90), textures + "/consola_fondo.jpg");
-    ok &= Report(WriteJpeg(textures + "/checker.jpg", MakeChecker(), 90), textures + "/checker.jpg");
-    ok &= Report(WriteTga(textures + "/marble.tga", MakeMarble()), textures + "/marble.tga");
-    ok &= Report(WriteJpeg(textures + "/env.jpg", MakeSphereMap(), 90), textures + "/env.jpg");
-    ok &= Report(WriteScene(root + "/escena.ase"), root + "/escena.ase");
     ok &= Report(WriteJpeg(textures + "/carga.jpg", MakeLoadingScreen(), 92), textures + "/carga.jpg");
     ok &= Report(WriteJpeg(textures + "/tablero.jpg", MakeBoard(), 95), textures + "/tablero.jpg");
     ok &= Report(WriteJpeg(textures + "/tira.jpg", MakeStrip(), 92), textures + "/tira.jpg");
