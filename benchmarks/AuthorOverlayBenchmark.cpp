@@ -13,7 +13,7 @@
 #include <functional>
 #include <string>
 
-#include "fx2d/AuthorOverlay.h"
+#include "author/AuthorOverlay.h"
 #include "glext/GlExtensions.h"
 
 namespace {

@@ -29,7 +29,7 @@
 #include <chrono>
 
 #include "core/Application.h"
-#include "core/AuthorMode.h"
+#include "author/AuthorMode.h"
 #include "core/Engine.h"
 #include "core/FrameSink.h"
 #include "platform/FileWatcher.h"

@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "config/LiveReload.h"
+#include "author/LiveReload.h"
 #include "core/Log.h"
 
 namespace {

@@ -21,7 +21,7 @@
 #include <memory>
 #include <string>
 
-#include "config/ReloadPlan.h"
+#include "author/ReloadPlan.h"
 #include "config/Script.h"
 #include "config/ShowChecker.h"
 #include "core/Engine.h"

@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "core/Application.h"
-#include "core/AuthorMode.h"
+#include "author/AuthorMode.h"
 #include "glext/GlExtensions.h"
 #include "platform/Clock.h"
 

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/AuthorControl.h"
-#include "core/RemoteCommand.h"
-#include "core/RemoteControl.h"
+#include "author/AuthorControl.h"
+#include "author/RemoteCommand.h"
+#include "author/RemoteControl.h"
 #include "fuzz/support/FuzzHarness.h"
 
 namespace {

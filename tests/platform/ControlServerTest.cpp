@@ -17,8 +17,8 @@
 #include <thread>
 #include <vector>
 
-#include "core/AuthorControl.h"
-#include "core/RemoteControl.h"
+#include "author/AuthorControl.h"
+#include "author/RemoteControl.h"
 #include "platform/ControlServer.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "core/AuthorMode.h"
+#include "author/AuthorMode.h"
 #include "core/FrameSink.h"
 #include "tests/support/CaptureRun.h"
 

@@ -1,0 +1,183 @@
+// The editing player (halvenor --edit): the frame loop's sink that plays the
+// show on the virtual clock paced to real time, and the controller that
+// seeks, pauses, steps, loops and changes speed through AuthorControl.
+//
+// "The show at time T" is one thing: what halvenor-capture shows at music
+// time T. A seek rewinds the show to its just-loaded state and runs it up to
+// the picture on screen at T (ShowTimeline), then it plays on from there in
+// real time, the music with it. The loop's start is kept as a whole state
+// (pixel buffers included), so that jumping back costs one restore.
+//
+// Calls come from the frame loop's thread, between frames (keys, or a
+// remote control polled there).
+#ifndef HALVENOR_AUTHOR_AUTHORMODE_H
+#define HALVENOR_AUTHOR_AUTHORMODE_H
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "author/LiveReload.h"
+#include "author/AuthorControl.h"
+#include "author/AuthorOptions.h"
+#include "core/FrameSink.h"
+#include "author/HeldFrame.h"
+#include "author/ShowState.h"
+#include "author/ShowTimeline.h"
+#include "author/RemoteControl.h"
+#include "author/AuthorOverlay.h"
+#include "platform/ControlServer.h"
+
+class AuthorMode : public FrameSink, public AuthorControl {
+public:
+    // Real time, for pacing the virtual clock; tests hand in their own.
+    class WallClock {
+    public:
+        virtual ~WallClock() = default;
+        virtual int64_t NowNs() = 0;
+        virtual void SleepNs(int64_t nanoseconds) = 0;
+    };
+
+    explicit AuthorMode(const AuthorOptions& options, WallClock* wall = nullptr);
+    ~AuthorMode() override;
+
+    // Before the show loads: the virtual clock, the music keeping time on
+    // it, and the capture's random seed.
+    static void UseAuthorTime();
+
+    // What the show checker found at start, for the overlay and Status.
+    void SetFindings(int errors, int warnings, const std::vector<std::string>& lines);
+    bool OverlayShown() const { return overlayShown; }
+    AuthorOverlayInfo OverlayInfo() const;
+
+    // 2 when the options ask for a time outside the show (Message says
+    // which), else 0.
+    int ExitCode() const { return exitCode; }
+    const std::string& Message() const { return message; }
+    const ShowTimeline& Timeline() const { return timeline; }
+    // Where the last seek's time went: bringing the show back to its loaded
+    // state, then running it up through `walked` pictures, `drawn` of them
+    // drawn.
+    struct SeekCost {
+        double rewindMs;
+        double runUpMs;
+        int64_t walked;
+        int64_t drawn;
+    };
+    SeekCost LastSeekCost() const { return lastSeek; }
+
+    // FrameSink
+    bool ShowStarted(Engine& engine) override;
+    FramePlan BeginFrame(Engine& engine) override;
+    void PictureComposed(Engine& engine) override;
+    bool ShowEnded(Engine& engine) override;
+    bool FrameComposed(Engine& engine) override;
+    bool KeyPressed(Engine& engine, int key, int modifiers) override;
+    void LoopEnded(Engine& engine) override;
+
+    // AuthorControl
+    bool Seek(double seconds, std::string* error) override;
+    void SetPaused(bool paused) override;
+    bool Step(int frames, std::string* error) override;
+    bool SetLoop(double start, double end, std::string* error) override;
+    void ClearLoop() override;
+    bool SetSpeed(double speed, std::string* error) override;
+    bool Reload(std::string* error) override;
+    AuthorStatus Status() const override;
+    void Quit() override;
+
+    // The remote control's port once listening (--listen), else 0.
+    int ListenPort() const { return server.Port(); }
+
+    // Rewinds the show and runs it up to a picture of the timeline, which
+    // the next frame composes.
+    void SeekToPicture(int64_t picture);
+    // The same, for a music time: the picture on screen then, with the
+    // music and the clocks going on from that time.
+    void SeekToTime(int64_t timeNs);
+
+private:
+    // Where the player is, besides the show's own state.
+    struct Place {
+        bool pendingStep;  // composed and held, not yet stepped
+        bool needCompose;  // the next frame composes the show where it is
+        bool atEnd;
+        bool onTimeline;   // the picture composed next is a timeline picture
+        int64_t shownNs;   // music time of the picture on screen
+        int64_t targetNs;  // music time a seek asked for: the clock moves
+                           // there once its picture is composed
+    };
+
+    double ShowEndSeconds() const;
+    double Now() const;
+    bool InsideShow(double seconds, std::string* error) const;
+    void SeekClamped(double seconds);
+    void JumpToLoopStart();
+    void Settle();
+    void Anchor();
+    void Pace();
+    void RunUpBegins();
+    void RunUpEnds();
+    void CountFrame();
+    void ReadScriptLines();
+    // What a settled save or a reload by hand found: findings shown, or the
+    // plan carried out.
+    bool TakeReload(LiveReload::Outcome outcome, const ReloadPlan& plan, std::string* error);
+    void ReloadScript();
+    // The whole show released and built again from preconfig.txt in the
+    // open window, then brought to where it was.
+    void RebuildShow();
+    // Each changed picture loaded again into the textures made from it;
+    // false when one of them has no texture to take it (the show is then
+    // built again).
+    bool ReloadTextures(const std::vector<std::string>& files);
+    // The changed scenes read again in their places (with the changed
+    // pictures and the script, when they changed too), the rest of the show
+    // kept; false when one could not be, and the show is then built again.
+    bool ReloadScenes(const ReloadPlan& plan);
+    // The show just (re)built becomes the rewind point and its timeline;
+    // the player then goes back to the loop's start or the time given.
+    void Rewound(double at);
+    void SpeedStep(int direction);
+    void LoopKey(bool start);
+
+    AuthorOptions options;
+    WallClock* wall;
+    WallClock* ownWall;
+    Engine* engine;
+    ShowTimeline timeline;
+    ShowState loaded;
+    ShowState loopStart;
+    HeldFrame held;
+    AuthorOverlay overlay;
+    bool overlayReady;
+    Place place;
+    Place loopPlace;
+    FramePlan lastPlan;
+    bool paused;
+    double speed;
+    bool loopSet;
+    double loopA;
+    double loopB;
+    bool haveMarkA;
+    double markA;
+    bool overlayShown;
+    bool quit;
+    int exitCode;
+    std::string message;
+    int64_t anchorWallNs;
+    int64_t anchorClockNs;
+    SeekCost lastSeek;
+    std::deque<int64_t> frameTimes;
+    int errorCount;
+    int warningCount;
+    std::vector<std::string> findingLines;
+    std::vector<std::string> scriptLines;
+    std::string showDirectory;
+    ControlServer server;
+    RemoteControl remote;
+    LiveReload live;
+};
+
+#endif
