@@ -24,104 +24,16 @@
 
 #include "core/Version.h"
 #include "sound/ProTrackerModule.h"
+#include "tools/sampleassets/Random.h"
+#include "tools/sampleassets/SampleMaths.h"
+#include "tools/sampleassets/TilingNoise.h"
+
+using namespace SampleAssets;
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-
-// ---------------------------------------------------------------------------
-// Small maths.
-
-struct Vec3 {
-    double x, y, z;
-};
-
-Vec3 operator+(const Vec3& a, const Vec3& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-Vec3 operator-(const Vec3& a, const Vec3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vec3 operator*(const Vec3& a, double s) { return {a.x * s, a.y * s, a.z * s}; }
-double Dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-Vec3 Cross(const Vec3& a, const Vec3& b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
-Vec3 Normalised(const Vec3& v) {
-    const double length = std::sqrt(Dot(v, v));
-    return length > 0.0 ? v * (1.0 / length) : Vec3{0.0, 0.0, 1.0};
-}
-
-double Clamp01(double v) { return v < 0.0 ? 0.0 : (v > 1.0 ? 1.0 : v); }
-double Mix(double a, double b, double t) { return a + (b - a) * t; }
-double SmoothStep(double edge0, double edge1, double v) {
-    const double t = Clamp01((v - edge0) / (edge1 - edge0));
-    return t * t * (3.0 - 2.0 * t);
-}
-
-// A fixed linear congruential generator: the same numbers on every machine,
-// unlike the standard library's distributions.
-class Random {
-public:
-    explicit Random(uint32_t seed) : state(seed) {}
-    uint32_t Next() {
-        state = state * 1664525u + 1013904223u;
-        return state;
-    }
-    // In [0, 1).
-    double Unit() { return (Next() >> 8) * (1.0 / 16777216.0); }
-
-private:
-    uint32_t state;
-};
-
-// Value noise on a square lattice that wraps every `period` cells, so that
-// textures built from it tile without seams.
-class TilingNoise {
-public:
-    TilingNoise(int period, uint32_t seed) : period(period), values(static_cast<size_t>(period) * period) {
-        Random random(seed);
-        for (double& v : values) {
-            v = random.Unit();
-        }
-    }
-    // x and y in lattice cells.
-    double At(double x, double y) const {
-        const double fx = std::floor(x);
-        const double fy = std::floor(y);
-        const int x0 = Wrap(static_cast<int>(fx));
-        const int y0 = Wrap(static_cast<int>(fy));
-        const double tx = SmoothStep(0.0, 1.0, x - fx);
-        const double ty = SmoothStep(0.0, 1.0, y - fy);
-        const double top = Mix(Value(x0, y0), Value(x0 + 1, y0), tx);
-        const double bottom = Mix(Value(x0, y0 + 1), Value(x0 + 1, y0 + 1), tx);
-        return Mix(top, bottom, ty);
-    }
-    // Several octaves; u and v in [0, 1) cover the whole period once.
-    double Fractal(double u, double v, int octaves) const {
-        double sum = 0.0;
-        double amplitude = 0.5;
-        double scale = 1.0;
-        for (int i = 0; i < octaves; ++i) {
-            sum += amplitude * At(u * period * scale, v * period * scale);
-            amplitude *= 0.5;
-            scale *= 2.0;
-        }
-        return sum;
-    }
-
-private:
-    int Wrap(int i) const { return ((i % period) + period) % period; }
-    double Value(int x, int y) const { return values[static_cast<size_t>(Wrap(y)) * period + Wrap(x)]; }
-
-    int period;
-    std::vector<double> values;
-};
-
 // ---------------------------------------------------------------------------
 // Images.
-
-struct Colour {
-    double r, g, b;
-};
-
-Colour operator*(const Colour& c, double s) { return {c.r * s, c.g * s, c.b * s}; }
-Colour operator+(const Colour& a, const Colour& b) { return {a.r + b.r, a.g + b.g, a.b + b.b}; }
-Colour MixColour(const Colour& a, const Colour& b, double t) { return {Mix(a.r, b.r, t), Mix(a.g, b.g, t), Mix(a.b, b.b, t)}; }
 
 // RGB rows, top row first.
 class Image {
