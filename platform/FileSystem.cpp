@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include <vector>
@@ -212,6 +213,37 @@ void ToTextMode(std::string& contents) {
         contents[out++] = contents[in];
     }
     contents.resize(out);
+}
+
+std::vector<std::string> ListFiles(const char* directory) {
+    std::vector<std::string> names;
+    const std::string path = directory == nullptr || *directory == '\0' ? std::string(".") : ResolvePath(directory);
+    DIR* dir = opendir(path.c_str());
+    if (dir == nullptr) {
+        return names;
+    }
+    while (dirent* entry = readdir(dir)) {
+        struct stat info {};
+        if (stat((path + "/" + entry->d_name).c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+            names.push_back(entry->d_name);
+        }
+    }
+    closedir(dir);
+    return names;
+}
+
+bool ReplaceFile(const char* from, const char* to) {
+    if (from == nullptr || to == nullptr) {
+        return false;
+    }
+    const std::string source = ResolvePath(from);
+    const int descriptor = open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        return false;
+    }
+    const bool synced = fsync(descriptor) == 0;
+    close(descriptor);
+    return synced && std::rename(source.c_str(), ResolvePath(to).c_str()) == 0;
 }
 
 }  // namespace Platform

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace Platform {
 
@@ -45,6 +46,17 @@ bool ReadWholeFile(const char* name, std::string& contents);
 
 // Drops every carriage return that stands directly before a line feed.
 void ToTextMode(std::string& contents);
+
+// The names of the regular files in a directory (after the path rules; ""
+// is the working directory), in no particular order; empty when it cannot be
+// read.
+std::vector<std::string> ListFiles(const char* directory);
+
+// Puts a finished file in the place of another in one step: the file at to
+// is either the old one or the new one, never a half-written one. The new
+// file's bytes reach the disk first. False (from left as it was) when it
+// cannot be done.
+bool ReplaceFile(const char* from, const char* to);
 
 }  // namespace Platform
 
