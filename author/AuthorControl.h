@@ -19,6 +19,8 @@ struct AuthorStatus {
     std::string show;         // the show's directory
     bool reloadOk = true;     // the last reload (or the start) read the show without errors
     int findings = 0;         // the show checker's errors and warnings
+    long long row = -1;       // the sync tracks' row at time; -1 without tracks
+    std::string rocket = "off";  // the Rocket editor: off, waiting or connected
 };
 
 class AuthorControl {

@@ -97,7 +97,8 @@ AuthorMode::AuthorMode(const AuthorOptions& options_, WallClock* wall_)
       lastSeek{0.0, 0.0, 0, 0},
       errorCount(0),
       warningCount(0),
-      remote(*this) {
+      remote(*this),
+      rocket(*this) {
     if (wall == nullptr) {
         ownWall = new SteadyWallClock();
         wall = ownWall;
@@ -159,6 +160,7 @@ bool AuthorMode::ShowStarted(Engine& engine_) {
         exitCode = 2;
         return false;
     }
+    rocket.Start(*engine, options);
     Anchor();
     return true;
 }
@@ -316,6 +318,7 @@ bool AuthorMode::FrameComposed(Engine& engine_) {
     // Between frames, like the keys: commands of the remote control, then
     // saves that have settled.
     server.Poll([this](const std::string& line) { return remote.Answer(line); });
+    rocket.Poll();
     ReloadPlan plan;
     const LiveReload::Outcome outcome = live.Poll(plan);
     if (outcome != LiveReload::Outcome::Nothing) {
@@ -650,6 +653,7 @@ AuthorStatus AuthorMode::Status() const {
     status.show = showDirectory;
     status.reloadOk = errorCount == 0;
     status.findings = errorCount + warningCount;
+    rocket.Describe(status);
     return status;
 }
 

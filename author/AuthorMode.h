@@ -27,6 +27,7 @@
 #include "author/ShowTimeline.h"
 #include "author/RemoteControl.h"
 #include "author/AuthorOverlay.h"
+#include "author/RocketLink.h"
 #include "platform/ControlServer.h"
 
 class AuthorMode : public FrameSink, public AuthorControl {
@@ -178,6 +179,7 @@ private:
     ControlServer server;
     RemoteControl remote;
     LiveReload live;
+    RocketLink rocket;
 };
 
 #endif

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/ControlServer.h"
+#include "sync/RocketClient.h"
 
 namespace {
 
@@ -160,6 +161,15 @@ bool AuthorOptions::Parse(int argc, const char* const* argv, AuthorOptions& opti
                 return false;
             }
             options.listen = true;
+        } else if (std::strcmp(arg, "--rocket") == 0) {
+            options.rocket = true;
+            options.rocketPort = RocketClient::kDefaultPort;
+            // The address may be left out: the next word is then an option.
+            if (left >= 1 && std::strncmp(argv[i + 1], "--", 2) != 0 &&
+                !ControlServer::ParseAddress(argv[++i], options.rocketHost, options.rocketPort, nullptr)) {
+                error = "--rocket wants [HOST:]PORT, PORT from 1 to 65535, not " + Quoted(argv[i]);
+                return false;
+            }
         } else {
             error = "unexpected argument " + Quoted(arg);
             return false;
@@ -195,6 +205,7 @@ bool AuthorOptions::CheckTimes(const AuthorOptions& options, double showEnd, std
 
 const char* AuthorOptions::Usage() {
     return "usage: halvenor --edit [--at TIME] [--pause] [--loop A B] [--speed X] [--listen [HOST:]PORT]\n"
+           "                      [--rocket [[HOST:]PORT]]\n"
            "Plays the show of the current directory for its author: start anywhere, pause,\n"
            "seek, step, loop a stretch, change speed, with the time on screen.\n"
            "TIME, A and B in seconds (95.5) or minutes and seconds (1:35.5), inside the show.\n"
@@ -205,6 +216,8 @@ const char* AuthorOptions::Usage() {
            "  --speed X     0.25, 0.5, 1 or 2 (the music's pitch follows)\n"
            "  --listen [HOST:]PORT  take remote-control commands (halvenor-ctl) on PORT of\n"
            "                127.0.0.1, or of HOST: no password, so keep it on loopback\n"
+           "  --rocket [[HOST:]PORT]  edit the sync tracks (LOAD TRACKS) in the Rocket editor\n"
+           "                at 127.0.0.1:1338, or at HOST:PORT; tried again every 3 s\n"
            "\n"
            "Keys: p pause/resume; Left/Right seek 1 s (with Shift 10 s); Home to the loop's\n"
            "start or to 0; , and . step one frame back/forward (paused); [ and ] set the\n"

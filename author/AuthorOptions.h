@@ -1,5 +1,6 @@
 // The command line of the editing player:
 //   halvenor --edit [--at TIME] [--pause] [--loop A B] [--speed X] [--listen [HOST:]PORT]
+//                   [--rocket [[HOST:]PORT]]
 // Times in seconds (95.5) or minutes and seconds (1:35.5).
 #ifndef HALVENOR_AUTHOR_AUTHOROPTIONS_H
 #define HALVENOR_AUTHOR_AUTHOROPTIONS_H
@@ -20,6 +21,11 @@ struct AuthorOptions {
     bool listen = false;
     std::string listenHost;
     int listenPort = 0;
+    // --rocket [[HOST:]PORT]: the Rocket editor that edits the show's sync
+    // tracks (127.0.0.1:1338 unless told otherwise).
+    bool rocket = false;
+    std::string rocketHost;
+    int rocketPort = 0;
 
     // Whether the words ask for the editing player at all: plain halvenor
     // ignores its arguments, so only --edit switches the strict reading on.

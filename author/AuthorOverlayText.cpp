@@ -79,6 +79,16 @@ std::string FrameLine(const AuthorOverlayInfo& info) {
            AuthorOverlayText::Time(info.status.loopEnd);
 }
 
+// The sync tracks' row and the Rocket editor, for shows with tracks or an
+// editor asked for.
+AuthorOverlayLine SyncLine(const AuthorOverlayInfo& info) {
+    AuthorOverlayLine line;
+    line.text = info.status.row < 0 ? std::string("row -") : Printf("row %lld", info.status.row);
+    line.text += "  rocket " + Printable(info.status.rocket);
+    line.tone = info.status.rocket == "connected" ? AuthorOverlayTone::kPlain : AuthorOverlayTone::kDim;
+    return line;
+}
+
 AuthorOverlayLine ProblemLine(const AuthorOverlayInfo& info) {
     const int count = info.status.findings;
     AuthorOverlayLine line;
@@ -122,6 +132,9 @@ std::vector<AuthorOverlayLine> AuthorOverlayText::Lines(const AuthorOverlayInfo&
     lines.push_back({"scene " + (info.scene.empty() ? std::string("-") : Printable(info.scene)) +
                          Printf("  camera %d", info.camera),
                      AuthorOverlayTone::kPlain});
+    if (info.status.row >= 0 || info.status.rocket != "off") {
+        lines.push_back(SyncLine(info));
+    }
     lines.push_back(ProblemLine(info));
 
     const size_t events = info.events.size();

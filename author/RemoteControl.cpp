@@ -60,7 +60,8 @@ std::string RemoteControl::StatusPairs(const AuthorStatus& status) {
     return "time=" + Seconds(status.time) + " paused=" + (status.paused ? "yes" : "no") +
            " speed=" + Fixed(status.speed, "%g") + " loop=" + LoopValue(status) + " fps=" + Fixed(status.fps, "%.1f") +
            " show=" + Escaped(status.show) + " reload=" + (status.reloadOk ? "ok" : "failed") +
-           " findings=" + std::to_string(status.findings);
+           " findings=" + std::to_string(status.findings) +
+           " row=" + (status.row < 0 ? std::string("-") : std::to_string(status.row)) + " rocket=" + status.rocket;
 }
 
 std::string RemoteControl::Answer(const std::string& line) {

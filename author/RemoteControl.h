@@ -10,6 +10,7 @@
 //   speed X       ok speed=0.5
 //   reload        ok reload=ok findings=0      (a reload with errors is an error answer)
 //   status        ok time=95.500 paused=no speed=1 loop=off fps=59.8 show=/shows/demo reload=ok findings=0
+//                 row=764 rocket=connected      (row=- without sync tracks; rocket=off, waiting or connected)
 //   quit          ok quit
 //
 // Status values hold no space: the show's directory has spaces, '%' and

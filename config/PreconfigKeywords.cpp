@@ -18,6 +18,7 @@ const PreconfigForm kLoadKinds[] = {
     {"LOAD_SCREEN", 1, {A::Image}, "image-file", true},
     {"SCRIPT", 1, {A::File}, "script-file", true},
     {"PBUFFER", 3, {A::NewPixelBuffer, A::WholeNumber, A::WholeNumber}, "name width height", true},
+    {"TRACKS", 3, {A::TrackBase, A::Number, A::Number}, "base bpm rows-per-beat", true},
 };
 
 const PreconfigForm kSceneOptions[] = {
@@ -25,6 +26,7 @@ const PreconfigForm kSceneOptions[] = {
      "start end density red green blue", true},
     {"PBUFFER", 1, {A::PixelBuffer}, "pixel-buffer-name", true},
     {"CLEAR", 1, {A::YesNo}, "YES/NO", true},
+    {"TRACK", 1, {A::TrackProperty}, "property", true},
 };
 
 const PreconfigForm kParticleOptions[] = {
@@ -40,6 +42,7 @@ const PreconfigForm kLayerOptions[] = {
     {"FPS", 1, {A::Number}, "milliseconds-per-tick", true},
     {"PBUFFER", 1, {A::PixelBuffer}, "pixel-buffer-name", true},
     {"MAP_ROTATION", 1, {A::Number}, "scroll-per-tick", true},
+    {"TRACK", 1, {A::TrackProperty}, "property", true},
 };
 
 template <typename T, int N>
@@ -124,8 +127,8 @@ PreconfigResource PreconfigKeywords::Creates(const PreconfigForm& loadKind) {
 }
 
 bool PreconfigKeywords::NeedsDisplay(const PreconfigForm& loadKind) {
-    // The music and the script are read without OpenGL; everything else
-    // loads images or needs the window's context.
+    // The music, the script and the tracks are read without OpenGL;
+    // everything else loads images or needs the window's context.
     return !EqualsIgnoringCase(loadKind.word, "SOUND") && !EqualsIgnoringCase(loadKind.word, "SCRIPT") &&
-           !EqualsIgnoringCase(loadKind.word, "DISPLAY");
+           !EqualsIgnoringCase(loadKind.word, "DISPLAY") && !EqualsIgnoringCase(loadKind.word, "TRACKS");
 }

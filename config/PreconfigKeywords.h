@@ -24,6 +24,8 @@ enum class PreconfigArg : uint8_t {
     Layer,
     Particles,
     PixelBuffer,
+    TrackBase,       // the start of a show's .track file names, or its .rocket project
+    TrackProperty,   // what of a layer or scene a sync track drives (alpha, fov, ...)
 };
 
 // Kinds of resources the lines create and configure.

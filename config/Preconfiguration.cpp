@@ -130,6 +130,21 @@ void ProcessLoad(Engine& engine, const PreconfigLine& line) {
         if (RequireDisplay(engine, line.Arg(1))) {
             engine.CreatePixelBuffer(line.IntArg(2), line.IntArg(3), kPixelBufferMode, line.Arg(1));
         }
+    } else if (line.KindIs("TRACKS")) {
+        Log::Format("-- PRECONFIG -- [ Cargando pistas \"%s\" :: %s bpm, %s filas por pulso ]\n", line.Arg(1),
+                    line.Arg(2), line.Arg(3));
+        engine.LoadTracks(line.Arg(1), line.FloatArg(2), line.FloatArg(3));
+    }
+}
+
+// SET ... TRACK: the resource's name as written, a colon, the property.
+void WantTrack(Engine& engine, const PreconfigLine& line) {
+    const std::string name = std::string(line.Arg(1)) + ":" + line.Arg(3);
+    if (engine.WantTrack(name)) {
+        Log::Format("%s-- Pista [ %s ]\n", kSecondLogIndent, name.c_str());
+    } else {
+        Log::Format("%s-- Sin LOAD TRACKS antes de esta linea: se ignora la pista [ %s ]\n", kSecondLogIndent,
+                    name.c_str());
     }
 }
 
@@ -161,6 +176,8 @@ void ProcessSetScene(Engine& engine, const PreconfigLine& line) {
     } else if (EqualsIgnoringCase(sub, "CLEAR")) {
         scene->SetClearBuffers(EqualsIgnoringCase(line.Arg(3), "YES"));
         Log::Format("%s-- Configurando borrado de Depth/Color buffer [ %s ]\n", kSecondLogIndent, line.Arg(3));
+    } else if (EqualsIgnoringCase(sub, "TRACK")) {
+        WantTrack(engine, line);
     }
 }
 
@@ -235,6 +252,8 @@ void ConfigureLayer(Engine& engine, Layer2D& layer, const PreconfigLine& line) {
     } else if (EqualsIgnoringCase(sub, "MAP_ROTATION")) {
         layer.SetMapScroll(line.FloatArg(3));
         Log::Format("%s-- Rotate Map Horizontal al Layer \"%s\"\n", kSecondLogIndent, line.Arg(1));
+    } else if (EqualsIgnoringCase(sub, "TRACK")) {
+        WantTrack(engine, line);
     }
 }
 
@@ -274,6 +293,8 @@ bool Engine::ReadPreconfiguration(const char* fileName) {
     if (display != nullptr) {
         CreateBlurResources();
     }
+    // Tracks may drive the blur's layers too.
+    BindTracks();
     return true;
 }
 
@@ -354,5 +375,7 @@ bool Engine::ReloadScene(const char* sceneName, const char* fileName) {
         PrepareSphereMaps();
         pixelBuffers[i]->MakeWindowCurrent();
     }
+    // Tracks bound to the old scene drive the new one.
+    BindTracks();
     return true;
 }

@@ -15,6 +15,7 @@
 #include "scene/Scene.h"
 #include "scene/TextureCache.h"
 #include "sound/SoundStream.h"
+#include "sync/SyncTracks.h"
 
 namespace {
 
@@ -66,7 +67,8 @@ Engine::Engine()
       nextEvent(ScriptEvent::Empty()),
       sound(nullptr),
       currentScene(0),
-      keepWindow(false) {}
+      keepWindow(false),
+      tracks(nullptr) {}
 
 Engine::~Engine() {
     // A process that ends without the normal exit path still releases its
@@ -77,6 +79,8 @@ Engine::~Engine() {
     // What a registry without scenes still owns goes without a word.
     delete script;
     script = nullptr;
+    delete tracks;
+    tracks = nullptr;
     if (sound != nullptr) {
         sound->Release();
         delete sound;
@@ -289,6 +293,9 @@ std::vector<uint32_t> Engine::ShowTextures() const {
 }
 
 void Engine::ReleaseResources(const std::vector<uint32_t>* textures) {
+    // The tracks drive what goes next; they go first.
+    delete tracks;
+    tracks = nullptr;
     Log::Write("-> Liberando Escenas: ");
     for (int i = 0; i < sceneCount; ++i) {
         scenes[i]->Release();

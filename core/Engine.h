@@ -6,6 +6,7 @@
 #define HALVENOR_CORE_ENGINE_H
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "config/ScriptEvent.h"
@@ -17,6 +18,7 @@ class PBuffer;
 class Scene;
 class Script;
 class SoundStream;
+class SyncTracks;
 
 class Engine {
 public:
@@ -117,6 +119,18 @@ public:
     // registry is full (the scene is then not owned).
     bool RegisterScene(Scene* scene);
 
+    // Sync tracks (LOAD TRACKS): read from the files of base, or from its
+    // .rocket project, at bpm beats a minute and rowsPerBeat rows a beat; a
+    // second line replaces the first. Refused, with a log line, unless both
+    // rates are above 0.
+    void LoadTracks(const char* base, float bpm, float rowsPerBeat);
+    // A track the show binds although no file may hold it yet (SET ...
+    // TRACK), so that the editor offers it; false without tracks loaded.
+    bool WantTrack(const std::string& name);
+    // Every track bound to the layer, scene or shader uniform its name
+    // drives: after the show is read, and when a scene is read again.
+    void BindTracks();
+
     Scene* scenes[kMaxScenes];
     int32_t sceneCount;
     PBuffer* pixelBuffers[kMaxPixelBuffers];
@@ -135,6 +149,8 @@ public:
     int32_t currentScene;
     // Set while a show is built again in the open window: DISPLAY lines keep it.
     bool keepWindow;
+    // The show's sync tracks; null without a LOAD TRACKS line.
+    SyncTracks* tracks;
 
 private:
     // Scenes, layers, particle systems and pixel buffers; the textures
@@ -143,6 +159,8 @@ private:
     // The texture names the show's scenes, layers and particle systems hold.
     std::vector<uint32_t> ShowTextures() const;
     uint32_t Compose(bool render);
+    // The tracks' values at the music time, on what they drive.
+    void ApplyTracks();
     Layer2D* AddLayer(const char* fileName, int layerType, const char* layerName, int capacity);
     PBuffer* AddPixelBuffer(int width, int height, int modeFlags, const char* name, int capacity);
 };

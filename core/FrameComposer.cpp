@@ -232,6 +232,9 @@ uint32_t Engine::AdvanceFrame() { return Compose(false); }
 
 // Drawing answers no mask: the player's frame costs what it always did.
 uint32_t Engine::Compose(bool render) {
+    // Tracks set their values over what events and animations set, on the
+    // walk without drawing too, so that both leave the same state.
+    ApplyTracks();
     if (render) {
         ClearTarget();
         SetPerspective(display);

@@ -1,5 +1,6 @@
 #include "fx2d/Layer2D.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -75,7 +76,10 @@ Layer2D::Layer2D()
       scaleSpeed(0.0f),
       mapScroll(0.0f),
       angle(0.0f),
-      shakeAmplitude(0.0f) {
+      shakeAmplitude(0.0f),
+      heldAlpha(NAN),
+      heldLeft(NAN),
+      heldTop(NAN) {
     for (int corner = 0; corner < 4; ++corner) {
         texCoords[corner][0] = kDefaultTexCoords[corner][0];
         texCoords[corner][1] = kDefaultTexCoords[corner][1];
@@ -356,6 +360,18 @@ void Layer2D::DrawGhost(bool render) {
     scaleY = keptScaleY;
 }
 
+void Layer2D::KeepHeld() {
+    if (!std::isnan(heldAlpha)) {
+        alpha = heldAlpha;
+    }
+    if (!std::isnan(heldLeft)) {
+        Translate(heldLeft - x0, 0.0f);
+    }
+    if (!std::isnan(heldTop)) {
+        Translate(0.0f, heldTop - y1);
+    }
+}
+
 void Layer2D::Animate(bool render) {
     if (!started) {
         Begin();
@@ -363,6 +379,7 @@ void Layer2D::Animate(bool render) {
     if (timer.ElapsedMs() >= tickInterval) {
         Tick();
     }
+    KeepHeld();
     // A finished program leaves the layer undrawn until it is reset.
     if (HasRunOut()) {
         return;

@@ -95,6 +95,12 @@ public:
     float mapScroll;
     float angle;
     float shakeAmplitude;
+    // What sync tracks hold the layer at (not a number: nothing holds it):
+    // its alpha and its corner (x0, y1). Each tick of the fade and move
+    // steps is followed by these, so a track wins over the steps.
+    float heldAlpha;
+    float heldLeft;
+    float heldTop;
 
 private:
     void SetRectangle(float left, float bottom, float right, float top);
@@ -107,6 +113,7 @@ private:
     void ShakeOffsets(int& dx, int& dy) const;
     void MoveOn(int& dx, int& dy);
     void DrawGhost(bool render);
+    void KeepHeld();
 };
 
 #endif

@@ -42,6 +42,7 @@ const char* const kUsage =
     "  --version  the engine version\n"
     "\n"
     "For authoring: halvenor --edit [--at TIME] [--pause] [--loop A B] [--speed X] [--listen [HOST:]PORT]\n"
+    "               [--rocket [[HOST:]PORT]]\n"
     "(halvenor --edit --help says more).\n";
 
 int AuthorUsage(const std::string& error) {
