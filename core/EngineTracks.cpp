@@ -10,7 +10,6 @@
 //          current camera's, as FX_ROLL_CAM), fog_start, fog_end
 // A layer's properties come before a scene's of the same name.
 #include <cmath>
-#include <cstring>
 #include <string>
 
 #include "core/Display.h"
@@ -20,6 +19,7 @@
 #include "scene/Scene.h"
 #include "sync/SyncTargetFinder.h"
 #include "sync/SyncTracks.h"
+#include "sync/TrackName.h"
 
 namespace {
 
@@ -82,31 +82,9 @@ void SetFogStart(const SyncTarget& target, float value) { SceneOf(target).params
 
 void SetFogEnd(const SyncTarget& target, float value) { SceneOf(target).params.fogEnd = value; }
 
-bool Same(const std::string& a, const char* b) {
-    if (a.size() != std::strlen(b)) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        const char c = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
-        if (c != b[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
-struct Property {
-    const char* name;
-    SyncTarget::Setter set;
-};
-
-const Property kLayerProperties[] = {
-    {"alpha", SetLayerAlpha}, {"x", SetLayerX}, {"y", SetLayerY}, {"scale", SetLayerScale}, {"angle", SetLayerAngle},
-};
-
-const Property kSceneProperties[] = {
-    {"fov", SetSceneFov}, {"roll", SetSceneRoll}, {"fog_start", SetFogStart}, {"fog_end", SetFogEnd},
-};
+// By TrackName's property order.
+const SyncTarget::Setter kLayerSetters[] = {SetLayerAlpha, SetLayerX, SetLayerY, SetLayerScale, SetLayerAngle};
+const SyncTarget::Setter kSceneSetters[] = {SetSceneFov, SetSceneRoll, SetFogStart, SetFogEnd};
 
 // The float a shader layer keeps for its uniform of that name; null when
 // the layer draws no shader or its shader has no such uniform.
@@ -118,40 +96,32 @@ public:
 
     SyncTarget Find(const std::string& trackName) const override {
         SyncTarget target;
-        const size_t colon = trackName.rfind(':');
-        if (colon == std::string::npos || colon == 0 || colon + 1 == trackName.size()) {
+        std::string name;
+        std::string property;
+        if (!TrackName::Split(trackName, name, property)) {
             return target;
         }
-        const std::string name = trackName.substr(0, colon);
-        const std::string property = trackName.substr(colon + 1);
         Layer2D* layer = engine.FindLayer(name.c_str());
-        if (layer != nullptr) {
+        const TrackName::LayerProperty layerProperty = TrackName::ForLayer(property);
+        if (layer != nullptr && layerProperty != TrackName::LayerProperty::None) {
             target.object = layer;
             target.parameter = engine.display != nullptr ? static_cast<float>(engine.display->Height()) : 0.0f;
-            for (const Property& known : kLayerProperties) {
-                if (Same(property, known.name)) {
-                    target.set = known.set;
-                    return target;
-                }
-            }
+            target.set = kLayerSetters[static_cast<int>(layerProperty)];
+            return target;
         }
-        if (Scene* scene = engine.FindScene(name.c_str())) {
+        Scene* scene = engine.FindScene(name.c_str());
+        const TrackName::SceneProperty sceneProperty = TrackName::ForScene(property);
+        if (scene != nullptr && sceneProperty != TrackName::SceneProperty::None) {
             target.object = scene;
-            for (const Property& known : kSceneProperties) {
-                if (Same(property, known.name)) {
-                    target.set = known.set;
-                    return target;
-                }
-            }
+            target.set = kSceneSetters[static_cast<int>(sceneProperty)];
+            return target;
         }
-        if (layer != nullptr) {
-            if (float* uniform = ShaderUniform(*layer, property)) {
-                target.object = uniform;
-                target.set = SetFloat;
-                return target;
-            }
+        float* uniform = layer != nullptr ? ShaderUniform(*layer, property) : nullptr;
+        if (uniform != nullptr) {
+            target.object = uniform;
+            target.set = SetFloat;
         }
-        return SyncTarget();
+        return target;
     }
 
 private:

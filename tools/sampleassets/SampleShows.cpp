@@ -14,6 +14,7 @@
 #include "tools/sampleassets/SampleParticles.h"
 #include "tools/sampleassets/SampleScene.h"
 #include "tools/sampleassets/SampleTextures.h"
+#include "tools/sampleassets/SampleTracks.h"
 #include "tools/sampleassets/TrackerMusic.h"
 
 namespace SampleAssets {
@@ -51,7 +52,7 @@ bool WriteSharedAssets(const std::string& root, bool& ok) {
 }  // namespace
 
 // shows/sample: the shared files, the 2D layers' pictures and the spark, both
-// particle systems, the music and the scene's binary export.
+// particle systems, the music, the scene's binary export and the sync tracks.
 int WriteSampleShow(const std::string& root) {
     const std::string textures = root + "/texturas";
     bool ok = true;
@@ -68,6 +69,11 @@ int WriteSampleShow(const std::string& root) {
     const std::string music = WriteMusic(root);
     ok &= Report(!music.empty(), root + "/" + (music.empty() ? "musica" : music));
     ok &= Report(ExportBinaryScene(root), root + "/escena.bin");
+    const std::vector<std::string> tracks = WriteSampleTracks(root);
+    ok &= Report(!tracks.empty(), tracks.empty() ? root + "/sync_*.track" : tracks.front());
+    for (size_t i = 1; i < tracks.size(); ++i) {
+        Report(true, tracks[i]);
+    }
     return ok ? 0 : 1;
 }
 
