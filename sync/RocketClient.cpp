@@ -127,6 +127,7 @@ void RocketClient::Begin(SyncTracks& tracks, Requests& requests) {
         asked.push_back(&tracks.At(i));
         hello += RocketWriter::GetTrack(tracks.At(i).Name());
     }
+    claimed.assign(asked.size(), false);
     reader.SetTracksAsked(asked.size());
     if (!socket.Send(hello)) {
         Lost("the Rocket editor at " + Peer() + " went away (" + socket.Failure() + ")",
@@ -174,10 +175,18 @@ void RocketClient::Read(SyncTracks& tracks, Requests& requests) {
     }
 }
 
+SyncTrack& RocketClient::Claim(uint32_t track) {
+    if (!claimed[track]) {
+        claimed[track] = true;
+        asked[track]->Clear();
+    }
+    return *asked[track];
+}
+
 void RocketClient::Apply(SyncTracks& tracks, const RocketReader::Command& command, Requests& requests) {
     switch (command.kind) {
         case RocketReader::Kind::SetKey:
-            if (!asked[command.track]->SetKey(command.key)) {
+            if (!Claim(command.track).SetKey(command.key)) {
                 failureSaid = false;
                 Lost("the Rocket editor at " + Peer() + " gave track '" + asked[command.track]->Name() +
                          "' more than " + std::to_string(SyncTrack::kMaxKeys) + " keys: disconnected",
@@ -189,7 +198,8 @@ void RocketClient::Apply(SyncTracks& tracks, const RocketReader::Command& comman
             requests.keysChanged = true;
             break;
         case RocketReader::Kind::DeleteKey:
-            requests.keysChanged = asked[command.track]->DeleteKey(command.key.row) || requests.keysChanged;
+            Claim(command.track).DeleteKey(command.key.row);
+            requests.keysChanged = true;
             break;
         case RocketReader::Kind::SetRow:
             requests.seek = true;

@@ -5,6 +5,12 @@
 // tracks when the editor says SAVE_TRACKS, reports the row while the show
 // plays, and hands the seeks and pauses the editor asks for to its caller.
 //
+// The editor's keys of a track replace the files' once it sends the first
+// of them (a SET_KEY or DELETE_KEY for the track): the picture then shows
+// what the editor shows. A track the editor holds no keys for keeps the
+// files' keys, so that a session with an editor that lacks the show's
+// project loses nothing, and a save still writes them.
+//
 // Never waits: a frame's Poll reads at most kReadPerPoll bytes. Without an
 // editor it tries again every kRetryNs; an editor that goes away, or that
 // sends nonsense (dropped with a log line), leaves the keys as they were.
@@ -63,6 +69,9 @@ private:
     void Begin(SyncTracks& tracks, Requests& requests);
     void Read(SyncTracks& tracks, Requests& requests);
     void Apply(SyncTracks& tracks, const RocketReader::Command& command, Requests& requests);
+    // The asked track, its files' keys dropped the first time the editor
+    // sends keys for it.
+    SyncTrack& Claim(uint32_t track);
     // Closes the connection and tries again later; the first failure of a
     // run of them is said, the rest are not.
     void Lost(const std::string& english, const std::string& spanish, Requests& requests);
@@ -71,6 +80,8 @@ private:
     RocketReader reader;
     State state;
     std::vector<SyncTrack*> asked;
+    // Per asked track: the editor has sent keys for it on this connection.
+    std::vector<bool> claimed;
     uint64_t tracksSerial;
     int64_t nextTryNs;
     int64_t greetingByNs;
