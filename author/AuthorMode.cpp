@@ -155,12 +155,16 @@ bool AuthorMode::ShowStarted(Engine& engine_) {
     // What the show loads is watched from now on; a save is read once it
     // has settled.
     live.Start();
-    if (options.listen && !server.Listen(options.listenHost, options.listenPort, &message)) {
+    if (options.listen && !server.Listening() && !OpenRemote(&message)) {
         exitCode = 2;
         return false;
     }
     Anchor();
     return true;
+}
+
+bool AuthorMode::OpenRemote(std::string* error) {
+    return !options.listen || server.Listen(options.listenHost, options.listenPort, error);
 }
 
 void AuthorMode::ReadScriptLines() {

@@ -89,6 +89,10 @@ public:
 
     // The remote control's port once listening (--listen), else 0.
     int ListenPort() const { return server.Port(); }
+    // Opens the port --listen asks for ahead of the show, so that a busy
+    // port is said before anything is read or logged; ShowStarted opens it
+    // otherwise. False with why in *error.
+    bool OpenRemote(std::string* error);
 
     // Rewinds the show and runs it up to a picture of the timeline, which
     // the next frame composes.
