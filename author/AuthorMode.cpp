@@ -545,6 +545,7 @@ bool AuthorMode::TakeReload(LiveReload::Outcome outcome, const ReloadPlan& plan,
         }
     }
     live.Taken();
+    notice.Show("reloaded (" + plan.Describe() + ")", wall->NowNs());
     return true;
 }
 
@@ -690,6 +691,7 @@ AuthorOverlayInfo AuthorMode::OverlayInfo() const {
     for (size_t i = 0; i < findingLines.size() && i < kOverlayFindings; ++i) {
         info.findings.push_back(findingLines[i]);
     }
+    info.notice = notice.Text(wall->NowNs());
     return info;
 }
 

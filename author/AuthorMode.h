@@ -27,6 +27,7 @@
 #include "author/ShowTimeline.h"
 #include "author/RemoteControl.h"
 #include "author/AuthorOverlay.h"
+#include "author/AuthorNotice.h"
 #include "platform/ControlServer.h"
 
 class AuthorMode : public FrameSink, public AuthorControl {
@@ -182,6 +183,8 @@ private:
     ControlServer server;
     RemoteControl remote;
     LiveReload live;
+    // "reloaded (what)" on the overlay for a moment after a reload.
+    AuthorNotice notice;
 };
 
 #endif
