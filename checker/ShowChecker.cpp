@@ -1,4 +1,4 @@
-#include "config/ShowChecker.h"
+#include "checker/ShowChecker.h"
 
 #include <dirent.h>
 #include <sys/stat.h>

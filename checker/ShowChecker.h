@@ -5,8 +5,8 @@
 // scene reader and music decoder, and never opens a window or writes a file.
 //
 // The show is the one in the working directory, as for the player.
-#ifndef HALVENOR_CONFIG_SHOWCHECKER_H
-#define HALVENOR_CONFIG_SHOWCHECKER_H
+#ifndef HALVENOR_CHECKER_SHOWCHECKER_H
+#define HALVENOR_CHECKER_SHOWCHECKER_H
 
 #include <cstdint>
 #include <set>

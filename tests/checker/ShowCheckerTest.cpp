@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "config/ShowChecker.h"
+#include "checker/ShowChecker.h"
 #include "fx2d/ParticleFile.h"
 #include "platform/Process.h"
 #include "tests/support/TempDir.h"
