@@ -16,7 +16,7 @@ bool FileChecker::Exists(ShowFindings& findings, const std::string& file, int li
     }
     findings.Add(true, file, line,
                  what + " " + FindingText::Quoted(name) + " not found" +
-                     Suggestion::DidYouMean(ShowPath::BaseName(resolved), ShowPath::Neighbours(resolved)) +
+                     Suggestion::DidYouMeanFile(ShowPath::BaseName(resolved), ShowPath::Neighbours(resolved)) +
                      Consequence(what));
     return false;
 }

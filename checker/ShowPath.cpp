@@ -3,6 +3,8 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include "platform/FileSystem.h"
 
 bool ShowPath::IsRegularFile(const std::string& path) {
@@ -29,6 +31,7 @@ std::vector<std::string> ShowPath::Neighbours(const std::string& resolved) {
         }
         closedir(dir);
     }
+    std::sort(names.begin(), names.end());
     return names;
 }
 

@@ -13,7 +13,8 @@ public:
     static bool Found(const std::string& name);
     // The show's name for a file as it is on disk, for the findings.
     static std::string OnDisk(const std::string& name);
-    // The entries of the directory that holds a resolved path, for suggestions.
+    // The entries of the directory that holds a resolved path, for
+    // suggestions, in name order so that a tie is always settled the same way.
     static std::vector<std::string> Neighbours(const std::string& resolved);
     // What follows the last slash or backslash.
     static std::string BaseName(const std::string& path);

@@ -15,6 +15,10 @@ public:
     static std::string Nearest(const std::string& word, const std::vector<std::string>& candidates);
     // " (did you mean X?)", or nothing.
     static std::string DidYouMean(const std::string& word, const std::vector<std::string>& candidates);
+    // The same for a file name among the names beside it, which also finds
+    // a copy kept under a longer or shorter name with the same extension
+    // ("musica_old.ogg" for "musica.ogg", "fondo.jpg" for "fondo_v2.jpg").
+    static std::string DidYouMeanFile(const std::string& name, const std::vector<std::string>& neighbours);
 
     // The words of a keyword table, as candidates.
     template <typename Entry>
@@ -28,6 +32,9 @@ public:
 
 private:
     static size_t EditDistance(const std::string& a, const std::string& b);
+    // The neighbour, if any, whose stem begins or ends with the name's stem
+    // or the other way round, the nearest of them first.
+    static std::string RenamedCopy(const std::string& name, const std::vector<std::string>& neighbours);
 };
 
 #endif
