@@ -1,20 +1,15 @@
 #include "checker/SceneChecker.h"
 
 #include <algorithm>
-#include <sstream>
 #include <vector>
 
 #include "checker/CheckedShow.h"
 #include "checker/FindingText.h"
+#include "checker/SceneReading.h"
 #include "checker/ShowPath.h"
 #include "checker/TextureChecker.h"
 #include "checker/TrackChecker.h"
-#include "core/Log.h"
 #include "platform/FileSystem.h"
-#include "platform/MessageBox.h"
-#include "platform/Process.h"
-#include "scene/AseReader.h"
-#include "scene/BinarySceneFile.h"
 #include "scene/Scene.h"
 
 namespace {
@@ -31,6 +26,13 @@ int LineOf(const std::string& text, const std::string& needle) {
     return 1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
 }
 
+// The line that names a material's map: its whole name in quotes, or the
+// start of a name the reader cut to its buffer.
+int BitmapLine(const std::string& text, const std::string& texture) {
+    const int whole = LineOf(text, "\"" + texture + "\"");
+    return whole > 0 || texture.empty() ? whole : LineOf(text, "\"" + texture);
+}
+
 }  // namespace
 
 void SceneChecker::Read(const std::string& file, int line, ShowResources::SceneInfo& info, bool binary) {
@@ -41,18 +43,15 @@ void SceneChecker::Read(const std::string& file, int line, ShowResources::SceneI
         show.findings.Add(true, file, line, "scene file " + FindingText::Quoted(info.file) + " cannot be read");
         return;
     }
-    std::string log;
-    const size_t boxesBefore = Platform::MessageBoxes().size();
     Scene scene;
-    unsigned endStatus = 0;
-    const bool ended = ReadEnded(info.file, binary, scene, log, endStatus);
+    SceneReading reading(ShowFindings::kMax + 1);
+    const bool ended = !reading.Read(info.file, binary, scene);
     info.read = !ended;
     Keep(info, scene);
-    ReportReader(sceneFile, log, boxesBefore);
+    Report(sceneFile, reading, ended);
     if (ended) {
         // What the reader filled before it gave up is no scene to check
         // indices against.
-        ReportEnding(sceneFile, boxesBefore, endStatus);
         scene.Release();
         return;
     }
@@ -64,24 +63,6 @@ void SceneChecker::Read(const std::string& file, int line, ShowResources::SceneI
     scene.Release();
 }
 
-bool SceneChecker::ReadEnded(const std::string& name, bool binary, Scene& scene, std::string& log,
-                             unsigned& status) {
-    Log::Capture(&log);
-    const bool ended = !Platform::RunCatchingEndings(
-        [&] {
-            if (binary) {
-                BinarySceneFile reader;
-                reader.Read(name.c_str(), scene);
-            } else {
-                AseReader reader;
-                reader.Read(name.c_str(), scene);
-            }
-        },
-        &status);
-    Log::Capture(nullptr);
-    return ended;
-}
-
 void SceneChecker::Keep(ShowResources::SceneInfo& info, const Scene& scene) {
     info.cameraCount = scene.CameraCount();
     info.lightCount = scene.LightCount();
@@ -90,28 +71,17 @@ void SceneChecker::Keep(ShowResources::SceneInfo& info, const Scene& scene) {
     }
 }
 
-// The reader's own warnings, as it writes them to the log, and its boxes.
-void SceneChecker::ReportReader(const std::string& sceneFile, const std::string& log, size_t boxesBefore) {
-    std::istringstream lines(log);
-    for (std::string entry; std::getline(lines, entry);) {
-        if (entry.find("** AVISO **") != std::string::npos || entry.find("** ERROR **") != std::string::npos) {
-            show.findings.Add(false, sceneFile, 0, "the scene reader says: " + entry.substr(entry.find("**")));
-        }
+// The reader's own warnings, as it writes them to the log, its boxes, and
+// its ending.
+void SceneChecker::Report(const std::string& sceneFile, const SceneReading& reading, bool ended) {
+    for (const SceneReading::Said& said : reading.Sayings()) {
+        show.findings.Add(false, sceneFile, said.line, said.message);
     }
-    const std::vector<Platform::ShownMessageBox>& boxes = Platform::MessageBoxes();
-    for (size_t i = boxesBefore; i < boxes.size(); ++i) {
-        show.findings.Add(false, sceneFile, 0, "reading it shows the box [" + boxes[i].caption + "] " +
-                                                   FindingText::OneLine(boxes[i].text));
+    if (ended) {
+        const std::string cause = reading.LastBox().empty() ? std::string() : " after the box " + reading.LastBox();
+        show.findings.Add(true, sceneFile, reading.EndLine(),
+                          "reading it ends halvenor with exit status " + std::to_string(reading.EndStatus()) + cause);
     }
-}
-
-void SceneChecker::ReportEnding(const std::string& sceneFile, size_t boxesBefore, unsigned status) {
-    const std::vector<Platform::ShownMessageBox>& boxes = Platform::MessageBoxes();
-    const std::string cause = boxes.size() > boxesBefore ? " after the box [" + boxes.back().caption + "] " +
-                                                               FindingText::OneLine(boxes.back().text)
-                                                         : std::string();
-    show.findings.Add(true, sceneFile, 0, "reading it ends halvenor with exit status " + std::to_string(status) +
-                                              cause);
 }
 
 void SceneChecker::CheckMaterials(const std::string& sceneFile, const std::string& text, const Scene& scene,
@@ -122,7 +92,7 @@ void SceneChecker::CheckMaterials(const std::string& sceneFile, const std::strin
         const int maps = std::min<int>(material.props.mapCount, Material::kMapSlots);
         for (int slot = 0; slot < maps; ++slot) {
             const std::string texture = material.GetMap(slot).file;
-            const int textLine = binary ? 0 : LineOf(text, "\"" + texture + "\"");
+            const int textLine = binary ? 0 : BitmapLine(text, texture);
             show.files.Add(ShowFile::Kind::Texture, texture, owner);
             textures.Check(sceneFile, textLine, texture, "texture");
         }

@@ -374,7 +374,7 @@ TEST_F(ShowCheckerTest, ASceneThatEndsThePlayerIsAFindingAndTheCheckGoesOn) {
     EXPECT_EQ(Platform::CurrentExitHandler(), &AbortOnEnding);
     Platform::SetExitHandler(nullptr);
     const std::string report = checker.Report();
-    EXPECT_NE(report.find("escena.ase: error: reading it ends halvenor with exit status 1 after the box "
+    EXPECT_NE(report.find("escena.ase:4: error: reading it ends halvenor with exit status 1 after the box "
                           "[Error de inicializacion] No esta iniciado el vector de caras\n"),
               std::string::npos)
         << report;
@@ -382,6 +382,25 @@ TEST_F(ShowCheckerTest, ASceneThatEndsThePlayerIsAFindingAndTheCheckGoesOn) {
     EXPECT_NE(report.find("guion.txt:6: error: no scene named 'Nadie'"), std::string::npos) << report;
     EXPECT_NE(checker.Summary().find("scene        Sala (escena.ase): not read by the checker"), std::string::npos)
         << checker.Summary();
+}
+
+// The reader's warnings and boxes name the line it was reading, whatever
+// the file's line ends.
+TEST_F(ShowCheckerTest, WhatTheSceneReaderSaysIsFoundOnTheLineItWasReading) {
+    dir.Write("escena.ase", "*GEOMOBJECT {\r\n\t*NODE_NAME \"Caja\"\r\n\t*MESH {\r\n\t\t*MESH_NUMVERTEX 1\r\n"
+                            "\t\t*MESH_VERTEX 0 0 0 0\r\n\t\t*MESH_VERTEX 4 1 1 1\r\n\t\t*MESH_NUMTVERTEX -2\r\n"
+                            "\t}\r\n}\r\n");
+    Check(kPreconfig, "0.0 SCENE Sala FX_SHOW\n3.0 DEMO x FX_STOP\n");
+    std::string said;
+    for (const ShowFinding& finding : checker.Findings()) {
+        if (finding.file == "escena.ase") {
+            said += std::to_string(finding.line) + " " + finding.message + "\n";
+        }
+    }
+    EXPECT_EQ(said,
+              "6 reading it shows the box [Error de acceso] Acceso fuera del vector IMPEDIDO. Se ha truncado el acceso.\n"
+              "6 reading it shows the box [Error de acceso] Acceso fuera del vector IMPEDIDO\n"
+              "7 the scene reader says: ** AVISO ** *MESH_NUMTVERTEX -2 es negativo: se toma 0.\n");
 }
 
 std::string Listed(const std::vector<ShowFile>& files) {
