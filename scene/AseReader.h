@@ -36,6 +36,10 @@ public:
     // logged and ends the process with status 1 (ExitProcess), and so does an
     // element line before its count line, after its box.
     void Read(const char* fileName, Scene& scene);
+    // Bytes of the text (as AseTextStream gives it) read so far, while Read
+    // runs or after it ended the process; 0 before the scan and after a
+    // read that finished. The checker points what the reader says at its line.
+    uint64_t TextOffset() const { return cursor != nullptr ? stream.Offset(cursor) : 0; }
 
 private:
     // One whitespace-delimited word of the text.
