@@ -143,14 +143,6 @@ bool AseScanner::NextToken(Token& token) {
     return true;
 }
 
-bool AseScanner::MatchChar(char c) {
-    if (cursor < end && *cursor == c) {
-        ++cursor;
-        return true;
-    }
-    return false;
-}
-
 bool AseScanner::ReadInt(int32_t& value) {
     SkipSpace();
     const char* scan = cursor;

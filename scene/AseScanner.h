@@ -56,7 +56,13 @@ public:
     bool ReadFloat(float& value);
     // Up to count numbers; answers how many matched (a stop at the first miss).
     int ReadFloats(float* values, int count);
-    bool MatchChar(char c);
+    bool MatchChar(char c) {
+        if (cursor < end && *cursor == c) {
+            ++cursor;
+            return true;
+        }
+        return false;
+    }
     void SkipSpace();
     // Quoted names: blanks and an opening quote, then the rest of the line
     // without its last two characters (the closing quote and the line end),
