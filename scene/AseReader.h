@@ -38,7 +38,7 @@ public:
     // Bytes of the text (as AseTextStream gives it) read so far, while Read
     // runs or after it ended the process; 0 before the scan and after a
     // read that finished. The checker points what the reader says at its line.
-    uint64_t TextOffset() const { return cursor != nullptr ? stream.Offset(cursor) : 0; }
+    uint64_t TextOffset() const { return scanner.Offset(); }
 
 private:
     // Opens the file and makes the first pass: the size of the text and the

@@ -76,6 +76,8 @@ public:
     // A line the window does not finish is left alone.
     void SkipRestOfLineUnless(bool (*isKeyword)(const char* text, size_t length));
 
+    // Bytes of the text read so far; 0 before the scan.
+    uint64_t Offset() const { return cursor != nullptr ? stream.Offset(cursor) : 0; }
     // Bytes of the whole text after the cursor.
     uint64_t BytesLeft() const { return textSize - (cursor != nullptr ? stream.Offset(cursor) : 0); }
 
