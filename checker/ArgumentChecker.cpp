@@ -35,6 +35,9 @@ bool ArgumentChecker::Check(const std::string& file, int line, PreconfigArg role
         case PreconfigArg::NewParticles:
         case PreconfigArg::NewPixelBuffer:
             return true;  // registered by the kind's own step
+        case PreconfigArg::TrackBase:
+        case PreconfigArg::TrackProperty:
+            return true;  // read and bound by SyncTrackChecker
         case PreconfigArg::Scene:
         case PreconfigArg::Layer:
         case PreconfigArg::Particles:

@@ -5,11 +5,15 @@
 #ifndef HALVENOR_CHECKER_CHECKEDSHOW_H
 #define HALVENOR_CHECKER_CHECKEDSHOW_H
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "checker/ShowFiles.h"
 #include "checker/ShowFindings.h"
 #include "checker/ShowResources.h"
+
+class SyncTracks;
 
 struct CheckedShow {
     struct Music {
@@ -36,11 +40,25 @@ struct CheckedShow {
         bool misplacedStop = false;
     };
 
+    // The sync tracks of a LOAD TRACKS line and the names SET ... TRACK
+    // lines bind (SyncTrackChecker).
+    struct Tracks {
+        struct Wanted {
+            int line;
+            std::string name;
+        };
+        std::shared_ptr<SyncTracks> set;
+        std::string file;
+        int line = 0;
+        std::vector<Wanted> wanted;
+    };
+
     ShowFindings findings;
     ShowFiles files;
     ShowResources resources;
     Music music;
     Script script;
+    Tracks tracks;
     bool preconfigRead = false;
 };
 

@@ -15,6 +15,7 @@
 #include "checker/ShowLines.h"
 #include "checker/ShowPath.h"
 #include "checker/Suggestion.h"
+#include "checker/SyncTrackChecker.h"
 #include "config/PreconfigLine.h"
 #include "core/Engine.h"
 
@@ -248,6 +249,8 @@ void PreconfigChecker::TakeLoad(const std::string& file, int line, const Preconf
         MusicChecker(show).Take(file, line, words.Arg(1));
     } else if (EqualsIgnoringCase(form.word, "SCRIPT")) {
         ScriptChecker(show).Take(file, line, words.Arg(1));
+    } else if (EqualsIgnoringCase(form.word, "TRACKS")) {
+        SyncTrackChecker(show).Take(file, line, words);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "checker/FindingText.h"
 #include "checker/ShowLines.h"
 #include "checker/Suggestion.h"
+#include "checker/SyncTrackChecker.h"
 #include "config/PreconfigLine.h"
 
 namespace {
@@ -46,6 +47,9 @@ void SetLineChecker::Check(const std::string& file, int line, const PreconfigLin
     const PreconfigForm* option = CheckOption(file, line, *kind, words);
     if (option != nullptr && resource == Kind::Scene && EqualsIgnoringCase(option->word, "PBUFFER")) {
         show.resources.scenes[show.resources.Find(Kind::Scene, words.Arg(1))].hasPixelBuffer = true;
+    }
+    if (option != nullptr && EqualsIgnoringCase(option->word, "TRACK")) {
+        SyncTrackChecker(show).Want(file, line, words.Arg(1), words.Arg(3));
     }
 }
 

@@ -3,11 +3,13 @@
 #include "checker/PreconfigChecker.h"
 #include "checker/ScriptChecker.h"
 #include "checker/ShowSummary.h"
+#include "checker/SyncTrackChecker.h"
 
 void ShowChecker::Check() {
     PreconfigChecker(show).Check();
     // The blur pass's layers and pixel buffers exist by the time the script runs.
     show.resources.AddEngineResources();
+    SyncTrackChecker(show).Check();
     ScriptChecker(show).Check();
 }
 

@@ -1,6 +1,7 @@
 #include "checker/ShowSummary.h"
 
 #include "checker/FindingText.h"
+#include "checker/SyncTrackChecker.h"
 
 std::string ShowSummary::Of(const CheckedShow& show) {
     std::ostringstream out;
@@ -18,6 +19,10 @@ std::string ShowSummary::Of(const CheckedShow& show) {
     WriteResources(out, show.resources);
     WriteMusic(out, show.music);
     WriteScript(out, show.script);
+    const std::string tracks = SyncTrackChecker::Summary(show);
+    if (!tracks.empty()) {
+        out << "tracks       " << tracks << "\n";
+    }
     return out.str();
 }
 

@@ -10,7 +10,6 @@
 #include "sync/RocketProject.h"
 #include "sync/SyncTrack.h"
 #include "sync/SyncTracks.h"
-#include "sync/TrackCheck.h"
 #include "sync/TrackFile.h"
 #include "tests/support/TempDir.h"
 
@@ -170,43 +169,6 @@ TEST(SyncTrack, TheEditorsProjectFileGivesItsTracksOrSaysWhereItIsBroken) {
         EXPECT_NE(error.find(file.second), std::string::npos) << error;
         EXPECT_EQ(kept.size(), 1u);
     }
-}
-
-TEST(SyncTrack, TheCheckerNamesTracksThatBindToNothingAndBoundNamesWithoutKeys) {
-    TestSupport::TempDir dir;
-    const std::string oneKey = U32(1) + U32(0) + U32(0x3F800000) + std::string(1, '\x01');
-    dir.Write("sync_Fondo-3Aalpha.track", oneKey);
-    dir.Write("sync_Sala-3AFOV.track", oneKey);       // properties in any case
-    dir.Write("sync_Fondo-3Aalpah.track", oneKey);    // misspelt property
-    dir.Write("sync_Tablro-3Ax.track", oneKey);       // misspelt layer
-    dir.Write("sync_sin-nombre.track", oneKey);       // no colon (and a -XX that is no byte)
-    dir.Write("sync_cut.track", oneKey.substr(0, 6));
-    TrackCheck check;
-    check.Want(3, "Fondo", "x");
-    check.Load(4, "sync", "96", "4");
-    check.Want(5, "Sala", "fog_end");
-    check.Want(6, "Sala", "alpha");
-    std::vector<std::string> said;
-    for (const TrackCheck::Finding& finding : check.Check({"Fondo", "Tablero"}, {"SALA"})) {
-        said.push_back(std::to_string(finding.line) + (finding.error ? " error: " : " warning: ") + finding.message);
-    }
-    const std::vector<std::string> expected = {
-        "3 error: comes before a LOAD TRACKS line: halvenor ignores the track 'Fondo:x'",
-        "4 error: sync_cut.track: it is cut short: its count says 1 keys, its 6 bytes hold 0",
-        "4 error: sync_sin-nombre.track: no track name is written that way",
-        "4 error: track 'Fondo:alpah' (sync_Fondo-3Aalpah.track) binds to nothing: there is no 'alpah' to drive: "
-        "a layer's tracks are alpha, x, y, scale, angle and its shader's float uniforms",
-        "4 error: track 'Tablro:x' (sync_Tablro-3Ax.track) binds to nothing: no layer or scene is called 'Tablro'",
-        "5 warning: track 'Sala:fog_end' has no keys (sync_Sala-3Afog_end.track holds none, or is not there)",
-        "6 error: track 'Sala:alpha' binds to nothing: there is no 'alpha' to drive: a scene's are fov, roll, "
-        "fog_start, fog_end",
-    };
-    ASSERT_EQ(said.size(), expected.size()) << ::testing::PrintToString(said);
-    for (size_t i = 0; i < said.size(); ++i) {
-        EXPECT_EQ(said[i].compare(0, expected[i].size(), expected[i]), 0) << said[i];
-    }
-    EXPECT_EQ(check.Summary().rfind("4 tracks from sync_*.track, 6.40 rows a second (96 bpm, 4 rows a beat)", 0), 0u)
-        << check.Summary();
 }
 
 }  // namespace
