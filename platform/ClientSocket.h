@@ -22,7 +22,8 @@
 
 class ClientSocket {
 public:
-    static constexpr size_t kMaxPendingBytes = 256 * 1024;
+    // Room for a greeting that asks for every track a show may have.
+    static constexpr size_t kMaxPendingBytes = 8 * 1024 * 1024;
 
     enum class Status { Closed, Connecting, Connected };
 
