@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -124,10 +125,26 @@ struct Outcome {
     std::string captureProblem;
 };
 
+// The capture of the show in dir at the settings' times, into dir/stills.
+TestSupport::RunResult CaptureShow(const std::string& dir, const Settings& settings) {
+    char rate[32];
+    char duration[32];
+    std::snprintf(rate, sizeof rate, "%.6f", settings.fps);
+    std::snprintf(duration, sizeof duration, "%.6f", settings.frames.back() + 1.0 / settings.fps);
+    return TestSupport::RunCapture(dir, {"-r", rate, "-t", duration, "-o", dir + "/stills"}, settings.env);
+}
+
 Outcome PlayShow(const fs::path& show, const Settings& settings) {
     Outcome outcome;
+    // The player and the capture each play a copy of their own, side by side.
     TestSupport::TempDir dir(false);
+    TestSupport::TempDir captureDir(false);
     CopyShow(show, settings, dir.Path());
+    std::future<TestSupport::RunResult> capturing;
+    if (!settings.frames.empty()) {
+        CopyShow(show, settings, captureDir.Path());
+        capturing = std::async(std::launch::async, CaptureShow, captureDir.Path(), settings);
+    }
     const TestSupport::RunResult run = TestSupport::RunPlayer(dir.Path(), 0, settings.env);
     outcome.status = std::to_string(run.exitCode) + "\n";
     outcome.stderrText = run.stderrText;
@@ -135,13 +152,8 @@ Outcome PlayShow(const fs::path& show, const Settings& settings) {
     if (settings.frames.empty()) {
         return outcome;
     }
-    char rate[32];
-    char duration[32];
-    std::snprintf(rate, sizeof rate, "%.6f", settings.fps);
-    std::snprintf(duration, sizeof duration, "%.6f", settings.frames.back() + 1.0 / settings.fps);
-    const fs::path stills = fs::path(dir.Path()) / "stills";
-    const auto capture = TestSupport::RunCapture(dir.Path(), {"-r", rate, "-t", duration, "-o", stills.string()},
-                                                 settings.env);
+    const TestSupport::RunResult capture = capturing.get();
+    const fs::path stills = fs::path(captureDir.Path()) / "stills";
     if (capture.exitCode != 0) {
         outcome.captureProblem = "the capture ended with status " + std::to_string(capture.exitCode) + ": " +
                                  capture.stderrText;
