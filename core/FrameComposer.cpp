@@ -117,9 +117,18 @@ void DrawLayers(Layer2D* const* layers, int32_t count, bool overlays, bool rende
     }
 }
 
+// What the zoom passes leave, however they were drawn: the feedback layer at
+// scale 1 (whatever size an event gave it before), with its own alpha, in
+// blend mode 0.
+void EndZoomPasses(Layer2D& trail, float keptAlpha) {
+    trail.scaleX = 1.0f;
+    trail.scaleY = 1.0f;
+    trail.alpha = keptAlpha;
+    trail.blendMode = 0;
+}
+
 // Seven passes of the feedback picture, each larger and fainter about the
-// layer's centre: a radial smear. The layer is given back at scale 1 with its
-// own alpha.
+// layer's centre: a radial smear.
 void DrawZoomPasses(Layer2D& trail, bool render) {
     const float keptAlpha = trail.alpha;
     trail.blendMode = 0;
@@ -133,10 +142,7 @@ void DrawZoomPasses(Layer2D& trail, bool render) {
             trail.Advance();
         }
     }
-    trail.scaleX = 1.0f;
-    trail.scaleY = 1.0f;
-    trail.alpha = keptAlpha;
-    trail.blendMode = 0;
+    EndZoomPasses(trail, keptAlpha);
 }
 
 // The same seven copies for one summed pass, after the copies already there.
@@ -170,9 +176,8 @@ void DrawBlurLayers(Layer2D& frame, Layer2D& trail, Display* display, bool satur
     }
     if (summable && LayerSum::Draw(copies, count, static_cast<float>(display->Width()),
                                    static_cast<float>(display->Height()))) {
-        // The zoom passes leave the feedback layer in mode 0.
         if (saturate) {
-            trail.blendMode = 0;
+            EndZoomPasses(trail, trail.alpha);
         }
         return;
     }

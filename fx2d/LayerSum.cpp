@@ -442,13 +442,18 @@ bool LayerSum::Draw(const Copy* copies, int count, float viewWidth, float viewHe
     gl.useProgram(0);
     ReleaseSamplers();
 
-    // What the last copy drawn by Layer2D::Draw would leave.
+    // What the last copy drawn by Layer2D::Draw would leave, its zoomed
+    // view included.
+    const LayerSum::Copy& last = copies[count - 1];
+    glLoadIdentity();
+    glTranslatef(last.layer->centerX, last.layer->centerY, 0.0f);
+    glRotatef(last.layer->angle, 0.0f, 0.0f, 1.0f);
+    glScalef(last.scale, last.scale, 1.0f);
     glActiveTextureARB(GL_TEXTURE1_ARB);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(keptSecondUnitTexture));
     glActiveTextureARB(GL_TEXTURE0_ARB);
-    glBindTexture(GL_TEXTURE_2D, copies[count - 1].layer->texture.texture);
-    const float lastAlpha = copies[count - 1].alpha;
-    glColor4f(lastAlpha, lastAlpha, lastAlpha, lastAlpha);
+    glBindTexture(GL_TEXTURE_2D, last.layer->texture.texture);
+    glColor4f(last.alpha, last.alpha, last.alpha, last.alpha);
     glEnable(GL_CULL_FACE);
     glEnable(GL_DEPTH_TEST);
     glDepthMask(GL_TRUE);

@@ -36,7 +36,9 @@ public:
     static bool IsEnabled();
 
     // Adds the copies over the target as blend mode 0 would, with the 2D
-    // projection of a view of viewWidth x viewHeight loaded. False, with
+    // projection of a view of viewWidth x viewHeight loaded, and leaves the
+    // state (the last copy's zoomed view, colour, texture and switches) that
+    // drawing the copies one by one with Layer2D::Draw leaves. False, with
     // nothing drawn, when the sum cannot be drawn in one pass: the copies
     // are then the caller's to draw one by one. The layers are not changed.
     static bool Draw(const Copy* copies, int count, float viewWidth, float viewHeight);

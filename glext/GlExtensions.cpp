@@ -12,7 +12,10 @@ PFNGLMULTITEXCOORD2FARBPROC halvenorMultiTexCoord2fARB = nullptr;
 
 namespace {
 
-std::string missingNames;
+// Never destroyed: the registry's release at exit runs among the static
+// destructors, in an order between files that nothing fixes, and what it may
+// meet is never gone before it.
+std::string& missingNames = *new std::string;
 
 // The loader's own allocations end the process when memory runs out.
 char* CopyOrDie(const char* text, const char* file, int line) {

@@ -33,8 +33,10 @@ bool silentOutput = false;
 // Read by the audio thread; switched only while no stream plays.
 bool clockPosition = false;
 constexpr double kHeadDriftSeconds = 0.1;
-// Why the last stream could not be created; empty after a success.
-std::string musicError;
+// Why the last stream could not be created; empty after a success. Never
+// destroyed, as the mixer: the registry's release at exit runs among the
+// static destructors, in an order between files that nothing fixes.
+std::string& musicError = *new std::string;
 constexpr QWORD kBytesPerFrame = 4;
 constexpr uint32_t kDefaultRate = 44100;
 constexpr uint32_t kMinRate = 1000;

@@ -7,8 +7,11 @@
 
 namespace {
 
+// Never destroyed: a fatal error shows its box and then ends the process,
+// whose registry still releases the show among the static destructors; a
+// box shown there must find the list, which was made after the registry.
 std::vector<Platform::ShownMessageBox>& ShownBoxes() {
-    static std::vector<Platform::ShownMessageBox> boxes;
+    static std::vector<Platform::ShownMessageBox>& boxes = *new std::vector<Platform::ShownMessageBox>;
     return boxes;
 }
 

@@ -23,7 +23,10 @@ bool AtLeastGlx13(const char* version) {
 }  // namespace
 
 const char* WglExtensionsString() {
-    static std::string names;
+    // Never destroyed, as the other state of the stand-ins: what the
+    // registry's release meets at exit is never gone before it, whatever
+    // the order in which static objects go.
+    static std::string& names = *new std::string;
     names.clear();
     if (ResolvePbufferEntryPoints()) {
         names = "WGL_ARB_pixel_format WGL_ARB_pbuffer WGL_ARB_render_texture ";

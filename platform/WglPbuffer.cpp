@@ -47,15 +47,20 @@ constexpr int kGlxBadFbConfig = 9;
 
 uint32_t lastError = 0;
 
+// The records below are never destroyed. A fatal error ends the process
+// through exit(), and the registry's destructor then deletes the show's
+// pixel buffers, which asks these records, from among the static
+// destructors, in an order between files that nothing fixes.
+//
 // Handles of the window's drawables and context, made once and kept, so that
 // the same window always answers the same handle.
-std::vector<std::unique_ptr<WglDeviceContext>> windowDCs;
-std::vector<std::unique_ptr<WglRenderContext>> foreignContexts;
+std::vector<std::unique_ptr<WglDeviceContext>>& windowDCs = *new std::vector<std::unique_ptr<WglDeviceContext>>;
+std::vector<std::unique_ptr<WglRenderContext>>& foreignContexts = *new std::vector<std::unique_ptr<WglRenderContext>>;
 // Contexts made by wglCreateContext and not yet deleted.
-std::vector<WglRenderContext*> ownContexts;
-std::vector<WglPbuffer*> livePbuffers;
+std::vector<WglRenderContext*>& ownContexts = *new std::vector<WglRenderContext*>;
+std::vector<WglPbuffer*>& livePbuffers = *new std::vector<WglPbuffer*>;
 // Connections whose closing the stand-in watches.
-std::vector<::Display*> watchedDisplays;
+std::vector<::Display*>& watchedDisplays = *new std::vector<::Display*>;
 
 BOOL Fail(uint32_t code) {
     lastError = code;

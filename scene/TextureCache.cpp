@@ -35,8 +35,12 @@ struct CacheEntry {
     std::string path;  // resolved
 };
 
+// Never destroyed. A fatal error after scenes were loaded ends the process
+// through exit(), and the registry's destructor then releases the show,
+// textures included; it runs among the static destructors, after those of
+// every static made later than the registry, as this one is.
 std::map<CacheKey, CacheEntry>& Entries() {
-    static std::map<CacheKey, CacheEntry> entries;
+    static std::map<CacheKey, CacheEntry>& entries = *new std::map<CacheKey, CacheEntry>;
     return entries;
 }
 

@@ -295,9 +295,10 @@ TEST_F(BlurPassTest, AnOverlayIsDrawnAboveTheBlurAndStaysSharp) {
     EXPECT_NEAR(Brightness(4, kCentre), 51 + 8, 3);
 }
 
-// Frames of the blur with the zoom passes over a coloured square, from a
-// black feedback trail, read back whole.
-std::vector<std::vector<uint8_t>> BlurredFrames(Engine& engine, int frames) {
+// Frames of the blur over a coloured square, from a black feedback trail,
+// read back whole; the zoom passes from frame saturatedFrom on. Before frame
+// resizedAt the feedback layer gets the size an FX_RESIZE 2 2 event gives.
+std::vector<std::vector<uint8_t>> BlurredFrames(Engine& engine, int frames, int saturatedFrom, int resizedAt = -1) {
     PBuffer* feedback = engine.FindPixelBuffer("PB_BLUR2");
     feedback->MakeCurrent();
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
@@ -306,7 +307,11 @@ std::vector<std::vector<uint8_t>> BlurredFrames(Engine& engine, int frames) {
     feedback->MakeWindowCurrent();
     std::vector<std::vector<uint8_t>> pictures;
     for (int frame = 0; frame < frames; ++frame) {
-        engine.saturateEnabled = frame >= frames / 2;
+        engine.saturateEnabled = frame >= saturatedFrom;
+        if (frame == resizedAt) {
+            engine.FindLayer("LAYER_BLUR2")->scaleX = 2.0f;
+            engine.FindLayer("LAYER_BLUR2")->scaleY = 2.0f;
+        }
         engine.ComposeFrame();
         std::vector<uint8_t> pixels(static_cast<size_t>(kSize) * kSize * 3);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -325,9 +330,9 @@ TEST_F(BlurPassTest, TheSummedLayerPassDrawsTheFramesOfThePassesOneByOne) {
     square.scene.SetActive(true);
     Register(square);
     engine.blurEnabled = true;
-    const auto summed = BlurredFrames(engine, 12);
+    const auto summed = BlurredFrames(engine, 12, 6);
     LayerSum::SetEnabled(false);
-    const auto passes = BlurredFrames(engine, 12);
+    const auto passes = BlurredFrames(engine, 12, 6);
     LayerSum::SetEnabled(true);
     const Layer2D* trail = engine.FindLayer("LAYER_BLUR2");
     EXPECT_FLOAT_EQ(trail->scaleX, 1.0f);
@@ -344,6 +349,60 @@ TEST_F(BlurPassTest, TheSummedLayerPassDrawsTheFramesOfThePassesOneByOne) {
     }
     // The square is there, brightened by the zoom passes in the last frame.
     EXPECT_GT(GlTestContext::ReadPixel(kCentre, kCentre).r, 200);
+}
+
+// The state the window's context is left in by a frame: what the next
+// drawing would inherit.
+std::vector<float> LeftState() {
+    std::vector<float> state(16);
+    glGetFloatv(GL_MODELVIEW_MATRIX, state.data());
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    state.insert(state.end(), colour, colour + 4);
+    GLint values[4];
+    for (const GLenum name : {GL_BLEND_SRC, GL_BLEND_DST, GL_ACTIVE_TEXTURE, GL_TEXTURE_BINDING_2D,
+                              GL_CURRENT_PROGRAM, GL_DEPTH_WRITEMASK}) {
+        glGetIntegerv(name, values);
+        state.push_back(static_cast<float>(values[0]));
+    }
+    for (const GLenum cap : {GL_BLEND, GL_TEXTURE_2D, GL_DEPTH_TEST, GL_CULL_FACE, GL_FOG, GL_LIGHTING}) {
+        state.push_back(glIsEnabled(cap) ? 1.0f : 0.0f);
+    }
+    glActiveTextureARB(GL_TEXTURE1_ARB);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, values);
+    state.push_back(static_cast<float>(values[0]));
+    state.push_back(glIsEnabled(GL_TEXTURE_2D) ? 1.0f : 0.0f);
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    return state;
+}
+
+TEST_F(BlurPassTest, AFeedbackLayerResizedByAnEventIsBackAtScaleOneAfterTheZoomPasses) {
+    ComposedScene square{0.0f, 0.0f, 0.0f};
+    square.AddSquare(0.9f, 0.5f, 0.1f);
+    square.scene.SetActive(true);
+    Register(square);
+    engine.blurEnabled = true;
+    const Layer2D* trail = engine.FindLayer("LAYER_BLUR2");
+    std::vector<float> leftBy[2];
+    for (const bool summed : {true, false}) {
+        SCOPED_TRACE(summed ? "summed pass" : "pass by pass");
+        LayerSum::SetEnabled(summed);
+        const auto plain = BlurredFrames(engine, 5, 0);
+        const auto resized = BlurredFrames(engine, 5, 0, 1);
+        leftBy[summed ? 0 : 1] = LeftState();
+        EXPECT_FLOAT_EQ(trail->scaleX, 1.0f);
+        EXPECT_FLOAT_EQ(trail->scaleY, 1.0f);
+        EXPECT_FLOAT_EQ(trail->alpha, 0.5f);
+        EXPECT_EQ(trail->blendMode, 0);
+        // The enlarged feedback is drawn in the one frame after the event;
+        // the feedback picture made in it is the same already.
+        EXPECT_NE(plain[1], resized[1]);
+        for (size_t frame = 2; frame < plain.size(); ++frame) {
+            EXPECT_EQ(plain[frame], resized[frame]) << "frame " << frame;
+        }
+    }
+    LayerSum::SetEnabled(true);
+    EXPECT_EQ(leftBy[0], leftBy[1]);
 }
 
 TEST_F(BlurPassTest, WithTheBlurOffItsResourcesAreNotTouched) {

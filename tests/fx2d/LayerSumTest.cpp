@@ -197,6 +197,8 @@ TEST_F(LayerSumTest, TheStateAfterwardsIsThatOfTheLastCopyDrawnByItself) {
     glActiveTextureARB(GL_TEXTURE0_ARB);
     const LayerSum::Copy copies[] = {{&layers[0], 0.5f, 1.0f}, {&layers[1], 0.25f, 1.2f}};
     ASSERT_TRUE(LayerSum::Draw(copies, 2, kWidth, kHeight));
+    GLfloat summedView[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, summedView);
     GLint program = -1;
     glGetIntegerv(GL_CURRENT_PROGRAM, &program);
     EXPECT_EQ(program, 0);
@@ -211,6 +213,13 @@ TEST_F(LayerSumTest, TheStateAfterwardsIsThatOfTheLastCopyDrawnByItself) {
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    // The last copy's zoomed view stays loaded, as after drawing it alone.
+    DrawOneByOne({copies[1]});
+    GLfloat aloneView[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, aloneView);
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_EQ(summedView[i], aloneView[i]) << "modelview element " << i;
+    }
     glDeleteTextures(1, &secondMap);
 }
 
