@@ -155,12 +155,16 @@ bool AuthorMode::ShowStarted(Engine& engine_) {
     // What the show loads is watched from now on; a save is read once it
     // has settled.
     live.Start();
-    if (options.listen && !server.Listen(options.listenHost, options.listenPort, &message)) {
+    if (options.listen && !server.Listening() && !OpenRemote(&message)) {
         exitCode = 2;
         return false;
     }
     Anchor();
     return true;
+}
+
+bool AuthorMode::OpenRemote(std::string* error) {
+    return !options.listen || server.Listen(options.listenHost, options.listenPort, error);
 }
 
 void AuthorMode::ReadScriptLines() {
@@ -541,6 +545,7 @@ bool AuthorMode::TakeReload(LiveReload::Outcome outcome, const ReloadPlan& plan,
         }
     }
     live.Taken();
+    notice.Show("reloaded (" + plan.Describe() + ")", wall->NowNs());
     return true;
 }
 
@@ -686,6 +691,7 @@ AuthorOverlayInfo AuthorMode::OverlayInfo() const {
     for (size_t i = 0; i < findingLines.size() && i < kOverlayFindings; ++i) {
         info.findings.push_back(findingLines[i]);
     }
+    info.notice = notice.Text(wall->NowNs());
     return info;
 }
 

@@ -27,6 +27,7 @@
 #include "author/ShowTimeline.h"
 #include "author/RemoteControl.h"
 #include "author/AuthorOverlay.h"
+#include "author/AuthorNotice.h"
 #include "platform/ControlServer.h"
 
 class AuthorMode : public FrameSink, public AuthorControl {
@@ -89,6 +90,10 @@ public:
 
     // The remote control's port once listening (--listen), else 0.
     int ListenPort() const { return server.Port(); }
+    // Opens the port --listen asks for ahead of the show, so that a busy
+    // port is said before anything is read or logged; ShowStarted opens it
+    // otherwise. False with why in *error.
+    bool OpenRemote(std::string* error);
 
     // Rewinds the show and runs it up to a picture of the timeline, which
     // the next frame composes.
@@ -178,6 +183,8 @@ private:
     ControlServer server;
     RemoteControl remote;
     LiveReload live;
+    // "reloaded (what)" on the overlay for a moment after a reload.
+    AuthorNotice notice;
 };
 
 #endif

@@ -64,6 +64,15 @@ bool AuthorOptions::Wanted(int argc, const char* const* argv) {
     return false;
 }
 
+bool AuthorOptions::IsOption(const char* word) {
+    for (const char* option : {"--edit", "--at", "--pause", "--loop", "--speed", "--listen"}) {
+        if (std::strcmp(word, option) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool AuthorOptions::ParseTime(const char* text, double& seconds) {
     if (text == nullptr) {
         return false;
@@ -161,7 +170,7 @@ bool AuthorOptions::Parse(int argc, const char* const* argv, AuthorOptions& opti
             }
             options.listen = true;
         } else {
-            error = "unexpected argument " + Quoted(arg);
+            error = (arg[0] == '-' ? "unknown option " : "unexpected argument ") + Quoted(arg);
             return false;
         }
     }

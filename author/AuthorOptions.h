@@ -24,6 +24,8 @@ struct AuthorOptions {
     // Whether the words ask for the editing player at all: plain halvenor
     // ignores its arguments, so only --edit switches the strict reading on.
     static bool Wanted(int argc, const char* const* argv);
+    // Whether the word is one of the editing player's options (--at, …).
+    static bool IsOption(const char* word);
     // False with a message for the user when an argument is wrong.
     static bool Parse(int argc, const char* const* argv, AuthorOptions& options, std::string& error);
     // Once the show's length is known: false with a message when a time lies

@@ -392,7 +392,7 @@ bool AuthorOverlay::Init(const std::string& fontFile, std::string* error) {
     Font* loaded = new Font();
     bool ok = false;
     if (path.empty()) {
-        reason = "no monospaced font found; looked for";
+        reason = "no monospaced font found (Debian: apt-get install fonts-dejavu-core); looked for";
         for (const std::string& place : Platform::DefaultFontPlaces()) {
             reason += " " + place;
         }
@@ -419,12 +419,16 @@ void AuthorOverlay::Draw(const AuthorOverlayInfo& info, int windowWidth, int win
     std::vector<Font::Line> lines;
     int widest = 0;
     for (const AuthorOverlayLine& line : AuthorOverlayText::Lines(info)) {
-        if (static_cast<int>(lines.size()) >= room) {
-            break;
+        // A long line (an error message, mostly) goes on below rather than
+        // losing its end at the window's edge.
+        for (const std::string& row : AuthorOverlayText::Wrap(line.text, columns)) {
+            if (static_cast<int>(lines.size()) >= room) {
+                break;
+            }
+            Font::Line fitted{AuthorOverlayText::CodePoints(row), line.tone};
+            widest = std::max(widest, font->Width(fitted.codes));
+            lines.push_back(std::move(fitted));
         }
-        Font::Line fitted{AuthorOverlayText::CodePoints(AuthorOverlayText::FitColumns(line.text, columns)), line.tone};
-        widest = std::max(widest, font->Width(fitted.codes));
-        lines.push_back(std::move(fitted));
     }
     const int panelWidth = std::min(windowWidth, widest + 2 * kPadding);
     const int panelHeight = std::min(windowHeight, static_cast<int>(lines.size()) * font->lineHeight + 2 * kPadding);

@@ -23,6 +23,7 @@ struct AuthorOverlayInfo {
     std::string musicPosition;               // extra music position (a module's order:row), or empty
     std::vector<AuthorOverlayEvent> events;  // the last events that fired, oldest first, at most five
     std::vector<std::string> findings;       // problems to show (file:line: error: …), at most a few
+    std::string notice;                      // what just happened ("reloaded (script)"), or empty
 };
 
 class AuthorOverlay {

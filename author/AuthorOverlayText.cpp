@@ -123,6 +123,9 @@ std::vector<AuthorOverlayLine> AuthorOverlayText::Lines(const AuthorOverlayInfo&
                          Printf("  camera %d", info.camera),
                      AuthorOverlayTone::kPlain});
     lines.push_back(ProblemLine(info));
+    if (!info.notice.empty()) {
+        lines.push_back({Printable(info.notice), AuthorOverlayTone::kBright});
+    }
 
     const size_t events = info.events.size();
     for (size_t i = events > kMaxEvents ? events - kMaxEvents : 0; i < events; ++i) {
@@ -156,6 +159,44 @@ std::string AuthorOverlayText::FitColumns(const std::string& text, int columns) 
         EncodeUtf8(codes[i], out);
     }
     return out + kEllipsis;
+}
+
+std::vector<std::string> AuthorOverlayText::Wrap(const std::string& text, int columns) {
+    std::vector<std::string> rows;
+    if (columns <= 0) {
+        return rows;
+    }
+    const std::vector<uint32_t> codes = CodePoints(text);
+    const size_t indent = columns > kWrapIndent ? static_cast<size_t>(kWrapIndent) : 0;
+    size_t start = 0;
+    do {
+        const size_t lead = rows.empty() ? 0 : indent;
+        const size_t room = static_cast<size_t>(columns) - lead;
+        size_t end = codes.size();
+        if (end - start > room) {
+            // After the last space that leaves the row within its room (the
+            // first character past the room may be that space); in a word
+            // longer than the row, at the room's end.
+            end = start + room;
+            size_t space = end;
+            while (space > start && codes[space] != ' ') {
+                --space;
+            }
+            if (space > start) {
+                end = space;
+            }
+        }
+        std::string row(lead, ' ');
+        for (size_t i = start; i < end; ++i) {
+            EncodeUtf8(codes[i], row);
+        }
+        rows.push_back(row);
+        start = end;
+        while (start < codes.size() && codes[start] == ' ') {
+            ++start;
+        }
+    } while (start < codes.size());
+    return rows;
 }
 
 std::vector<uint32_t> AuthorOverlayText::CodePoints(const std::string& text) {

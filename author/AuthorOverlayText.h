@@ -27,6 +27,8 @@ public:
     static constexpr size_t kMaxFindings = 4;
     // An event's script text is cut here so that the panel stays narrow.
     static constexpr int kEventColumns = 52;
+    // A wrapped line goes on this many columns in, so that it reads as one.
+    static constexpr int kWrapIndent = 2;
 
     // Music seconds rounded to the millisecond: 0:00.000, 12:34.567; more
     // minutes just make the minutes longer. Not a number: -:--.---.
@@ -38,6 +40,11 @@ public:
 
     // The text cut to at most columns characters, the cut marked with "…".
     static std::string FitColumns(const std::string& text, int columns);
+    // The text in rows of at most columns characters, broken at spaces where
+    // there are any (the spaces at a break dropped) and inside a word that
+    // is longer than a row; rows after the first are indented kWrapIndent
+    // columns. Empty text is one empty row; no room at all, no rows.
+    static std::vector<std::string> Wrap(const std::string& text, int columns);
     // The characters of UTF-8 text; bytes that are not UTF-8 read as '?'.
     static std::vector<uint32_t> CodePoints(const std::string& text);
 };

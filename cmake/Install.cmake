@@ -65,7 +65,7 @@ foreach(entry ${HALVENOR_PROGRAMS})
     if(EXISTS ${include})
       set(include_depends ${include})
     endif()
-    set(page ${HALVENOR_MAN_DIR}/${name}.1.gz)
+    set(page ${HALVENOR_MAN_DIR}/${name}.1)
     add_custom_command(OUTPUT ${page}
       COMMAND ${CMAKE_COMMAND} -DHELP2MAN=${HELP2MAN_EXECUTABLE} -DPROGRAM=$<TARGET_FILE:${name}>
         -DNAME=${name} -DDESCRIPTION=${description} "-DSOURCE=Halvenor ${PROJECT_VERSION}" -DINCLUDE=${include} -DOUTPUT=${page}
@@ -79,7 +79,11 @@ install(TARGETS ${installed_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR
 if(man_pages)
   file(MAKE_DIRECTORY ${HALVENOR_MAN_DIR})
   add_custom_target(man_pages ALL DEPENDS ${man_pages})
-  install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  # Gzipped as they are installed, with the install's own prefix in them.
+  install(CODE "set(HALVENOR_MAN_PAGES \"${man_pages}\")
+    set(HALVENOR_MAN_DESTINATION \"${CMAKE_INSTALL_MANDIR}/man1\")
+    set(HALVENOR_DATA_DESTINATION \"${CMAKE_INSTALL_DATADIR}\")
+    include(\"${CMAKE_CURRENT_SOURCE_DIR}/cmake/InstallManPages.cmake\")")
 endif()
 
 # Every shows/NAME with a preconfig.txt is installed into
@@ -193,7 +197,8 @@ endif()
 
 # The Debian package: the same files under /usr. Its dependencies are those
 # of the programs' shared libraries (dpkg-shlibdeps, from dpkg-dev) plus the
-# OpenGL driver, which the programs load through libGL at run time.
+# OpenGL driver, which the programs load through libGL at run time, and the
+# DejaVu fonts, which the author overlay and halvenor-font read by path.
 set(CPACK_PACKAGE_NAME halvenor)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Halvenor Engine")
@@ -208,7 +213,7 @@ manual pages and a sample show in /usr/share/halvenor/shows.")
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1-mesa-dri")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1-mesa-dri, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "ffmpeg")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xvfb, xauth")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)

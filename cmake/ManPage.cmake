@@ -1,8 +1,9 @@
-# Writes the manual page of one program, gzipped, from its --help and --version
-# (help2man), with the sections of doc/man/NAME.h2m when there is one.
+# Writes the manual page of one program from its --help and --version
+# (help2man), with the sections of doc/man/NAME.h2m when there is one. The
+# install finishes it with its prefix and gzips it (cmake/InstallManPages.cmake).
 #
 #   cmake -DHELP2MAN=... -DPROGRAM=path -DNAME=halvenor -DDESCRIPTION="..." -DSOURCE="Halvenor 0.2.0" \
-#         [-DINCLUDE=doc/man/halvenor.h2m] -DOUTPUT=man/halvenor.1.gz -P ManPage.cmake
+#         [-DINCLUDE=doc/man/halvenor.h2m] -DOUTPUT=man/halvenor.1 -P ManPage.cmake
 get_filename_component(work "${OUTPUT}" DIRECTORY)
 set(work "${work}/.${NAME}")
 file(REMOVE_RECURSE "${work}")
@@ -29,9 +30,5 @@ execute_process(COMMAND "${HELP2MAN}" ${options} "${wrapper}" RESULT_VARIABLE st
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "help2man could not write the manual page of ${NAME}: ${errors}")
 endif()
-# -n: no name or time stamp inside, so the same page packs to the same bytes.
-execute_process(COMMAND gzip -9 -n -c "${work}/${NAME}.1" OUTPUT_FILE "${OUTPUT}" RESULT_VARIABLE status)
-if(NOT status EQUAL 0)
-  message(FATAL_ERROR "gzip could not pack the manual page of ${NAME}")
-endif()
+file(RENAME "${work}/${NAME}.1" "${OUTPUT}")
 file(REMOVE_RECURSE "${work}")

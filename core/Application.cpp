@@ -83,8 +83,11 @@ void HandleKey(SDLKey key, SDLMod modifiers, Engine& engine, ConsoleText& text, 
             // before they get here).
             break;
         default:
-            if (state.consoleVisible) {
-                text.AppendChar(static_cast<char>(key & 0xFF));
+            // Symbols past 255 are keys without a character (Shift, the
+            // arrows, F1): cut to a byte they would type stray ones ('0'
+            // for Shift), and 0 would end the line where it stands.
+            if (state.consoleVisible && key > 0 && key <= 0xFF) {
+                text.AppendChar(static_cast<char>(key));
             }
             break;
     }

@@ -11,10 +11,16 @@ const char* const Log::FileName = "error_log.txt";
 namespace {
 
 std::string* captureSink = nullptr;
+void (*captureListener)(void* context) = nullptr;
+void* captureContext = nullptr;
 
 }  // namespace
 
-void Log::Capture(std::string* sink) { captureSink = sink; }
+void Log::Capture(std::string* sink, void (*listener)(void* context), void* context) {
+    captureSink = sink;
+    captureListener = sink != nullptr ? listener : nullptr;
+    captureContext = context;
+}
 
 void Log::Start() {
     // Created empty at every start; a file that cannot be created changes nothing else.
@@ -32,6 +38,9 @@ void Log::Write(const char* text) {
     }
     if (captureSink != nullptr) {
         captureSink->append(text);
+        if (captureListener != nullptr) {
+            captureListener(captureContext);
+        }
         return;
     }
     // Opened per call: the log keeps no handle and no state between calls.

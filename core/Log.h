@@ -16,8 +16,11 @@ public:
 
     // While a sink is set, texts are appended to it instead of the file:
     // tools that read a show with the engine's readers keep the show's
-    // directory untouched. Null writes to the file again.
-    static void Capture(std::string* sink);
+    // directory untouched. Null writes to the file again. The listener, if
+    // any, is called after each text reaches the sink, while the reader that
+    // wrote it is still where it was: the checker points a reader's warning
+    // at its line.
+    static void Capture(std::string* sink, void (*listener)(void* context) = nullptr, void* context = nullptr);
 
     static const char* const FileName;
 };

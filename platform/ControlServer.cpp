@@ -102,7 +102,7 @@ bool ControlServer::Listen(const std::string& host, int port, std::string* error
         close(socketFd);
         if (error != nullptr) {
             const std::string where = name + ":" + std::to_string(port);
-            *error = cause == EADDRINUSE ? "cannot listen on " + where + ": the port is in use"
+            *error = cause == EADDRINUSE ? "cannot listen on " + where + ": the port is in use by another program"
                                          : "cannot listen on " + where + ": " + std::strerror(cause);
         }
         return false;

@@ -12,6 +12,9 @@ std::vector<Platform::ShownMessageBox>& ShownBoxes() {
     return boxes;
 }
 
+void (*boxListener)(void* context) = nullptr;
+void* boxListenerContext = nullptr;
+
 // Keeps the stderr record on one line whatever the text holds.
 std::string OneLine(const char* text) {
     std::string line;
@@ -39,6 +42,9 @@ int MessageBoxA(void* /*owner*/, const char* text, const char* caption, unsigned
         boxes.erase(boxes.begin(), boxes.end() - static_cast<std::ptrdiff_t>(Platform::kKeptMessageBoxes) + 1);
     }
     boxes.push_back({safeText, safeCaption});
+    if (boxListener != nullptr) {
+        boxListener(boxListenerContext);
+    }
     return IDOK;
 }
 
@@ -47,5 +53,10 @@ namespace Platform {
 const std::vector<ShownMessageBox>& MessageBoxes() { return ShownBoxes(); }
 
 void ClearMessageBoxes() { ShownBoxes().clear(); }
+
+void ListenToMessageBoxes(void (*listener)(void* context), void* context) {
+    boxListener = listener;
+    boxListenerContext = context;
+}
 
 }  // namespace Platform

@@ -33,6 +33,10 @@ constexpr size_t kKeptMessageBoxes = 1000;
 const std::vector<ShownMessageBox>& MessageBoxes();
 void ClearMessageBoxes();
 
+// While set (null: none), called after each box is recorded: the checker
+// points a box a reader shows at the line the reader was reading.
+void ListenToMessageBoxes(void (*listener)(void* context), void* context);
+
 }  // namespace Platform
 
 #endif

@@ -4,11 +4,13 @@
 //
 // The plain player takes no arguments and plays the show of its working
 // directory. The only words it answers are --help and --version (they print
-// and exit 0 without touching the show); anything else given is ignored, as
-// the GUI entry point ignores its command line. The one exception is --edit:
-// the editing player, whose options are read strictly (a wrong one prints the
-// usage and exits 2), which prints what halvenor-check finds on stderr and
-// plays the show anyway.
+// and exit 0 without touching the show); other words are ignored, as the GUI
+// entry point ignores its command line, but a word that begins with '-' and
+// is no option of the player is a mistyped option (--edti): it prints the
+// usage and exits 2 rather than play the show as if it had not been given.
+// The one exception is --edit: the editing player, whose options are read
+// strictly (a wrong one prints the usage and exits 2), which prints what
+// halvenor-check finds on stderr and plays the show anyway.
 #include <cstdio>
 #include <cstring>
 
@@ -16,7 +18,7 @@
 #include <vector>
 
 #include "player/PlayerProgram.h"
-#include "config/ShowChecker.h"
+#include "checker/ShowChecker.h"
 #include "core/Application.h"
 #include "author/AuthorMode.h"
 #include "author/AuthorOptions.h"
@@ -60,11 +62,34 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
+// The first word the plain player cannot take: an option it does not know,
+// or one of the editing player's without --edit. Empty when there is none.
+std::string RefusedWord(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (argv[i][0] != '-') {
+            continue;
+        }
+        const std::string word = argv[i];
+        if (AuthorOptions::IsOption(argv[i])) {
+            return "'" + word + "' works only with --edit";
+        }
+        return "unknown option '" + word + "'";
+    }
+    return std::string();
+}
+
 int RunAuthorMode(int argc, char** argv) {
     AuthorOptions options;
     std::string error;
     if (!AuthorOptions::Parse(argc, argv, options, error)) {
         return AuthorUsage(error);
+    }
+    AuthorMode mode(options);
+    // A port another program holds is said first, in one line, before the
+    // show is read or its log emptied: the arguments themselves were fine.
+    if (!mode.OpenRemote(&error)) {
+        std::fprintf(stderr, "halvenor: %s; pick another with --listen [HOST:]PORT\n", error.c_str());
+        return 2;
     }
     // The checker's reading of the show, as halvenor-check prints it; the
     // show plays whatever it finds.
@@ -74,7 +99,6 @@ int RunAuthorMode(int argc, char** argv) {
     std::fputs(report.c_str(), stderr);
 
     AuthorMode::UseAuthorTime();
-    AuthorMode mode(options);
     mode.SetFindings(checker.ErrorCount(), checker.WarningCount(), Lines(report));
     const int status = Application::Run(mode);
     if (status != 0) {
@@ -102,6 +126,11 @@ int PlayerProgram::Run(int argc, char** argv) {
     }
     if (edit) {
         return RunAuthorMode(argc, argv);
+    }
+    const std::string refused = RefusedWord(argc, argv);
+    if (!refused.empty()) {
+        std::fprintf(stderr, "halvenor: %s\n%s", refused.c_str(), kUsage);
+        return 2;
     }
     return Application::Run();
 }

@@ -17,4 +17,10 @@ struct Face {
     float normal[3];
 };
 
+// Whether a corner (of a face or a texture face) names one of the count
+// elements of its array: files and deformations may carry any index.
+inline bool CornerInRange(int32_t corner, uint32_t count) {
+    return corner >= 0 && static_cast<uint32_t>(corner) < count;
+}
+
 #endif

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything, generates the sample show's assets and plays the show in
+# Builds what it runs (the player, the checker and the sample maker), generates
+# the sample show's assets and plays the show in
 # shows/sample/ (or the show directory given as argument, relative to where
 # the script is run; shows/tracker gets its generated assets too; `--edit …` after
 # it plays in the authoring player). The show is checked first with halvenor-check; its
@@ -24,7 +25,7 @@ if [ $# -gt 0 ] && [ "$1" != "--edit" ]; then
 fi
 cd "$(dirname "$0")/.."
 root=$(pwd)
-./scripts/build.sh
+./scripts/build.sh halvenor halvenor-check MakeSampleAssets
 sample="$root/shows/sample"
 show=${show:-$sample}
 if [ "$show" = "$sample" ]; then

@@ -28,22 +28,38 @@ namespace {
 // Connecting and answering together; a player answers within a frame.
 constexpr int kTimeoutMs = 5000;
 
+// Laid out as help2man reads it, so that the manual page lists the commands
+// and the exit codes: a heading line ending in ':', then one entry a line,
+// the word(s), two spaces or more, what it does.
 const char* const kUsage =
     "usage: halvenor-ctl [--host H] [--port PORT] COMMAND...\n"
     "Sends COMMAND to a player started with halvenor --edit --listen [HOST:]PORT and\n"
-    "prints its one-line answer.\n"
+    "prints its one-line answer. T, A and B are times in seconds (95.5) or\n"
+    "minutes:seconds (1:35.5).\n"
     "\n"
-    "Commands:  seek T | pause | play | step [N] | loop A B | loop off | speed X |\n"
-    "           reload | status | quit\n"
-    "           times in seconds (95.5) or minutes:seconds (1:35.5)\n"
+    "Commands:\n"
+    "  seek T       jump to music time T\n"
+    "  pause        stop the show where it is\n"
+    "  play         play on\n"
+    "  step [N]     N frames forward (default 1; negative steps back), paused\n"
+    "  loop A B     play the stretch from A to B over and over\n"
+    "  loop off     stop looping\n"
+    "  speed X      play at X times the speed: 0.25, 0.5, 1 or 2\n"
+    "  reload       read the show again now\n"
+    "  status       the player's state: time, paused, speed, loop, fps, show,\n"
+    "               reload and findings\n"
+    "  quit         end the player\n"
     "\n"
+    "Options:\n"
     "  --host H     the player's machine (default 127.0.0.1)\n"
     "  --port PORT  its port (default 7878)\n"
     "  -h, --help   this text\n"
     "      --version  the engine version\n"
     "\n"
-    "Exit status: 0 ok, 1 the player answered an error, 2 no player answers or\n"
-    "wrong arguments.\n";
+    "Exit status:\n"
+    "  0            the player answered ok\n"
+    "  1            the player answered an error\n"
+    "  2            no player answers, or wrong arguments\n";
 
 int Usage(const char* why) {
     std::fprintf(stderr, "halvenor-ctl: %s\n%s", why, kUsage);

@@ -101,11 +101,40 @@ TEST_F(AuthorOverlayTest, TextIsLightOnADarkPanelAndTheRestOfTheFrameStays) {
     EXPECT_GT(warning, 100);
     EXPECT_GT(dark, 20000);
     // The panel holds the corner: darkened right at it, ending well above
-    // the bottom; the long finding is cut to the window rather than wrapped.
+    // the bottom, the long finding wrapped onto a second line.
     const uint8_t* corner = &frame.rgb[0];
     EXPECT_LT(corner[2], kBlue / 2);
     EXPECT_LT(bottom, kHeight / 2);
     EXPECT_GT(bottom, 100);
+}
+
+TEST_F(AuthorOverlayTest, ALongFindingGoesOnBelowRatherThanLosingItsEnd) {
+    std::string error;
+    ASSERT_TRUE(overlay.Init("", &error)) << error;
+    // The lowest row the overlay drew on, and the lowest of its warning text.
+    const auto reach = [](const TestSupport::Picture& frame, bool warning) {
+        int lowest = -1;
+        for (size_t i = 0; i + 2 < frame.rgb.size(); i += 3) {
+            const uint8_t* p = &frame.rgb[i];
+            const bool drawn = p[0] != kRed || p[1] != kGreen || p[2] != kBlue;
+            if (drawn && (!warning || (p[0] > 200 && p[1] > 120 && p[1] < 200 && p[2] < 110))) {
+                lowest = static_cast<int>(i / 3 / kWidth);
+            }
+        }
+        return lowest;
+    };
+    AuthorOverlayInfo info = BusyInfo();
+    info.findings = {"guion.txt:57: error: la capa 'humo' no existe"};
+    overlay.Draw(info, kWidth, kHeight);
+    const int oneRow = reach(ReadFrame(), false);
+    glClear(GL_COLOR_BUFFER_BIT);
+    // About two and a half window widths of text: three rows of 13-pixel text.
+    info.findings[0] += ", y esta linea es tan larga que no cabe en la ventana de ninguna manera, ni aunque la"
+                        " ventana fuera el doble de ancha, ni el triple: hay que partirla en varias filas";
+    overlay.Draw(info, kWidth, kHeight);
+    const TestSupport::Picture frame = ReadFrame();
+    EXPECT_GE(reach(frame, false) - oneRow, 2 * 13);
+    EXPECT_GT(reach(frame, true), oneRow + 13) << "the finding's end is drawn on the last row";
 }
 
 TEST_F(AuthorOverlayTest, DrawingLeavesTheFramesStateAsItWas) {

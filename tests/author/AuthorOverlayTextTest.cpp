@@ -86,6 +86,39 @@ TEST(AuthorOverlayTextTest, QuietShowHasNoWarningsAndFindingsAreCounted) {
     EXPECT_EQ(lines.back().text, "2 more");
 }
 
+TEST(AuthorOverlayTextTest, LongLinesWrapAtSpacesIndentedAndLongWordsBreak) {
+    using Rows = std::vector<std::string>;
+    EXPECT_EQ(AuthorOverlayText::Wrap("short", 10), Rows{"short"});
+    EXPECT_EQ(AuthorOverlayText::Wrap("", 10), Rows{""});
+    EXPECT_EQ(AuthorOverlayText::Wrap("abc", 0), Rows{});
+    // The space right past the room is a break too; spaces at a break go,
+    // those inside a row stay.
+    EXPECT_EQ(AuthorOverlayText::Wrap("guion.txt:3: error:  no such layer", 12),
+              (Rows{"guion.txt:3:", "  error:  no", "  such layer"}));
+    // A word longer than a row is cut where the row ends, counting
+    // characters, not bytes (½ is two bytes).
+    EXPECT_EQ(AuthorOverlayText::Wrap("\xC2\xBD" "bcdefghij k", 4),
+              (Rows{"\xC2\xBD" "bcd", "  ef", "  gh", "  ij", "  k"}));
+    // Nothing is lost: every row within its room, the words all there.
+    const std::string finding =
+        "escena.ase:1204: error: the object's faces come before their count, so the scene cannot be read";
+    std::string joined;
+    for (const std::string& row : AuthorOverlayText::Wrap(finding, 30)) {
+        EXPECT_LE(row.size(), 30u) << row;
+        joined += (joined.empty() ? "" : " ") + row.substr(row.find_first_not_of(' '));
+    }
+    EXPECT_EQ(joined, finding);
+}
+
+TEST(AuthorOverlayTextTest, AReloadNoticeIsABrightLineUnderTheProblems) {
+    AuthorOverlayInfo info;
+    info.notice = "reloaded (script)";
+    const std::vector<AuthorOverlayLine> lines = AuthorOverlayText::Lines(info);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[4].text, "reloaded (script)");
+    EXPECT_EQ(lines[4].tone, AuthorOverlayTone::kBright);
+}
+
 TEST(AuthorOverlayTextTest, CuttingCountsCharactersNotBytes) {
     EXPECT_EQ(AuthorOverlayText::FitColumns("abc", 3), "abc");
     EXPECT_EQ(AuthorOverlayText::FitColumns("abcdef", 4), "abc\xE2\x80\xA6");

@@ -82,6 +82,7 @@ TEST(AuthorReload, PicturesAndPreconfigurationReloadWhereTheShowIsAndMarkersSurv
     dir.Write("encima.jpg", TestSupport::SolidRgbJpeg(64, 64, 0, 0, 255));
 
     AuthorOptions options;
+    options.overlay = false;  // the show's own picture, without the reload's notice over it
     TestSupport::FakeWallClock wall;
     AuthorMode mode(options, &wall);
     int phase = 0;
@@ -171,12 +172,15 @@ TEST(AuthorReload, ASceneAndTheWholeShowReadAgainDrawTheSamePicture) {
     TestSupport::TempDir dir;
     ASSERT_TRUE(TestSupport::CopySampleShow(dir.Path()));
     AuthorOptions options;
+    options.overlay = false;  // the show's own picture, without the reload's notice over it
     TestSupport::FakeWallClock wall;
     AuthorMode mode(options, &wall);
     int phase = 0;
     int waitFrom = 0;
     TestSupport::Picture pictures[3];
     int rebuilds[3] = {0, 0, 0};
+    // What the overlay says after each reload, and once its moment is over.
+    std::string notices[3];
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(90);
     TestSupport::AuthorRun run(mode, [&](int frame, const TestSupport::Picture& picture) {
         wall.now += 16666667;
@@ -195,6 +199,7 @@ TEST(AuthorReload, ASceneAndTheWholeShowReadAgainDrawTheSamePicture) {
         } else if (phase == 2) {
             pictures[1] = picture;
             rebuilds[1] = LogCount(dir, "Liberando Layers2D");
+            notices[0] = mode.OverlayInfo().notice;
             SaveByRename(dir, "preconfig.txt", dir.Read("preconfig.txt"));
             phase = 3;
         } else if (phase == 3 && LogCount(dir, "Liberando Layers2D") > rebuilds[1]) {
@@ -202,6 +207,9 @@ TEST(AuthorReload, ASceneAndTheWholeShowReadAgainDrawTheSamePicture) {
         } else if (phase == 4) {
             pictures[2] = picture;
             rebuilds[2] = LogCount(dir, "Liberando Layers2D");
+            notices[1] = mode.OverlayInfo().notice;
+            wall.now += AuthorNotice::kShownNs;
+            notices[2] = mode.OverlayInfo().notice;
             return false;
         }
         return std::chrono::steady_clock::now() < deadline;
@@ -210,6 +218,9 @@ TEST(AuthorReload, ASceneAndTheWholeShowReadAgainDrawTheSamePicture) {
     ASSERT_EQ(phase, 4) << "a reload was never seen";
     EXPECT_EQ(rebuilds[1], rebuilds[0]) << "the scene alone was read";
     EXPECT_EQ(rebuilds[2], rebuilds[1] + 1);
+    EXPECT_EQ(notices[0], "reloaded (scene Sala)");
+    EXPECT_EQ(notices[1], "reloaded (the whole show)");
+    EXPECT_EQ(notices[2], "") << "shown for a moment only";
     ASSERT_FALSE(pictures[0].rgb.empty());
     EXPECT_LE(TestSupport::PictureDifference(pictures[0], pictures[1]), 8) << "after the scene's reload";
     EXPECT_LE(TestSupport::PictureDifference(pictures[0], pictures[2]), 8) << "after the whole show's";
@@ -235,6 +246,7 @@ TEST(AuthorReload, ANewDisplayLineKeepsTheOldShowAndAsksForARestart) {
     dir.Write("fondo.jpg", TestSupport::SolidRgbJpeg(64, 64, 255, 0, 0));
 
     AuthorOptions options;
+    options.overlay = false;  // the show's own picture, without the reload's notice over it
     TestSupport::FakeWallClock wall;
     AuthorMode mode(options, &wall);
     std::string said;

@@ -171,7 +171,7 @@ TEST(Player, EveryOtherFailedStartSaysWhyOnOneLine) {
     EXPECT_TRUE(IsOneLine(missing.stderrText)) << missing.stderrText;
 }
 
-TEST(Player, HelpAndVersionPrintWithoutPlayingAndOtherArgumentsAreIgnored) {
+TEST(Player, HelpAndVersionPrintWithoutPlayingAndOtherWordsAreIgnoredButUnknownOptionsRefused) {
     TempDir dir(false);
     const auto help = TestSupport::RunProgram(dir.Path(), {HALVENOR_BINARY, "--help"});
     EXPECT_EQ(help.exitCode, 0);
@@ -181,9 +181,24 @@ TEST(Player, HelpAndVersionPrintWithoutPlayingAndOtherArgumentsAreIgnored) {
     EXPECT_EQ(version.stdoutText.rfind("halvenor ", 0), 0u);
     EXPECT_FALSE(dir.Exists("error_log.txt"));
     // Any other word plays the show as if none were given.
-    const auto other = TestSupport::RunProgram(dir.Path(), {HALVENOR_BINARY, "--fullscreen"}, kAudio);
+    const auto other = TestSupport::RunProgram(dir.Path(), {HALVENOR_BINARY, "fullscreen"}, kAudio);
     EXPECT_EQ(other.exitCode, 1);
     EXPECT_NE(other.stderrText.find("preconfig.txt"), std::string::npos);
+    // A mistyped option, or the editing player's without --edit, is refused
+    // with the usage before the show is touched.
+    dir.Write("error_log.txt", "the last run's log\n");
+    const std::vector<std::vector<std::string>> refused = {
+        {"--edti", "--at", "5"}, {"show", "-x"}, {"--at", "5"}};
+    for (const auto& words : refused) {
+        std::vector<std::string> command = {HALVENOR_BINARY};
+        command.insert(command.end(), words.begin(), words.end());
+        const auto run = TestSupport::RunProgram(dir.Path(), command, kAudio);
+        EXPECT_EQ(run.exitCode, 2) << words[0];
+        EXPECT_EQ(run.stderrText.rfind("halvenor: ", 0), 0u) << run.stderrText;
+        EXPECT_NE(run.stderrText.find("usage: halvenor\n"), std::string::npos) << run.stderrText;
+        EXPECT_EQ(run.stdoutText, "");
+    }
+    EXPECT_EQ(dir.Read("error_log.txt"), "the last run's log\n");
 }
 
 TEST(Player, AShowEndsByItselfAtItsStopEvent) {

@@ -277,7 +277,7 @@ TEST(ControlServer, APortInUseAndBadAddressesAreReportedCleanly) {
     ASSERT_TRUE(first.Listen("127.0.0.1", 0, &error)) << error;
     ControlServer second;
     EXPECT_FALSE(second.Listen("", first.Port(), &error));
-    EXPECT_EQ(error, "cannot listen on 127.0.0.1:" + std::to_string(first.Port()) + ": the port is in use");
+    EXPECT_EQ(error, "cannot listen on 127.0.0.1:" + std::to_string(first.Port()) + ": the port is in use by another program");
     EXPECT_FALSE(second.Listening());
     second.Poll([](const std::string&) { return std::string("ok"); });  // harmless without a socket
 

@@ -67,6 +67,18 @@ TEST(Install, PutsEveryProgramWithItsVersionAndManualPageUnderThePrefix) {
         EXPECT_NE(page.stdoutText.find(".SH NAME\n" + name + " \\- "), std::string::npos) << page.stdoutText;
         EXPECT_NE(page.stdoutText.find(".SH SYNOPSIS\n.B " + name), std::string::npos) << page.stdoutText;
         EXPECT_NE(page.stdoutText.find(".SH DESCRIPTION"), std::string::npos);
+        // The player's page names the shows where this install put them; the
+        // remote control's lists its commands one an entry.
+        if (name == "halvenor") {
+            EXPECT_NE(page.stdoutText.find(".I " + dir.File("usr/share/halvenor/shows/sample") + "\n"),
+                      std::string::npos)
+                << page.stdoutText;
+            EXPECT_EQ(page.stdoutText.find("@HALVENOR"), std::string::npos) << page.stdoutText;
+        }
+        if (name == "halvenor-ctl") {
+            EXPECT_NE(page.stdoutText.find(".TP\nseek T\njump to music time T\n.TP\npause\n"), std::string::npos)
+                << page.stdoutText;
+        }
     }
 }
 

@@ -68,7 +68,7 @@ TEST(Tools, TheCheckerReportsASceneThatWouldEndThePlayer) {
     dir.Write("roto.ase", "*GEOMOBJECT {\n*MESH {\n*MESH_VERTEX 0 1.0 2.0 3.0\n*MESH_NUMVERTEX 1\n}\n}\n");
     const auto run = RunProgram(dir.Path(), {Tool("halvenor-check")});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.stderrText.find("roto.ase: error: reading it ends halvenor with exit status 1 after the box "
+    EXPECT_NE(run.stderrText.find("roto.ase:3: error: reading it ends halvenor with exit status 1 after the box "
                                   "[Error de inicializacion] No esta iniciado el vector de vertices\n"),
               std::string::npos)
         << run.stderrText;

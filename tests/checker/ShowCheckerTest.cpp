@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "config/ShowChecker.h"
+#include "checker/ShowChecker.h"
 #include "fx2d/ParticleFile.h"
 #include "platform/Process.h"
 #include "tests/support/TempDir.h"
@@ -326,6 +326,19 @@ TEST_F(ShowCheckerTest, MissingMusicIsAnErrorAndTheSummaryAgreesTheShowStillEnds
     EXPECT_NE(checker.Summary().find("; ends at 3.00 s\n"), std::string::npos) << checker.Summary();
 }
 
+// An author who keeps the old take beside the new one and names the new one
+// before saving it: the music gets the hint a scene name gets.
+TEST_F(ShowCheckerTest, AMissingMusicFileSuggestsACopyKeptUnderALongerName) {
+    std::rename(dir.File("musica.wav").c_str(), dir.File("musica_old.ogg").c_str());
+    dir.Write("musica_old.txt", "notes");
+    const std::vector<ShowFinding> findings = Check(Replaced(kPreconfig, "musica.wav", "musica.ogg"), kScript);
+    ASSERT_EQ(findings.size(), 1u) << checker.Report();
+    EXPECT_EQ(findings[0].line, 3);
+    EXPECT_NE(findings[0].message.find("music 'musica.ogg' not found (did you mean musica_old.ogg?)"),
+              std::string::npos)
+        << findings[0].message;
+}
+
 TEST_F(ShowCheckerTest, WithoutPreconfigurationOrDisplayOrScriptTheShowCannotPlay) {
     const std::vector<ShowFinding> none = Check("", kScript);
     ASSERT_EQ(none.size(), 2u) << checker.Report();
@@ -361,7 +374,7 @@ TEST_F(ShowCheckerTest, ASceneThatEndsThePlayerIsAFindingAndTheCheckGoesOn) {
     EXPECT_EQ(Platform::CurrentExitHandler(), &AbortOnEnding);
     Platform::SetExitHandler(nullptr);
     const std::string report = checker.Report();
-    EXPECT_NE(report.find("escena.ase: error: reading it ends halvenor with exit status 1 after the box "
+    EXPECT_NE(report.find("escena.ase:4: error: reading it ends halvenor with exit status 1 after the box "
                           "[Error de inicializacion] No esta iniciado el vector de caras\n"),
               std::string::npos)
         << report;
@@ -369,6 +382,25 @@ TEST_F(ShowCheckerTest, ASceneThatEndsThePlayerIsAFindingAndTheCheckGoesOn) {
     EXPECT_NE(report.find("guion.txt:6: error: no scene named 'Nadie'"), std::string::npos) << report;
     EXPECT_NE(checker.Summary().find("scene        Sala (escena.ase): not read by the checker"), std::string::npos)
         << checker.Summary();
+}
+
+// The reader's warnings and boxes name the line it was reading, whatever
+// the file's line ends.
+TEST_F(ShowCheckerTest, WhatTheSceneReaderSaysIsFoundOnTheLineItWasReading) {
+    dir.Write("escena.ase", "*GEOMOBJECT {\r\n\t*NODE_NAME \"Caja\"\r\n\t*MESH {\r\n\t\t*MESH_NUMVERTEX 1\r\n"
+                            "\t\t*MESH_VERTEX 0 0 0 0\r\n\t\t*MESH_VERTEX 4 1 1 1\r\n\t\t*MESH_NUMTVERTEX -2\r\n"
+                            "\t}\r\n}\r\n");
+    Check(kPreconfig, "0.0 SCENE Sala FX_SHOW\n3.0 DEMO x FX_STOP\n");
+    std::string said;
+    for (const ShowFinding& finding : checker.Findings()) {
+        if (finding.file == "escena.ase") {
+            said += std::to_string(finding.line) + " " + finding.message + "\n";
+        }
+    }
+    EXPECT_EQ(said,
+              "6 reading it shows the box [Error de acceso] Acceso fuera del vector IMPEDIDO. Se ha truncado el acceso.\n"
+              "6 reading it shows the box [Error de acceso] Acceso fuera del vector IMPEDIDO\n"
+              "7 the scene reader says: ** AVISO ** *MESH_NUMTVERTEX -2 es negativo: se toma 0.\n");
 }
 
 std::string Listed(const std::vector<ShowFile>& files) {
