@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <ctime>
 
 #include "fx2d/Layer2D.h"
 #include "glext/GlShaderCalls.h"
@@ -95,22 +94,6 @@ GLuint MakeChecker() {
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kCheckerSize, kCheckerSize, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                  texels.data());
     return texture;
-}
-
-// Year, month (from 0), day and seconds: the date of the run, and the music
-// time in place of the time of day, so that the picture stays a function of
-// the music time.
-void DateOf(float musicTime, float out[4]) {
-    static const std::tm today = [] {
-        const std::time_t now = std::time(nullptr);
-        std::tm local{};
-        localtime_r(&now, &local);
-        return local;
-    }();
-    out[0] = static_cast<float>(today.tm_year + 1900);
-    out[1] = static_cast<float>(today.tm_mon);
-    out[2] = static_cast<float>(today.tm_mday);
-    out[3] = musicTime;
 }
 
 void BindUnit(const GlShaderCalls& gl, int unit, GLenum target, GLuint texture) {
@@ -442,9 +425,9 @@ void ShaderLayer::BindInputs(float width, float height, const ShaderClock& clock
     gl.uniform1f(l.frameTime, delta);
     gl.uniform1f(l.frameRate, delta > 0.0f ? 1.0f / delta : kPictureRate);
     gl.uniform1i(l.frame, static_cast<GLint>(clock.frames));
-    float date[4];
-    DateOf(time, date);
-    gl.uniform4f(l.date, date[0], date[1], date[2], date[3]);
+    // No calendar: the picture is a function of the music time alone, which
+    // stands for the time of day.
+    gl.uniform4f(l.date, 0.0f, 0.0f, 0.0f, time);
     gl.uniform4f(l.mouse, 0.0f, 0.0f, 0.0f, 0.0f);
     if (l.sampleRate != -1) {
         gl.uniform1f(l.sampleRate, static_cast<float>(inputs->SampleRate()));
