@@ -1,7 +1,8 @@
 // The sample show's shader stretch, where a shader layer follows the music:
 // it looks as its reference picture, and the picture at a music time is the
 // same whether the show was drawn all the way there or run there without
-// drawing (the music's spectrum comes from the music time, nothing else).
+// drawing (the music's spectrum comes from the music time, nothing else), and
+// the editing player started there shows it too.
 // HALVENOR_UPDATE_REFERENCES=1 writes the reference anew, as for the sample's
 // other pictures.
 #include <gtest/gtest.h>
@@ -10,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "author/AuthorMode.h"
 #include "capture/PngOutput.h"
+#include "tests/support/AuthorRun.h"
 #include "tests/support/CaptureRun.h"
 #include "tests/support/TempDir.h"
 
@@ -21,7 +24,7 @@ constexpr int kBlock = 4;
 constexpr int kTolerance = 12;
 
 TEST(ShaderStretch, MusicDrivenShaderLooksTheSameHoweverTheShowGotThere) {
-    TestSupport::TempDir dir(false);
+    TestSupport::TempDir dir;
     ASSERT_TRUE(TestSupport::CopySampleShow(dir.Path()));
     // Drawn from the start, two pictures a second.
     std::vector<TestSupport::Picture> played;
@@ -33,6 +36,24 @@ TEST(ShaderStretch, MusicDrivenShaderLooksTheSameHoweverTheShowGotThere) {
     TestSupport::Picture fresh;
     ASSERT_TRUE(TestSupport::ReadPng(dir.File("fresh/" + PngOutput::FileName(0)), fresh));
     EXPECT_EQ(TestSupport::PictureDifference(played[0], fresh), 0);
+
+    // The editing player, paused at the time.
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    AuthorOptions options;
+    options.at = kTime;
+    options.pause = true;
+    options.overlay = false;
+    TestSupport::FakeWallClock wall;
+    AuthorMode mode(options, &wall);
+    TestSupport::Picture edited;
+    TestSupport::AuthorRun author(mode, [&](int, const TestSupport::Picture& picture) {
+        edited = picture;
+        return false;
+    });
+    ASSERT_EQ(author.Run(), 0);
+    EXPECT_LE(TestSupport::PictureDifference(TestSupport::Downsample(edited, kBlock),
+                                             TestSupport::Downsample(fresh, kBlock)),
+              kTolerance);
 
     const std::string reference = std::string(HALVENOR_SOURCE_DIR) + "/tests/capture/data/sample-18.5.png";
     const TestSupport::Picture small = TestSupport::Downsample(played[0], kBlock);
