@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "author/ReloadPlan.h"
-#include "config/ShowChecker.h"
+#include "checker/ShowChecker.h"
 #include "platform/FileWatcher.h"
 
 class LiveReload {

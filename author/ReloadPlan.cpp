@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "config/ShowChecker.h"
+#include "checker/ShowChecker.h"
 
 namespace {
 

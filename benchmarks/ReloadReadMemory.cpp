@@ -22,8 +22,8 @@
 #include <string>
 
 #include "author/ReloadPlan.h"
+#include "checker/ShowChecker.h"
 #include "config/Script.h"
-#include "config/ShowChecker.h"
 #include "core/Engine.h"
 #include "core/Log.h"
 

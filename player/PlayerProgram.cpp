@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "player/PlayerProgram.h"
-#include "config/ShowChecker.h"
+#include "checker/ShowChecker.h"
 #include "core/Application.h"
 #include "author/AuthorMode.h"
 #include "author/AuthorOptions.h"

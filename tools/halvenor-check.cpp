@@ -13,7 +13,7 @@
 #include <cstring>
 #include <string>
 
-#include "config/ShowChecker.h"
+#include "checker/ShowChecker.h"
 #include "core/Version.h"
 
 namespace {

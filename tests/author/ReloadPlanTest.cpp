@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "author/ReloadPlan.h"
-#include "config/ShowChecker.h"
+#include "checker/ShowChecker.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestAudio.h"
 #include "tests/support/TestImages.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "config/ShowChecker.h"
+#include "checker/ShowChecker.h"
 #include "fx2d/ParticleFile.h"
 #include "platform/Process.h"
 #include "tests/support/TempDir.h"
@@ -324,6 +324,19 @@ TEST_F(ShowCheckerTest, MissingMusicIsAnErrorAndTheSummaryAgreesTheShowStillEnds
               std::string::npos)
         << checker.Summary();
     EXPECT_NE(checker.Summary().find("; ends at 3.00 s\n"), std::string::npos) << checker.Summary();
+}
+
+// An author who keeps the old take beside the new one and names the new one
+// before saving it: the music gets the hint a scene name gets.
+TEST_F(ShowCheckerTest, AMissingMusicFileSuggestsACopyKeptUnderALongerName) {
+    std::rename(dir.File("musica.wav").c_str(), dir.File("musica_old.ogg").c_str());
+    dir.Write("musica_old.txt", "notes");
+    const std::vector<ShowFinding> findings = Check(Replaced(kPreconfig, "musica.wav", "musica.ogg"), kScript);
+    ASSERT_EQ(findings.size(), 1u) << checker.Report();
+    EXPECT_EQ(findings[0].line, 3);
+    EXPECT_NE(findings[0].message.find("music 'musica.ogg' not found (did you mean musica_old.ogg?)"),
+              std::string::npos)
+        << findings[0].message;
 }
 
 TEST_F(ShowCheckerTest, WithoutPreconfigurationOrDisplayOrScriptTheShowCannotPlay) {

@@ -1,0 +1,30 @@
+#include "checker/ShowLines.h"
+
+#include <cstdlib>
+#include <cstring>
+
+bool ShowLines::IsNumber(const char* word) {
+    if (word == nullptr || *word == '\0') {
+        return false;
+    }
+    char* end = nullptr;
+    std::strtod(word, &end);
+    return end != word && *end == '\0';
+}
+
+bool ShowLines::ContainsTab(const char* text) { return std::strchr(text, '\t') != nullptr; }
+
+std::string ShowLines::WithoutLineFeed(const char* word) {
+    std::string text(word);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
+        text.pop_back();
+    }
+    return text;
+}
+
+bool ShowLines::HasText(const std::string& text) { return text.find_first_not_of(" \t\r\n") != std::string::npos; }
+
+std::string ShowLines::TooLong(int limit) {
+    return "the line is longer than " + std::to_string(limit - 1) +
+           " characters: the engine reads the rest as another line";
+}
