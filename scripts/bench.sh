@@ -33,7 +33,7 @@ fi
 show=$(mktemp -d /tmp/halvenor-bench-show-XXXXXX)
 trap 'rm -rf "$show"' EXIT
 "$build/MakeSampleAssets" "$show" >/dev/null
-cp shows/sample/preconfig.txt shows/sample/guion.txt shows/sample/ondas.frag "$show/"
+cp shows/sample/preconfig.txt shows/sample/guion.txt "$show/"
 
 run=()
 if [ -z "${DISPLAY:-}" ]; then

@@ -112,7 +112,7 @@ bool CopySampleShow(const std::string& dir) {
     const std::string sample = std::string(HALVENOR_SOURCE_DIR) + "/shows/sample";
     const std::string command = std::string(HALVENOR_BINARY_DIR) + "/MakeSampleAssets '" + dir +
                                 "' >/dev/null && cp '" + sample + "/preconfig.txt' '" + sample + "/guion.txt' '" +
-                                sample + "/ondas.frag' '" + dir + "'";
+                                dir + "'";
     return std::system(command.c_str()) == 0;
 }
 

@@ -42,8 +42,7 @@ TEST(Tools, TheCheckerPassesTheSampleShowAndReportsMistakesWithTheShowPath) {
     TempDir dir(false);
     ASSERT_EQ(RunProgram(dir.Path(), {Tool("MakeSampleAssets"), "show"}).exitCode, 0);
     const std::string sample = std::string(HALVENOR_SOURCE_DIR) + "/shows/sample/";
-    const std::string copy = "cp '" + sample + "preconfig.txt' '" + sample + "guion.txt' '" + sample + "ondas.frag' '" +
-                             dir.File("show") + "'";
+    const std::string copy = "cp '" + sample + "preconfig.txt' '" + sample + "guion.txt' '" + dir.File("show") + "'";
     ASSERT_EQ(std::system(copy.c_str()), 0);
 
     const auto good = RunProgram(dir.Path(), {Tool("halvenor-check"), "show"});

@@ -1,4 +1,14 @@
-// Ondas: a shader layer in Shadertoy's style that follows the music. Channel 0
+#include "tools/sampleassets/SampleShader.h"
+
+#include <fstream>
+
+namespace SampleAssets {
+
+namespace {
+
+// Written out as an author would write it: the file is the sample of a
+// shader layer in Shadertoy's style.
+const char* const kOndas = R"glsl(// Ondas: a shader layer in Shadertoy's style that follows the music. Channel 0
 // is the music (SET LAYER2D Ondas CHANNEL 0 MUSIC): its first row the
 // spectrum, its second the waveform, as Shadertoy fills it.
 
@@ -31,3 +41,14 @@ void mainImage(out vec4 fragColor, in vec2 fragCoord)
 
     fragColor = vec4(colour, 1.0);
 }
+)glsl";
+
+}  // namespace
+
+bool WriteShader(const std::string& path) {
+    std::ofstream out(path, std::ios::binary);
+    out << kOndas;
+    return static_cast<bool>(out);
+}
+
+}  // namespace SampleAssets
