@@ -113,6 +113,14 @@ bool ShaderLayerLoader::Reload(Layer2D& layer) {
     return false;
 }
 
+void ShaderLayerLoader::ReloadNamed(Engine& engine, const std::vector<std::string>& names) {
+    for (const std::string& name : names) {
+        if (Layer2D* layer = engine.FindLayer(name.c_str())) {
+            Reload(*layer);
+        }
+    }
+}
+
 void ShaderLayerLoader::SetChannel(Engine& engine, Layer2D& layer, const char* number, const char* source,
                                    const char* argument) {
     char* end = nullptr;

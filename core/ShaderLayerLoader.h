@@ -5,6 +5,9 @@
 #ifndef HALVENOR_CORE_SHADERLAYERLOADER_H
 #define HALVENOR_CORE_SHADERLAYERLOADER_H
 
+#include <string>
+#include <vector>
+
 class Engine;
 class Layer2D;
 
@@ -20,6 +23,8 @@ public:
     // program that compiled stays until one does. False with the errors
     // reported when the new text fails.
     static bool Reload(Layer2D& layer);
+    // The shader layers of those names, each reloaded.
+    static void ReloadNamed(Engine& engine, const std::vector<std::string>& names);
 };
 
 #endif
