@@ -40,6 +40,7 @@ const PreconfigForm kLayerOptions[] = {
     {"FPS", 1, {A::Number}, "milliseconds-per-tick", true},
     {"PBUFFER", 1, {A::PixelBuffer}, "pixel-buffer-name", true},
     {"MAP_ROTATION", 1, {A::Number}, "scroll-per-tick", true},
+    {"CHANNEL", 2, {A::WholeNumber, A::File}, "channel image-file|MUSIC|PREVIOUS|PBUFFER", true},
 };
 
 template <typename T, int N>
@@ -54,7 +55,7 @@ const PreconfigSetKind kSetKinds[] = {
 };
 
 // In code order: the word at index i has type code i + 1.
-const char* const kLayerTypes[] = {"BOARD", "BACKGROUND", "OVERLAY", "PBUFFER"};
+const char* const kLayerTypes[] = {"BOARD", "BACKGROUND", "OVERLAY", "PBUFFER", "SHADER"};
 
 template <typename Entry, int N>
 const Entry* FindWord(const Entry (&table)[N], const char* word) {

@@ -13,6 +13,7 @@
 #include "tools/sampleassets/SampleMusic.h"
 #include "tools/sampleassets/SampleParticles.h"
 #include "tools/sampleassets/SampleScene.h"
+#include "tools/sampleassets/SampleShader.h"
 #include "tools/sampleassets/SampleTextures.h"
 #include "tools/sampleassets/TrackerMusic.h"
 
@@ -51,7 +52,7 @@ bool WriteSharedAssets(const std::string& root, bool& ok) {
 }  // namespace
 
 // shows/sample: the shared files, the 2D layers' pictures and the spark, both
-// particle systems, the music and the scene's binary export.
+// particle systems, the music, the scene's binary export and the shader.
 int WriteSampleShow(const std::string& root) {
     const std::string textures = root + "/texturas";
     bool ok = true;
@@ -68,6 +69,7 @@ int WriteSampleShow(const std::string& root) {
     const std::string music = WriteMusic(root);
     ok &= Report(!music.empty(), root + "/" + (music.empty() ? "musica" : music));
     ok &= Report(ExportBinaryScene(root), root + "/escena.bin");
+    ok &= Report(WriteShader(root + "/ondas.frag"), root + "/ondas.frag");
     return ok ? 0 : 1;
 }
 
