@@ -15,6 +15,7 @@
 #include "core/Application.h"
 #include "core/Display.h"
 #include "core/Engine.h"
+#include "core/ShaderLayerLoader.h"
 #include "platform/Bass.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
@@ -525,6 +526,7 @@ bool AuthorMode::TakeReload(LiveReload::Outcome outcome, const ReloadPlan& plan,
         }
         return false;
     }
+    ShaderLayerLoader::ReloadNamed(*engine, plan.shaders);
     if (plan.rebuild || !plan.particleSystems.empty()) {
         RebuildShow();
     } else if (!plan.scenes.empty()) {

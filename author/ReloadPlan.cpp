@@ -49,6 +49,9 @@ ReloadPlan ReloadPlan::For(const ShowChecker& before, const ShowChecker& now, co
                 case ShowFile::Kind::Particles:
                     AddOnce(plan.particleSystems, file.owner);
                     break;
+                case ShowFile::Kind::Shader:
+                    AddOnce(plan.shaders, file.owner);
+                    break;
             }
         }
     }
@@ -66,7 +69,7 @@ ReloadPlan ReloadPlan::Everything(const ShowChecker& before, const ShowChecker& 
 }
 
 bool ReloadPlan::Empty() const {
-    return !rebuild && !script && scenes.empty() && textures.empty() && particleSystems.empty();
+    return !rebuild && !script && scenes.empty() && textures.empty() && particleSystems.empty() && shaders.empty();
 }
 
 std::string ReloadPlan::Describe() const {
@@ -75,7 +78,8 @@ std::string ReloadPlan::Describe() const {
     }
     std::string text;
     for (const std::string& part : {std::string(script ? "script" : ""), Joined("scene", scenes),
-                                    Joined("texture", textures), Joined("particles", particleSystems)}) {
+                                    Joined("texture", textures), Joined("particles", particleSystems),
+                                    Joined("shader", shaders)}) {
         if (!part.empty()) {
             text += (text.empty() ? "" : "; ") + part;
         }

@@ -8,7 +8,10 @@
 //   current time, scenes and textures kept;
 // - a scene file changed: that scene is read again (with its textures);
 // - an image changed: that texture is loaded again wherever it is drawn;
-// - a particle file changed: that system is read again.
+// - a particle file changed: that system is read again;
+// - a shader file changed: that layer's shader is compiled again (the show
+//   runs on; a shader that does not compile is the checker's error, and the
+//   last program that compiled draws until a save fixes it).
 // Files that are not the show's change nothing. Whether the new show has
 // errors (and so is not taken at all) is the checker's to say, not the plan's.
 #ifndef HALVENOR_AUTHOR_RELOADPLAN_H
@@ -37,6 +40,7 @@ public:
     std::vector<std::string> scenes;           // names, each once
     std::vector<std::string> textures;         // paths, each once
     std::vector<std::string> particleSystems;  // names, each once
+    std::vector<std::string> shaders;          // shader layers' names, each once
 };
 
 #endif

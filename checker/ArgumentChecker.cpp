@@ -66,7 +66,7 @@ bool ArgumentChecker::CheckLayerType(const std::string& file, int line, const ch
     show.findings.Add(true, file, line,
                       "unknown layer type " + FindingText::Quoted(word) +
                           Suggestion::DidYouMean(word, std::vector<std::string>(types, types + count)) +
-                          ": write BOARD, BACKGROUND, OVERLAY or PBUFFER");
+                          ": write BOARD, BACKGROUND, OVERLAY, PBUFFER or SHADER");
     return false;
 }
 

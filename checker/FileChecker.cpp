@@ -29,6 +29,8 @@ std::string FileChecker::Consequence(const std::string& what) {
         {"image", ": it is drawn without its picture"},
         {"texture", ": it is drawn without its picture"},
         {"particle texture", ": its particles are drawn without a picture"},
+        {"shader", ": the layer is not drawn"},
+        {"channel image", ": the channel stays black"},
     };
     for (const auto& [kind, text] : kConsequences) {
         if (what == kind) {

@@ -13,6 +13,7 @@
 #include "checker/ScriptChecker.h"
 #include "checker/SetLineChecker.h"
 #include "checker/ShowLines.h"
+#include "checker/ShaderLayerChecker.h"
 #include "checker/ShowPath.h"
 #include "checker/Suggestion.h"
 #include "checker/SyncTrackChecker.h"
@@ -218,8 +219,9 @@ bool PreconfigChecker::CheckLoadArguments(const std::string& file, int line, con
     ArgumentChecker arguments(show);
     for (int i = 0; i < form.argCount; ++i) {
         const PreconfigArg role = form.args[i];
-        // A layer that shows a pixel buffer loads no image.
-        if (pbufferLayer && role == PreconfigArg::Image) {
+        // A layer that shows a pixel buffer loads no image; a shader
+        // layer's file is checked as a shader.
+        if ((pbufferLayer || ShaderLayerChecker::IsShaderLayer(words)) && role == PreconfigArg::Image) {
             continue;
         }
         // A missing file is one finding: what the line names is still
@@ -280,7 +282,9 @@ void PreconfigChecker::TakeScene(const std::string& file, int line, const Precon
 void PreconfigChecker::TakeLayer(const std::string& file, int line, const PreconfigLine& words) {
     show.resources.Register(show.findings, Kind::Layer, file, line, words.Arg(3),
                             std::string(words.Arg(2)) + " " + words.Arg(1));
-    if (PreconfigKeywords::LayerTypeCode(words.Arg(2)) != 4) {
+    if (ShaderLayerChecker::IsShaderLayer(words)) {
+        ShaderLayerChecker(show).TakeLoad(file, line, words);
+    } else if (PreconfigKeywords::LayerTypeCode(words.Arg(2)) != 4) {
         show.files.Add(ShowFile::Kind::Texture, words.Arg(1), words.Arg(3));
     }
 }

@@ -3,6 +3,7 @@
 #include "checker/ArgumentChecker.h"
 #include "checker/CheckedShow.h"
 #include "checker/FindingText.h"
+#include "checker/ShaderLayerChecker.h"
 #include "checker/ShowLines.h"
 #include "checker/Suggestion.h"
 #include "checker/SyncTrackChecker.h"
@@ -38,6 +39,10 @@ void SetLineChecker::Check(const std::string& file, int line, const PreconfigLin
     if (words.ArgCount() < 2) {
         show.findings.Add(true, file, line, "too few words: write SET " + std::string(kind->word) +
                                                 " name sub-keyword ...");
+        return;
+    }
+    if (ShaderLayerChecker::IsChannel(words)) {
+        ShaderLayerChecker(show).CheckChannel(file, line, words);
         return;
     }
     const Kind resource = kResourceKinds[static_cast<int>(kind->resource)];

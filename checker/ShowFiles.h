@@ -17,7 +17,8 @@ struct ShowFile {
         Texture,     // an image a scene, layer or particle system draws; owner: who draws it
         Particles,   // owner: the particle system
         Music,
-        Engine       // the console's and the flares' textures, loaded once for every show
+        Engine,      // the console's and the flares' textures, loaded once for every show
+        Shader       // a shader layer's fragment shader; owner: the layer
     };
     Kind kind;
     // As found after the path rules ("texturas/Pared.JPG" for "texturas\\pared.jpg"),

@@ -42,6 +42,7 @@ const PreconfigForm kLayerOptions[] = {
     {"FPS", 1, {A::Number}, "milliseconds-per-tick", true},
     {"PBUFFER", 1, {A::PixelBuffer}, "pixel-buffer-name", true},
     {"MAP_ROTATION", 1, {A::Number}, "scroll-per-tick", true},
+    {"CHANNEL", 2, {A::WholeNumber, A::File}, "channel image-file|MUSIC|PREVIOUS|PBUFFER", true},
     {"TRACK", 1, {A::TrackProperty}, "property", true},
 };
 
@@ -57,7 +58,7 @@ const PreconfigSetKind kSetKinds[] = {
 };
 
 // In code order: the word at index i has type code i + 1.
-const char* const kLayerTypes[] = {"BOARD", "BACKGROUND", "OVERLAY", "PBUFFER"};
+const char* const kLayerTypes[] = {"BOARD", "BACKGROUND", "OVERLAY", "PBUFFER", "SHADER"};
 
 template <typename Entry, int N>
 const Entry* FindWord(const Entry (&table)[N], const char* word) {

@@ -13,7 +13,7 @@ enum class PreconfigArg : uint8_t {
     Number,          // decimal number (atof)
     WholeNumber,     // whole number (atoi)
     YesNo,           // "YES" in any case is yes, any other word no
-    LayerType,       // BOARD, BACKGROUND, OVERLAY or PBUFFER
+    LayerType,       // BOARD, BACKGROUND, OVERLAY, PBUFFER or SHADER
     File,            // a file of the show, after the path rules
     Image,           // an image file (JPEG or TGA)
     NewScene,        // the name a new resource is registered under
@@ -64,7 +64,7 @@ public:
     static const PreconfigForm* FindSetOption(const PreconfigSetKind& kind, const char* word);
 
     // The layer type code of a type word: BOARD 1, BACKGROUND 2, OVERLAY 3,
-    // PBUFFER 4; 0 for any other word.
+    // PBUFFER 4, SHADER 5; 0 for any other word.
     static int LayerTypeCode(const char* word);
 
     // The tables themselves, for listing and for the nearest known word.

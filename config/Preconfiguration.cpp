@@ -14,6 +14,7 @@
 #include "core/Display.h"
 #include "core/Engine.h"
 #include "core/Log.h"
+#include "core/ShaderLayerLoader.h"
 #include "fx2d/Layer2D.h"
 #include "fx2d/PBuffer.h"
 #include "fx2d/ParticleSystem.h"
@@ -252,6 +253,8 @@ void ConfigureLayer(Engine& engine, Layer2D& layer, const PreconfigLine& line) {
     } else if (EqualsIgnoringCase(sub, "MAP_ROTATION")) {
         layer.SetMapScroll(line.FloatArg(3));
         Log::Format("%s-- Rotate Map Horizontal al Layer \"%s\"\n", kSecondLogIndent, line.Arg(1));
+    } else if (EqualsIgnoringCase(sub, "CHANNEL")) {
+        ShaderLayerLoader::SetChannel(engine, layer, line.Arg(3), line.Arg(4), line.Arg(5));
     } else if (EqualsIgnoringCase(sub, "TRACK")) {
         WantTrack(engine, line);
     }

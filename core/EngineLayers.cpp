@@ -5,6 +5,7 @@
 #include "core/Display.h"
 #include "core/Engine.h"
 #include "core/Log.h"
+#include "core/ShaderLayerLoader.h"
 #include "fx2d/Layer2D.h"
 #include "fx2d/PBuffer.h"
 #include "glext/GlExtensions.h"
@@ -48,6 +49,9 @@ Layer2D* Engine::AddLayer(const char* fileName, int layerType, const char* layer
     const uint32_t width = display != nullptr ? display->Width() : 0;
     const uint32_t height = display != nullptr ? display->Height() : 0;
     layer->SetUp(layerType, fileName, width, height);
+    if (layerType == Layer2D::kShader) {
+        ShaderLayerLoader::Attach(*this, *layer, fileName);
+    }
     layers[layerCount] = layer;
     layerCount += 1;
     return layer;

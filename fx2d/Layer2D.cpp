@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "fx2d/ShaderLayer.h"
 #include "glext/GlExtensions.h"
 #include "platform/Random.h"
 
@@ -111,6 +112,13 @@ void Layer2D::SetUp(int type, const char* fileName, uint32_t displayWidth, uint3
             // edges the other way round show it upright.
             SetRectangle(0.0f, h + 1.0f, w + 1.0f, 0.0f);
             blendMode = 0;
+            break;
+        case kShader:
+            // Exactly the window, its texture coordinates 0 to 1 from the
+            // bottom left, as a shader counts its pixels.
+            SetRectangle(0.0f, 0.0f, w, h);
+            blendMode = 99;
+            ShaderLayer::SetPixelCoordinates(*this);
             break;
         default:
             return;
@@ -242,12 +250,20 @@ void Layer2D::MoveOn(int& dx, int& dy) {
 }
 
 void Layer2D::Advance() {
+    if (shader != nullptr) {
+        shader->Advance(*this);
+    }
     int dx = 0;
     int dy = 0;
     MoveOn(dx, dy);
 }
 
 void Layer2D::Draw() {
+    // A shader that cannot draw leaves the layer undrawn.
+    if (shader != nullptr && !shader->BeginDraw(*this)) {
+        Advance();
+        return;
+    }
     glActiveTextureARB(GL_TEXTURE1_ARB);
     glDisable(GL_TEXTURE_2D);
     glActiveTextureARB(GL_TEXTURE0_ARB);
@@ -275,6 +291,9 @@ void Layer2D::Draw() {
     glTexCoord2fv(texCoords[1]);
     glVertex2f(x1 - centerX, y0 - centerY);
     glEnd();
+    if (shader != nullptr) {
+        shader->EndDraw(*this);
+    }
 
     glEnable(GL_CULL_FACE);
     glEnable(GL_DEPTH_TEST);

@@ -8,10 +8,14 @@
 #define HALVENOR_FX2D_LAYER2D_H
 
 #include <cstdint>
+#include <memory>
 
 #include "core/Timer.h"
 #include "fx2d/LayerStep.h"
+#include "fx2d/ShaderClock.h"
 #include "scene/TextureMap.h"
+
+class ShaderLayer;
 
 class Layer2D {
 public:
@@ -22,7 +26,7 @@ public:
     // From this mode on, blending is off.
     static constexpr int kOpaqueModes = 90;
 
-    enum Type { kBoard = 1, kBackground = 2, kOverlay = 3, kPixelBuffer = 4 };
+    enum Type { kBoard = 1, kBackground = 2, kOverlay = 3, kPixelBuffer = 4, kShader = 5 };
 
     Layer2D();
 
@@ -95,6 +99,10 @@ public:
     float mapScroll;
     float angle;
     float shakeAmplitude;
+    // A layer drawn by a fragment shader (type kShader): the program, shared
+    // by the copies of the layer's state; null for every other layer.
+    std::shared_ptr<ShaderLayer> shader;
+    ShaderClock shaderClock;
     // What sync tracks hold the layer at (not a number: nothing holds it):
     // its alpha and its corner (x0, y1). Each tick of the fade and move
     // steps is followed by these, so a track wins over the steps.

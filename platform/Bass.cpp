@@ -655,4 +655,26 @@ bool ModulePosition(HSTREAM handle, int* order, int* row) {
     return true;
 }
 
+uint32_t StreamFrames(HSTREAM handle, int64_t end, int count, float* mono) {
+    Mixer& mixer = TheMixer();
+    std::lock_guard<std::mutex> guard(mixer.lock);
+    const Stream* stream = FindStream(mixer, handle);
+    if (stream == nullptr || stream->samples.empty() || count <= 0) {
+        return 0;
+    }
+    const int64_t frames = static_cast<int64_t>(stream->frames);
+    const int64_t first = end - count;
+    for (int i = 0; i < count; ++i) {
+        const int64_t frame = first + i;
+        if (frame < 0 || frame >= frames) {
+            mono[i] = 0.0f;
+            continue;
+        }
+        const auto at = static_cast<uint64_t>(frame);
+        mono[i] = (static_cast<float>(SampleAt(*stream, at, 0)) + static_cast<float>(SampleAt(*stream, at, 1))) *
+                  (0.5f / 32768.0f);
+    }
+    return stream->rate;
+}
+
 }  // namespace Platform

@@ -102,6 +102,12 @@ const char* MusicError();
 // The order and row of a module stream at its current position; false for
 // any other stream and for an unknown handle.
 bool ModulePosition(HSTREAM handle, int* order, int* row);
+// The decoded music itself, for pictures made from it: count frames ending
+// just before frame end (a position in frames of the stream's own rate),
+// each the mean of both sides scaled to -1..1; frames before the start or
+// past the end read as silence. Answers the stream's rate, or 0 (with
+// nothing written) for an unknown handle or a stream without sound.
+uint32_t StreamFrames(HSTREAM handle, int64_t end, int count, float* mono);
 
 }  // namespace Platform
 

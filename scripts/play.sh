@@ -33,7 +33,12 @@ if [ "$show" = "$sample" ]; then
 elif [ "$show" = "$root/shows/tracker" ]; then
   build/MakeSampleAssets --tracker shows/tracker >/dev/null
 fi
-"$root/build/halvenor-check" --quiet "$show" || true
+# The checker compiles the show's shaders with the OpenGL driver: without a display, under Xvfb.
+if [ -n "${DISPLAY:-}" ]; then
+  "$root/build/halvenor-check" --quiet "$show" || true
+else
+  xvfb-run -a "$root/build/halvenor-check" --quiet "$show" || true
+fi
 cd "$show"
 status=0
 if [ -n "${DISPLAY:-}" ]; then

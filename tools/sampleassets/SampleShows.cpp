@@ -13,6 +13,7 @@
 #include "tools/sampleassets/SampleMusic.h"
 #include "tools/sampleassets/SampleParticles.h"
 #include "tools/sampleassets/SampleScene.h"
+#include "tools/sampleassets/SampleShader.h"
 #include "tools/sampleassets/SampleTextures.h"
 #include "tools/sampleassets/SampleTracks.h"
 #include "tools/sampleassets/TrackerMusic.h"
@@ -52,7 +53,7 @@ bool WriteSharedAssets(const std::string& root, bool& ok) {
 }  // namespace
 
 // shows/sample: the shared files, the 2D layers' pictures and the spark, both
-// particle systems, the music, the scene's binary export and the sync tracks.
+// particle systems, the music, the scene's binary export, the shader and the sync tracks.
 int WriteSampleShow(const std::string& root) {
     const std::string textures = root + "/texturas";
     bool ok = true;
@@ -69,6 +70,7 @@ int WriteSampleShow(const std::string& root) {
     const std::string music = WriteMusic(root);
     ok &= Report(!music.empty(), root + "/" + (music.empty() ? "musica" : music));
     ok &= Report(ExportBinaryScene(root), root + "/escena.bin");
+    ok &= Report(WriteShader(root + "/ondas.frag"), root + "/ondas.frag");
     const std::vector<std::string> tracks = WriteSampleTracks(root);
     ok &= Report(!tracks.empty(), tracks.empty() ? root + "/sync_*.track" : tracks.front());
     for (size_t i = 1; i < tracks.size(); ++i) {
