@@ -5,7 +5,9 @@
 
 #include "checker/CheckedShow.h"
 #include "checker/FindingText.h"
+#include "checker/ShowPath.h"
 #include "config/PreconfigLine.h"
+#include "fx2d/ShaderSource.h"
 #include "sync/SyncTracks.h"
 #include "sync/TrackFile.h"
 #include "sync/TrackName.h"
@@ -72,6 +74,11 @@ std::string SyncTrackChecker::Unbound(const std::string& name) const {
         (scene && TrackName::ForScene(property) != TrackName::SceneProperty::None)) {
         return std::string();
     }
+    for (const std::string& uniform : layer ? ShaderFloats(resource) : std::vector<std::string>()) {
+        if (uniform == property) {
+            return std::string();
+        }
+    }
     std::string why = "there is no " + FindingText::Quoted(property) + " to drive: ";
     if (layer) {
         why += "a layer's tracks are " + std::string(TrackName::LayerWords()) + " and its shader's float uniforms";
@@ -82,7 +89,38 @@ std::string SyncTrackChecker::Unbound(const std::string& name) const {
     return why;
 }
 
+std::vector<std::string> SyncTrackChecker::ShaderFloats(const std::string& layer) const {
+    const int index = show.resources.Find(Kind::Layer, layer);
+    for (const ShowFile& file : show.files.All()) {
+        if (file.kind == ShowFile::Kind::Shader && index >= 0 && show.resources.Find(Kind::Layer, file.owner) == index) {
+            ShaderSource source;
+            return source.Load(file.path.c_str()) ? source.OwnFloats() : std::vector<std::string>();
+        }
+    }
+    return std::vector<std::string>();
+}
+
+void SyncTrackChecker::CheckShaderFloats() {
+    const SyncTracks* set = show.tracks.set.get();
+    for (const ShowResources::Resource& layer : show.resources.layers) {
+        for (const std::string& uniform : ShaderFloats(layer.name)) {
+            const std::string name = layer.name + ":" + uniform;
+            const SyncTrack* track = set != nullptr ? set->Find(name) : nullptr;
+            if (track != nullptr && !track->Empty()) {
+                continue;
+            }
+            const std::string why =
+                set == nullptr ? "without a LOAD TRACKS line nothing sets it"
+                : set->FromProject() ? "the project " + set->Base() + " has no keys for track " + FindingText::Quoted(name)
+                                     : TrackFile::PathFor(set->SaveBase(), name) + " holds no keys for it, or is not there";
+            show.findings.Add(false, show.tracks.file.empty() ? ShowPath::OnDisk("preconfig.txt") : show.tracks.file,
+                              layer.line, "the shader's uniform float " + FindingText::Quoted(uniform) + " stays 0: " + why);
+        }
+    }
+}
+
 void SyncTrackChecker::Check() {
+    CheckShaderFloats();
     const CheckedShow::Tracks& tracks = show.tracks;
     if (tracks.set == nullptr) {
         return;

@@ -3,13 +3,15 @@
 // engine's readers), the names SET ... TRACK lines bind, and, once the
 // show's layers and scenes are known, every track that binds to nothing (an
 // error: a misspelt name or property) and every bound name without keys (a
-// warning: it drives nothing until the editor gives it keys). The track
+// warning: it drives nothing until the editor gives it keys), a shader's own
+// float uniform among them (it stays 0 without a track). The track
 // files are not among the files a reloading player watches: the Rocket
 // editor writes them while the player runs.
 #ifndef HALVENOR_CHECKER_SYNCTRACKCHECKER_H
 #define HALVENOR_CHECKER_SYNCTRACKCHECKER_H
 
 #include <string>
+#include <vector>
 
 struct CheckedShow;
 class PreconfigLine;
@@ -32,6 +34,11 @@ public:
 private:
     // Why the name binds to nothing; empty when it binds.
     std::string Unbound(const std::string& name) const;
+    // The float uniforms the shader file of the layer of that name (any
+    // letter case) declares itself; none for another layer.
+    std::vector<std::string> ShaderFloats(const std::string& layer) const;
+    // A shader's own float uniforms without keys.
+    void CheckShaderFloats();
 
     CheckedShow& show;
 };

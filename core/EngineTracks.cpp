@@ -16,6 +16,7 @@
 #include "core/Engine.h"
 #include "core/Log.h"
 #include "fx2d/Layer2D.h"
+#include "fx2d/ShaderLayer.h"
 #include "scene/Scene.h"
 #include "sync/SyncTargetFinder.h"
 #include "sync/SyncTracks.h"
@@ -87,8 +88,10 @@ const SyncTarget::Setter kLayerSetters[] = {SetLayerAlpha, SetLayerX, SetLayerY,
 const SyncTarget::Setter kSceneSetters[] = {SetSceneFov, SetSceneRoll, SetFogStart, SetFogEnd};
 
 // The float a shader layer keeps for its uniform of that name; null when
-// the layer draws no shader or its shader has no such uniform.
-float* ShaderUniform(Layer2D& /*layer*/, const std::string& /*uniform*/) { return nullptr; }
+// the layer draws no shader or its shader's file declares no such float.
+float* ShaderUniform(Layer2D& layer, const std::string& uniform) {
+    return layer.shader != nullptr ? layer.shader->FloatUniform(uniform) : nullptr;
+}
 
 class RegistryTargets : public SyncTargetFinder {
 public:
@@ -153,6 +156,15 @@ bool Engine::WantTrack(const std::string& name) {
 void Engine::BindTracks() {
     if (tracks == nullptr) {
         return;
+    }
+    // A shader's own float uniforms are names the show binds: the editor
+    // offers them whether or not a file holds them yet.
+    for (int32_t i = 0; i < layerCount; ++i) {
+        if (layers[i]->shader != nullptr) {
+            for (const std::string& uniform : layers[i]->shader->OwnFloatUniforms()) {
+                tracks->Want(std::string(layers[i]->Name()) + ":" + uniform);
+            }
+        }
     }
     tracks->Bind(RegistryTargets(*this));
     for (const std::string& name : tracks->UnboundNames()) {

@@ -119,6 +119,8 @@ void ShaderLayerLoader::ReloadNamed(Engine& engine, const std::vector<std::strin
             Reload(*layer);
         }
     }
+    // Uniforms the new text declares get their tracks.
+    engine.BindTracks();
 }
 
 void ShaderLayerLoader::SetChannel(Engine& engine, Layer2D& layer, const char* number, const char* source,

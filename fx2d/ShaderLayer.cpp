@@ -203,7 +203,21 @@ bool ShaderLayer::Load(const char* name) {
     }
     program = fresh;
     FindLocations();
+    // A uniform the file no longer declares keeps its value for a later save
+    // that declares it again.
+    for (auto& own : ownUniforms) {
+        own.second.location = -1;
+    }
+    ownNames = source.OwnFloats();
+    for (const std::string& name : ownNames) {
+        ownUniforms[name].location = gl->getUniformLocation(program, name.c_str());
+    }
     return true;
+}
+
+float* ShaderLayer::FloatUniform(const std::string& name) {
+    const auto found = ownUniforms.find(name);
+    return found != ownUniforms.end() ? &found->second.value : nullptr;
 }
 
 void ShaderLayer::FindLocations() {
@@ -442,6 +456,11 @@ void ShaderLayer::BindInputs(float width, float height, const ShaderClock& clock
         sizes[n][2] = 1.0f;
     }
     gl.uniform3fv(l.channelResolution, kChannels, &sizes[0][0]);
+    for (const auto& own : ownUniforms) {
+        if (own.second.location != -1) {
+            gl.uniform1f(own.second.location, own.second.value);
+        }
+    }
 
     UploadMusic();
     for (int n = 0; n < kChannels; ++n) {

@@ -18,6 +18,7 @@
 #define HALVENOR_FX2D_SHADERLAYER_H
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -61,6 +62,15 @@ public:
     // The layer's texture coordinates made 0..1 from its lower left corner.
     static void SetPixelCoordinates(Layer2D& layer);
 
+    // The value of a float uniform the shader's file declares itself
+    // (ShaderSource::OwnFloatUniforms), which a sync track sets; sent with
+    // the other inputs at every draw, 0 until something sets it. Null for a
+    // name the file does not declare so. The value stays in one place for
+    // the layer's life, through reloads of its file.
+    float* FloatUniform(const std::string& name);
+    // The names of those uniforms, in the file's order.
+    const std::vector<std::string>& OwnFloatUniforms() const { return ownNames; }
+
     // Layer2D's hooks. BeginDraw answers false when there is nothing to draw.
     bool BeginDraw(Layer2D& layer);
     void EndDraw(Layer2D& layer);
@@ -100,6 +110,14 @@ private:
     int current = 0;
     double ownPictureTime = -1.0;
     uint32_t ownPictureFrames = 0;
+    // The file's own float uniforms: value and location (-1 when the program
+    // has none, or no longer declares it).
+    struct OwnUniform {
+        float value = 0.0f;
+        int32_t location = -1;
+    };
+    std::map<std::string, OwnUniform> ownUniforms;
+    std::vector<std::string> ownNames;
 };
 
 #endif

@@ -298,10 +298,81 @@ bool ShaderSource::Load(const char* name) {
     return Parse(fileName, text);
 }
 
+namespace {
+
+// Whether either style gives the uniform of that name.
+bool Given(const std::string& name) {
+    for (const Declaration& given : kShadertoyUniforms) {
+        if (name == given.name) {
+            return true;
+        }
+    }
+    for (const Declaration& given : kLiveCodingUniforms) {
+        if (name == given.name) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Past blanks from at; the offset of the next other character.
+size_t SkipBlanks(const std::string& code, size_t at) {
+    while (at < code.size() && std::isspace(static_cast<unsigned char>(code[at])) != 0) {
+        ++at;
+    }
+    return at;
+}
+
+}  // namespace
+
+std::vector<std::string> ShaderSource::OwnFloatUniforms(const std::string& text) {
+    const std::string code = WithoutComments(text);
+    const std::vector<Token> tokens = Identifiers(code);
+    std::vector<std::string> names;
+    for (size_t i = 0; i + 1 < tokens.size(); ++i) {
+        if (tokens[i].word != "uniform") {
+            continue;
+        }
+        size_t type = i + 1;
+        if (tokens[type].word == "lowp" || tokens[type].word == "mediump" || tokens[type].word == "highp") {
+            ++type;
+        }
+        if (type >= tokens.size() || tokens[type].word != "float") {
+            continue;
+        }
+        // Names separated by commas up to the semicolon; arrays and names
+        // with an initialiser's expression are passed over to the next comma.
+        size_t at = tokens[type].end;
+        while (at < code.size()) {
+            at = SkipBlanks(code, at);
+            const size_t start = at;
+            while (at < code.size() && IsIdentifierChar(code[at])) {
+                ++at;
+            }
+            const std::string name = code.substr(start, at - start);
+            at = SkipBlanks(code, at);
+            const bool plain = !name.empty() && IsIdentifierStart(name[0]) && at < code.size() &&
+                               (code[at] == ',' || code[at] == ';' || code[at] == '=');
+            if (plain && !Given(name)) {
+                names.push_back(name);
+            }
+            while (at < code.size() && code[at] != ',' && code[at] != ';') {
+                ++at;
+            }
+            if (at >= code.size() || code[at] == ';') {
+                break;
+            }
+            ++at;
+        }
+    }
+    return names;
+}
+
 bool ShaderSource::Parse(const std::string& name, const std::string& rawText) {
     fileName = name;
     errors.clear();
     fragment.clear();
+    ownFloats.clear();
     style = Style::None;
     if (rawText.size() > kMaxBytes) {
         errors.push_back(fileName + ": error: the shader holds " + HumanSize(rawText.size()) +
@@ -331,6 +402,7 @@ bool ShaderSource::Parse(const std::string& name, const std::string& rawText) {
         return false;
     }
     Build(text);
+    ownFloats = OwnFloatUniforms(text);
     return true;
 }
 

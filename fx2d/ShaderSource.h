@@ -45,6 +45,13 @@ public:
     // Whether the author's text declares name itself (uniform, in or out).
     static bool Declares(const std::string& text, const std::string& name);
 
+    // The float uniforms the author's text declares itself ("uniform float
+    // level;", "uniform highp float a, b;"), without the ones either style
+    // gives: a show's sync tracks set them (ShaderLayer::FloatUniform).
+    static std::vector<std::string> OwnFloatUniforms(const std::string& text);
+    // Those of the text last parsed.
+    const std::vector<std::string>& OwnFloats() const { return ownFloats; }
+
 private:
     void Build(const std::string& text);
     std::string Prelude(const std::string& text) const;
@@ -53,6 +60,7 @@ private:
     Style style = Style::None;
     std::string fragment;
     std::vector<std::string> errors;
+    std::vector<std::string> ownFloats;
     int entryLine = 1;
 };
 

@@ -1,9 +1,11 @@
 // Tracks read from their files drive what is drawn: a layer faded in and slid
-// to the right by two tracks shows the tracks' values at each music time,
-// read back from the capture's frames and from the editing player's window,
-// and both show the same picture at the same time.
+// to the right by two tracks, and a shader layer whose own uniform a third
+// track sets, show the tracks' values at each music time, read back from the
+// capture's frames and from the editing player's window; both show the same
+// picture at the same time.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -42,10 +44,18 @@ TEST(SyncPictures, ALayersTracksShowTheirValuesInTheCaptureAndInTheWindow) {
     // left edge from 0 to 80 pixels: t / 8 and 10 t at music time t.
     WriteTrack("Blanco:alpha", 1.0f);
     WriteTrack("Blanco:x", 80.0f);
+    // The shader adds its uniform's level over the upper half: t / 16.
+    WriteTrack("Luz:level", 0.5f);
+    dir.Write("luz.frag",
+              "uniform float level;\n"
+              "void mainImage(out vec4 fragColor, in vec2 fragCoord) {\n"
+              "    fragColor = vec4(vec3(fragCoord.y > iResolution.y * 0.5 ? level : 0.0), 1.0);\n"
+              "}\n");
     dir.Write("preconfig.txt",
               "LOAD DISPLAY 160 120 32 NO\nLOAD SOUND musica.wav\nLOAD TRACKS pistas\\sync 60 4\n"
-              "LOAD LAYER2D blanco.jpg BACKGROUND Blanco\nLOAD SCRIPT guion.txt\n");
-    dir.Write("guion.txt", "0.0 LAYER Blanco FX_SHOW\n9.0 DEMO x FX_STOP\n");
+              "LOAD LAYER2D blanco.jpg BACKGROUND Blanco\nLOAD LAYER2D luz.frag SHADER Luz\n"
+              "SET LAYER2D Luz ALPHA_FUNC 0\nLOAD SCRIPT guion.txt\n");
+    dir.Write("guion.txt", "0.0 LAYER Blanco FX_SHOW\n0.0 LAYER Luz FX_SHOW\n9.0 DEMO x FX_STOP\n");
 
     const std::vector<double> times = {2.0, 4.0, 6.0};
     std::vector<TestSupport::Picture> captured;
@@ -54,9 +64,11 @@ TEST(SyncPictures, ALayersTracksShowTheirValuesInTheCaptureAndInTheWindow) {
     for (size_t i = 0; i < times.size(); ++i) {
         const double t = times[i];
         const int edge = static_cast<int>(10.0 * t);
-        EXPECT_NEAR(Grey(captured[i], 150, 60), t / 8.0 * 255.0, 2.0) << t;
-        EXPECT_NEAR(Grey(captured[i], edge + 2, 60), t / 8.0 * 255.0, 2.0) << t;
-        EXPECT_EQ(Grey(captured[i], edge - 2, 60), 0) << t << ": left of the layer's edge";
+        EXPECT_NEAR(Grey(captured[i], 150, 90), t / 8.0 * 255.0, 2.0) << t;
+        EXPECT_NEAR(Grey(captured[i], edge + 2, 90), t / 8.0 * 255.0, 2.0) << t;
+        EXPECT_EQ(Grey(captured[i], edge - 2, 90), 0) << t << ": left of the layer's edge";
+        EXPECT_NEAR(Grey(captured[i], 150, 30), std::min((t / 8.0 + t / 16.0) * 255.0, 255.0), 2.0)
+            << t << ": the shader's level";
     }
 
     // The editing player, seeking to the same times, shows the same pictures.

@@ -12,6 +12,10 @@ const char* const kOndas = R"glsl(// Ondas: a shader layer in Shadertoy's style 
 // is the music (SET LAYER2D Ondas CHANNEL 0 MUSIC): its first row the
 // spectrum, its second the waveform, as Shadertoy fills it.
 
+// How much of it shows, 0 to 1: the sync track Ondas:glow sets it (it fades
+// the layer in as it appears).
+uniform float glow;
+
 float Band(float x) { return texture(iChannel0, vec2(x, 0.25)).x; }
 float Wave(float x) { return texture(iChannel0, vec2(x, 0.75)).x; }
 
@@ -39,7 +43,7 @@ void mainImage(out vec4 fragColor, in vec2 fragCoord)
     float line = smoothstep(0.012, 0.0, abs(uv.y - Wave(uv.x)));
     colour += line * vec3(1.0, 0.85, 0.4);
 
-    fragColor = vec4(colour, 1.0);
+    fragColor = vec4(colour * glow, 1.0);
 }
 )glsl";
 

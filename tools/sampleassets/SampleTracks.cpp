@@ -19,11 +19,20 @@ SyncTrack BackgroundFade() {
     return track;
 }
 
+// The shader layer (Ondas) appears at 17.5 s, row 112: its uniform glow
+// rises from 0 over four rows and stays at 1.
+SyncTrack ShaderGlow() {
+    SyncTrack track("Ondas:glow");
+    track.SetKey(SyncKey{112, 0.0f, SyncKey::kSmooth});
+    track.SetKey(SyncKey{116, 1.0f, SyncKey::kStep});
+    return track;
+}
+
 }  // namespace
 
 std::vector<std::string> WriteSampleTracks(const std::string& root) {
     std::vector<std::string> written;
-    for (const SyncTrack& track : {BackgroundFade()}) {
+    for (const SyncTrack& track : {BackgroundFade(), ShaderGlow()}) {
         const std::string path = TrackFile::PathFor(root + "/sync", track.Name());
         if (!TrackFile::Write(path, track, nullptr)) {
             return {};

@@ -1,5 +1,6 @@
 // The sample show's sync tracks, as a Rocket client saves them (sync_*.track):
-// the background's fade while the room is seen on its screen. The music is
+// the background's fade while the room is seen on its screen, and the shader
+// layer's glow as it appears. The music is
 // 96 beats a minute and the show reads 4 rows a beat (LOAD TRACKS sync 96 4),
 // so a row lasts 0.15625 s.
 #ifndef HALVENOR_TOOLS_SAMPLEASSETS_SAMPLETRACKS_H
