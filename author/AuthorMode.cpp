@@ -205,7 +205,7 @@ void AuthorMode::RunUpEnds() {
     BASS_Start();
 }
 
-void AuthorMode::SeekToPicture(int64_t picture) { SeekToTime(timeline.TimeNs(picture)); }
+void AuthorMode::SeekToPicture(int64_t picture) { SeekToTime(timeline.LabelNs(picture)); }
 
 void AuthorMode::SeekToTime(int64_t timeNs) {
     if (engine == nullptr) {
@@ -216,7 +216,7 @@ void AuthorMode::SeekToTime(int64_t timeNs) {
     RunUpBegins();
     loaded.Restore(*engine);
     const auto rewound = std::chrono::steady_clock::now();
-    timeline.RunUpTo(*engine, picture, &lastSeek.drawn);
+    history.RunUpTo(*engine, timeline, picture, &lastSeek.drawn);
     RunUpEnds();
     const auto ran = std::chrono::steady_clock::now();
     lastSeek.rewindMs = std::chrono::duration<double, std::milli>(rewound - began).count();
@@ -370,7 +370,7 @@ bool AuthorMode::Seek(double seconds, std::string* error) {
 }
 
 void AuthorMode::SeekClamped(double seconds) {
-    const double last = static_cast<double>(timeline.TimeNs(timeline.PictureCount() - 1)) / kNsPerSecond;
+    const double last = static_cast<double>(timeline.LabelNs(timeline.PictureCount() - 1)) / kNsPerSecond;
     SeekToTime(ToNs(std::clamp(seconds, 0.0, last)));
 }
 
@@ -531,6 +531,7 @@ bool AuthorMode::TakeReload(LiveReload::Outcome outcome, const ReloadPlan& plan,
     } else if (!plan.textures.empty()) {
         // The pictures the pixel buffers hold were drawn with the old
         // textures: the show runs up to where it is again.
+        history.Forget();
         if (loopSet && !SetLoop(loopA, loopB, nullptr)) {
             loopSet = false;
         }
@@ -623,6 +624,7 @@ void AuthorMode::Rewound(double at) {
     const double end = ShowEndSeconds();
     timeline.Build(*engine, end > 0.0 ? ToNs(end) : 0);
     RunUpEnds();
+    history.Forget();
     ReadScriptLines();
     // The loop's start is a whole state of the old show: taken again.
     if (loopSet && !SetLoop(loopA, loopB, nullptr)) {

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "author/FeedbackHistory.h"
 #include "author/LiveReload.h"
 #include "author/AuthorControl.h"
 #include "author/AuthorOptions.h"
@@ -147,6 +148,7 @@ private:
     WallClock* ownWall;
     Engine* engine;
     ShowTimeline timeline;
+    FeedbackHistory history;
     ShowState loaded;
     ShowState loopStart;
     HeldFrame held;
