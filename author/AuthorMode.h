@@ -14,7 +14,6 @@
 #define HALVENOR_AUTHOR_AUTHORMODE_H
 
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <vector>
 
@@ -24,6 +23,7 @@
 #include "author/AuthorOptions.h"
 #include "core/FrameSink.h"
 #include "author/HeldFrame.h"
+#include "author/PlayPace.h"
 #include "author/ShowState.h"
 #include "author/ShowTimeline.h"
 #include "author/RemoteControl.h"
@@ -33,12 +33,7 @@
 class AuthorMode : public FrameSink, public AuthorControl {
 public:
     // Real time, for pacing the virtual clock; tests hand in their own.
-    class WallClock {
-    public:
-        virtual ~WallClock() = default;
-        virtual int64_t NowNs() = 0;
-        virtual void SleepNs(int64_t nanoseconds) = 0;
-    };
+    using WallClock = PlayPace::WallClock;
 
     explicit AuthorMode(const AuthorOptions& options, WallClock* wall = nullptr);
     ~AuthorMode() override;
@@ -115,12 +110,11 @@ private:
     bool InsideShow(double seconds, std::string* error) const;
     void SeekClamped(double seconds);
     void JumpToLoopStart();
-    void Settle();
-    void Anchor();
-    void Pace();
     void RunUpBegins();
     void RunUpEnds();
-    void CountFrame();
+    void WaitWhilePaused();
+    bool AnswerOutside();
+    void LeaveLoopFor(double seconds);
     void ReadScriptLines();
     // What a settled save or a reload by hand found: findings shown, or the
     // plan carried out.
@@ -139,13 +133,14 @@ private:
     bool ReloadScenes(const ReloadPlan& plan);
     // The show just (re)built becomes the rewind point and its timeline;
     // the player then goes back to the loop's start or the time given.
-    void Rewound(double at);
+    // What was kept of the pictures before changedFrom (music seconds)
+    // stays.
+    void Rewound(double at, double changedFrom = 0.0);
     void SpeedStep(int direction);
     void LoopKey(bool start);
 
     AuthorOptions options;
-    WallClock* wall;
-    WallClock* ownWall;
+    PlayPace pace;
     Engine* engine;
     ShowTimeline timeline;
     FeedbackHistory history;
@@ -168,12 +163,13 @@ private:
     bool quit;
     int exitCode;
     std::string message;
-    int64_t anchorWallNs;
-    int64_t anchorClockNs;
     SeekCost lastSeek;
-    std::deque<int64_t> frameTimes;
     int errorCount;
     int warningCount;
+    bool reloaded;
+    bool reloadOk;
+    // A key woke the last paused wait: the next frame is drawn at once.
+    bool drawAgain;
     std::vector<std::string> findingLines;
     std::vector<std::string> scriptLines;
     std::string showDirectory;

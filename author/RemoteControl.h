@@ -3,13 +3,14 @@
 // and answered with one line (no line break): "ok ..." when done, "error: ..."
 // when the line is no command or the player refused it, nothing changed then.
 //
-//   seek T        ok time=95.500
+//   seek T        ok time=95.500               (ok time=12.500 loop=off when it left the loop)
 //   pause, play   ok paused=yes, ok paused=no
 //   step [N]      ok time=12.367
 //   loop A B      ok loop=10.000-20.000        loop off   ok loop=off
 //   speed X       ok speed=0.5
 //   reload        ok reload=ok findings=0      (a reload with errors is an error answer)
 //   status        ok time=95.500 paused=no speed=1 loop=off fps=59.8 show=/shows/demo reload=ok findings=0
+//                 (reload=none until a reload ran; findings= counts those of the start until then)
 //   quit          ok quit
 //
 // Status values hold no space: the show's directory has spaces, '%' and
