@@ -52,6 +52,7 @@ public:
     int ExitCode() const { return exitCode; }
     const std::string& Message() const { return message; }
     const ShowTimeline& Timeline() const { return timeline; }
+    const FeedbackHistory& History() const { return history; }
     // Where the last seek's time went: bringing the show back to its loaded
     // state, then running it up through `walked` pictures, `drawn` of them
     // drawn.

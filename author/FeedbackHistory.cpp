@@ -4,6 +4,7 @@
 
 #include "author/ShowTimeline.h"
 #include "core/Engine.h"
+#include "fx2d/Layer2D.h"
 #include "fx2d/PBuffer.h"
 #include "glext/GlExtensions.h"
 
@@ -20,6 +21,17 @@ const PBuffer* FeedbackBuffer(const Engine& engine, uint32_t* bit) {
         }
     }
     return *bit != 0 ? feedback : nullptr;
+}
+
+// Whether a layer other than the blur's own shows the feedback picture.
+bool ShownByALayer(const Engine& engine, const PBuffer& feedback) {
+    const Layer2D* trail = engine.FindLayer("LAYER_BLUR2");
+    for (int32_t i = 0; i < engine.layerCount; ++i) {
+        if (engine.layers[i] != trail && engine.layers[i]->texture.texture == feedback.Texture()) {
+            return true;
+        }
+    }
+    return false;
 }
 
 uint32_t AllBuffers(const Engine& engine) {
@@ -66,16 +78,16 @@ size_t FeedbackHistory::KeptBytes() const {
     return bytes;
 }
 
-std::vector<bool> FeedbackHistory::PicturesToDraw(const ShowTimeline& timeline, int64_t target, int64_t start,
+std::vector<bool> FeedbackHistory::PicturesToDraw(const ShowTimeline& timeline, int64_t target, int64_t feedersAfter,
                                                   uint32_t feedback, uint32_t buffers) {
     std::vector<bool> draw(static_cast<size_t>(std::max<int64_t>(target, 0)), false);
     // What the target may show.
     uint32_t needed = buffers & ~feedback;
     for (int64_t j = target - 1; j >= 0; --j) {
         const uint32_t written = timeline.Written(j);
-        const bool feeds = (written & feedback) != 0 && j > start;
+        const bool feeds = (written & feedback) != 0 && j > feedersAfter;
         if (!feeds && (written & needed) == 0) {
-            if (j <= start && needed == 0) {
+            if (j <= feedersAfter && needed == 0) {
                 break;
             }
             continue;
@@ -94,22 +106,27 @@ void FeedbackHistory::RunUpTo(Engine& engine, const ShowTimeline& timeline, int6
     uint32_t feedbackBit = 0;
     const PBuffer* feedback = FeedbackBuffer(engine, &feedbackBit);
     // The latest kept picture before the target; without one the feedback
-    // starts as the rewind point has it.
+    // starts as the rewind point has it. A target that does not show the
+    // feedback picture has the blur drawn up to it only as far as kept
+    // (playing on, the blur may show it later).
     const Kept* from = nullptr;
     for (const Kept& k : kept) {
         if (k.picture < target) {
             from = &k;
         }
     }
+    const bool shown = feedback != nullptr &&
+                       ((timeline.Written(target) & feedbackBit) != 0 || ShownByALayer(engine, *feedback));
     const int64_t start = from != nullptr ? from->picture : -1;
-    const std::vector<bool> draw = PicturesToDraw(timeline, target, start, feedbackBit, AllBuffers(engine));
+    const std::vector<bool> draw =
+        PicturesToDraw(timeline, target, shown ? start : target, feedbackBit, AllBuffers(engine));
     std::vector<Kept> taken;
     int sinceKept = 0;
     timeline.RunUp(engine, target, draw, [&](int64_t j) {
         if (j == start && feedback != nullptr) {
             PutPicture(*feedback, from->rgb);
         }
-        if (j <= start || !draw[static_cast<size_t>(j)] || (timeline.Written(j) & feedbackBit) == 0) {
+        if (!shown || j <= start || !draw[static_cast<size_t>(j)] || (timeline.Written(j) & feedbackBit) == 0) {
             return;
         }
         const bool stretchEnds = (timeline.Written(j + 1) & feedbackBit) == 0;

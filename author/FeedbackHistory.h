@@ -9,8 +9,10 @@
 // on. So no run-up of a few pictures reaches the capture's picture; one that
 // starts from a feedback picture the capture had does. A run-up keeps the
 // feedback pictures it draws after every kDrawnBetween blurred pictures and
-// at the end of each stretch of blur: the first run-up past a stretch draws
-// the whole stretch once, later ones at most kDrawnBetween of its pictures.
+// at the end of each stretch of blur: the first run-up to a blurred picture
+// draws the blur before it once, later ones at most kDrawnBetween of its
+// pictures. A run-up to a picture that does not show the feedback draws none
+// of it.
 //
 // Every other pixel buffer is drawn anew by each picture that draws into it:
 // the run-up draws the last picture that drew into it before each picture
@@ -48,9 +50,9 @@ private:
     };
 
     // Walking back from the target: each picture that draws into the
-    // feedback after `start`, and the last picture before each of those (and
-    // before the target) that drew into any other pixel buffer.
-    static std::vector<bool> PicturesToDraw(const ShowTimeline& timeline, int64_t target, int64_t start,
+    // feedback after `feedersAfter`, and the last picture before each of
+    // those (and before the target) that drew into any other pixel buffer.
+    static std::vector<bool> PicturesToDraw(const ShowTimeline& timeline, int64_t target, int64_t feedersAfter,
                                             uint32_t feedback, uint32_t buffers);
 
     std::vector<Kept> kept;  // by picture
