@@ -216,6 +216,8 @@ FramePlan AuthorMode::BeginFrame(Engine& /*engine*/) {
     }
     if (place.needCompose) {
         place.needCompose = false;
+        // The key that woke the wait is shown by this picture.
+        drawAgain = false;
         if (paused) {
             // Composed once and held: the show steps when it plays again.
             place.pendingStep = true;
