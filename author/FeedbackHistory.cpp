@@ -1,8 +1,11 @@
 #include "author/FeedbackHistory.h"
 
+#include <png.h>
+
 #include <algorithm>
 
 #include "author/ShowTimeline.h"
+#include "capture/PngOutput.h"
 #include "core/Engine.h"
 #include "fx2d/Layer2D.h"
 #include "fx2d/PBuffer.h"
@@ -43,17 +46,34 @@ size_t PictureBytes(const PBuffer& buffer) {
 }
 
 // The buffer's texture is what the blur pass draws the feedback from; the
-// buffer's own surface is cleared before each pass.
-std::vector<uint8_t> TakePicture(const PBuffer& buffer) {
+// buffer's own surface is cleared before each pass. Kept as PNG: a feedback
+// picture is smooth, and a long show keeps hundreds of them.
+std::string TakePicture(const PBuffer& buffer) {
     std::vector<uint8_t> rgb(PictureBytes(buffer));
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glBindTexture(GL_TEXTURE_2D, buffer.Texture());
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    return PngOutput::Encode(rgb.data(), buffer.Width(), buffer.Height());
+}
+
+std::vector<uint8_t> Decoded(const std::string& png) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    std::vector<uint8_t> rgb;
+    if (png_image_begin_read_from_memory(&image, png.data(), png.size()) != 0) {
+        image.format = PNG_FORMAT_RGB;
+        rgb.assign(PNG_IMAGE_SIZE(image), 0);
+        if (png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr) == 0) {
+            rgb.clear();
+        }
+    }
+    png_image_free(&image);
     return rgb;
 }
 
-void PutPicture(const PBuffer& buffer, const std::vector<uint8_t>& rgb) {
+void PutPicture(const PBuffer& buffer, const std::string& png) {
+    const std::vector<uint8_t> rgb = Decoded(png);
     if (rgb.size() != PictureBytes(buffer)) {
         return;
     }
@@ -73,7 +93,7 @@ void FeedbackHistory::Forget(int64_t first) {
 size_t FeedbackHistory::KeptBytes() const {
     size_t bytes = 0;
     for (const Kept& k : kept) {
-        bytes += k.rgb.size();
+        bytes += k.png.size();
     }
     return bytes;
 }
@@ -124,7 +144,7 @@ void FeedbackHistory::RunUpTo(Engine& engine, const ShowTimeline& timeline, int6
     int sinceKept = 0;
     timeline.RunUp(engine, target, draw, [&](int64_t j) {
         if (j == start && feedback != nullptr) {
-            PutPicture(*feedback, from->rgb);
+            PutPicture(*feedback, from->png);
         }
         if (!shown || j <= start || !draw[static_cast<size_t>(j)] || (timeline.Written(j) & feedbackBit) == 0) {
             return;

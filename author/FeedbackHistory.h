@@ -22,6 +22,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class Engine;
@@ -46,7 +47,7 @@ public:
 private:
     struct Kept {
         int64_t picture;  // the feedback picture as this picture left it
-        std::vector<uint8_t> rgb;
+        std::string png;
     };
 
     // Walking back from the target: each picture that draws into the
