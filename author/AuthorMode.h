@@ -3,10 +3,12 @@
 // seeks, pauses, steps, loops and changes speed through AuthorControl.
 //
 // "The show at time T" is one thing: what halvenor-capture shows at music
-// time T. A seek rewinds the show to its just-loaded state and runs it up to
-// the picture on screen at T (ShowTimeline), then it plays on from there in
-// real time, the music with it. The loop's start is kept as a whole state
-// (pixel buffers included), so that jumping back costs one restore.
+// time T. A seek rewinds the show to its just-loaded state and runs it up
+// along the capture's path to the picture on screen at T (ShowTimeline), the
+// blur's feedback from the capture's own (FeedbackHistory), then it plays on
+// from there in real time, the music with it. The loop's start is kept as a
+// whole state (pixel buffers included), so that jumping back costs one
+// restore. Paused, it waits for something to change (PausedWait).
 //
 // Calls come from the frame loop's thread, between frames (keys, or a
 // remote control polled there).
