@@ -17,7 +17,8 @@ struct AuthorStatus {
     double loopEnd = 0.0;
     double fps = 0.0;         // averaged over the last half second
     std::string show;         // the show's directory
-    bool reloadOk = true;     // the last reload (or the start) read the show without errors
+    bool reloaded = false;    // a reload has run since the start
+    bool reloadOk = true;     // the last reload read the show without errors
     int findings = 0;         // the show checker's errors and warnings
     long long row = -1;       // the sync tracks' row at time; -1 without tracks
     std::string rocket = "off";  // the Rocket editor: off, waiting or connected

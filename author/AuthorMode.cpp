@@ -8,8 +8,9 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
-#include <thread>
 
+#include "author/PausedWait.h"
+#include "author/ScriptChange.h"
 #include "capture/CaptureSink.h"
 #include "config/Script.h"
 #include "core/Application.h"
@@ -29,28 +30,14 @@ namespace {
 constexpr double kNsPerSecond = 1e9;
 constexpr double kSpeeds[] = {0.25, 0.5, 1.0, 2.0};
 constexpr int kSpeedCount = sizeof kSpeeds / sizeof kSpeeds[0];
-constexpr int64_t kFpsWindowNs = 500000000;
-// A longer wait would leave the keys unanswered.
-constexpr int64_t kLongestSleepNs = 100000000;
 constexpr size_t kOverlayEvents = 5;
 constexpr size_t kOverlayFindings = 3;
+constexpr double kKeptMargin = 0.001;
 constexpr double kShortSeek = 1.0;
 constexpr double kLongSeek = 10.0;
 const char* const kPreconfigFile = "preconfig.txt";
 
 int64_t ToNs(double seconds) { return static_cast<int64_t>(std::llround(seconds * kNsPerSecond)); }
-
-class SteadyWallClock : public AuthorMode::WallClock {
-public:
-    int64_t NowNs() override {
-        return std::chrono::duration_cast<std::chrono::nanoseconds>(
-                   std::chrono::steady_clock::now().time_since_epoch())
-            .count();
-    }
-    void SleepNs(int64_t nanoseconds) override {
-        std::this_thread::sleep_for(std::chrono::nanoseconds(nanoseconds));
-    }
-};
 
 bool HasMusic(const Engine& engine) { return engine.sound != nullptr && engine.sound->handle != 0; }
 
@@ -76,8 +63,7 @@ std::string WorkingDirectory() {
 
 AuthorMode::AuthorMode(const AuthorOptions& options_, WallClock* wall_)
     : options(options_),
-      wall(wall_),
-      ownWall(nullptr),
+      pace(wall_),
       engine(nullptr),
       overlayReady(false),
       place{false, false, false, false, 0, 0},
@@ -93,20 +79,16 @@ AuthorMode::AuthorMode(const AuthorOptions& options_, WallClock* wall_)
       overlayShown(options_.overlay),
       quit(false),
       exitCode(0),
-      anchorWallNs(0),
-      anchorClockNs(0),
       lastSeek{0.0, 0.0, 0, 0},
       errorCount(0),
       warningCount(0),
+      reloaded(false),
+      reloadOk(true),
+      drawAgain(false),
       remote(*this),
-      rocket(*this) {
-    if (wall == nullptr) {
-        ownWall = new SteadyWallClock();
-        wall = ownWall;
-    }
-}
+      rocket(*this) {}
 
-AuthorMode::~AuthorMode() { delete ownWall; }
+AuthorMode::~AuthorMode() = default;
 
 void AuthorMode::UseAuthorTime() {
     Platform::UseVirtualClock(true);
@@ -162,7 +144,7 @@ bool AuthorMode::ShowStarted(Engine& engine_) {
         return false;
     }
     rocket.Start(*engine, options);
-    Anchor();
+    pace.Anchor();
     return true;
 }
 
@@ -212,7 +194,7 @@ void AuthorMode::RunUpEnds() {
     BASS_Start();
 }
 
-void AuthorMode::SeekToPicture(int64_t picture) { SeekToTime(timeline.TimeNs(picture)); }
+void AuthorMode::SeekToPicture(int64_t picture) { SeekToTime(timeline.LabelNs(picture)); }
 
 void AuthorMode::SeekToTime(int64_t timeNs) {
     if (engine == nullptr) {
@@ -223,7 +205,7 @@ void AuthorMode::SeekToTime(int64_t timeNs) {
     RunUpBegins();
     loaded.Restore(*engine);
     const auto rewound = std::chrono::steady_clock::now();
-    timeline.RunUpTo(*engine, picture, &lastSeek.drawn);
+    history.RunUpTo(*engine, timeline, picture, &lastSeek.drawn);
     RunUpEnds();
     const auto ran = std::chrono::steady_clock::now();
     lastSeek.rewindMs = std::chrono::duration<double, std::milli>(rewound - began).count();
@@ -231,33 +213,18 @@ void AuthorMode::SeekToTime(int64_t timeNs) {
     lastSeek.walked = picture;
     const int64_t target = std::max(timeNs, timeline.TimeNs(picture));
     place = Place{false, true, false, true, target, target};
-    Anchor();
-}
-
-void AuthorMode::Anchor() {
-    anchorWallNs = wall->NowNs();
-    anchorClockNs = Platform::VirtualTimeNs();
-}
-
-// The virtual clock follows real time at the chosen speed: a step that took
-// longer moves it on, one that waited for a scene's frame ahead of time is
-// waited for in real time.
-void AuthorMode::Pace() {
-    const int64_t wallNow = wall->NowNs();
-    const auto target = anchorClockNs + static_cast<int64_t>(static_cast<double>(wallNow - anchorWallNs) * speed);
-    const int64_t clock = Platform::VirtualTimeNs();
-    if (clock < target) {
-        Platform::SetVirtualTimeNs(target);
-    } else if (clock > target) {
-        const auto ahead = static_cast<int64_t>(static_cast<double>(clock - target) / speed);
-        wall->SleepNs(std::min(ahead, kLongestSleepNs));
-    }
+    pace.Anchor();
 }
 
 FramePlan AuthorMode::BeginFrame(Engine& /*engine*/) {
     lastPlan = FramePlan::ComposeAndStep;
+    if (paused && !place.needCompose) {
+        WaitWhilePaused();
+    }
     if (place.needCompose) {
         place.needCompose = false;
+        // The key that woke the wait is shown by this picture.
+        drawAgain = false;
         if (paused) {
             // Composed once and held: the show steps when it plays again.
             place.pendingStep = true;
@@ -278,7 +245,7 @@ FramePlan AuthorMode::BeginFrame(Engine& /*engine*/) {
             lastPlan = FramePlan::Hold;
             return lastPlan;
         }
-        Pace();
+        pace.Pace(speed);
     }
     return lastPlan;
 }
@@ -295,7 +262,7 @@ void AuthorMode::PictureComposed(Engine& engine_) {
         if (HasMusic(engine_)) {
             engine_.sound->SetPosition(static_cast<double>(place.targetNs) / kNsPerSecond);
         }
-        Anchor();
+        pace.Anchor();
     } else {
         place.shownNs = ToNs(engine_.MusicTime());
     }
@@ -318,19 +285,43 @@ bool AuthorMode::ShowEnded(Engine& /*engine*/) {
     return true;
 }
 
-bool AuthorMode::FrameComposed(Engine& engine_) {
-    CountFrame();
-    // Between frames, like the keys: commands of the remote control, then
-    // saves that have settled.
-    server.Poll([this](const std::string& line) { return remote.Answer(line); });
-    rocket.Poll();
+// A key that woke the last wait is acted on after that frame: the frame
+// after it shows what the key did.
+void AuthorMode::WaitWhilePaused() {
+    if (drawAgain) {
+        drawAgain = false;
+        return;
+    }
+    const PausedWait::Hooks hooks{[this] { return pace.Wall().NowNs(); }, [this](int64_t ns) { pace.Wall().SleepNs(ns); },
+                                  [this] { return AnswerOutside(); }};
+    drawAgain = PausedWait::Wait(hooks) == PausedWait::Woken::Event;
+}
+
+// Between frames, like the keys: commands of the remote control, then saves
+// that have settled. True when either came.
+bool AuthorMode::AnswerOutside() {
+    bool came = false;
+    server.Poll([this, &came](const std::string& line) {
+        came = true;
+        return remote.Answer(line);
+    });
+    if (rocket.Poll()) {
+        came = true;
+    }
     ReloadPlan plan;
     const LiveReload::Outcome outcome = live.Poll(plan);
     if (outcome != LiveReload::Outcome::Nothing) {
         TakeReload(outcome, plan, nullptr);
+        came = true;
     }
+    return came;
+}
+
+bool AuthorMode::FrameComposed(Engine& engine_) {
+    pace.CountFrame();
+    AnswerOutside();
     if (lastPlan == FramePlan::ComposeAndStep && !paused) {
-        Pace();
+        pace.Pace(speed);
         if (loopSet && static_cast<double>(engine_.MusicTime()) >= loopB) {
             JumpToLoopStart();
         }
@@ -340,14 +331,6 @@ bool AuthorMode::FrameComposed(Engine& engine_) {
                      static_cast<int>(engine_.display->Height()));
     }
     return !quit;
-}
-
-void AuthorMode::CountFrame() {
-    const int64_t now = wall->NowNs();
-    frameTimes.push_back(now);
-    while (frameTimes.size() > 2 && frameTimes.front() < now - kFpsWindowNs) {
-        frameTimes.pop_front();
-    }
 }
 
 void AuthorMode::LoopEnded(Engine& /*engine*/) {
@@ -373,13 +356,23 @@ bool AuthorMode::Seek(double seconds, std::string* error) {
     if (!std::isfinite(seconds) || !InsideShow(seconds, error)) {
         return false;
     }
+    LeaveLoopFor(seconds);
     SeekToTime(ToNs(seconds));
     return true;
 }
 
 void AuthorMode::SeekClamped(double seconds) {
-    const double last = static_cast<double>(timeline.TimeNs(timeline.PictureCount() - 1)) / kNsPerSecond;
-    SeekToTime(ToNs(std::clamp(seconds, 0.0, last)));
+    const double last = static_cast<double>(timeline.LabelNs(timeline.PictureCount() - 1)) / kNsPerSecond;
+    const double to = std::clamp(seconds, 0.0, last);
+    LeaveLoopFor(to);
+    SeekToTime(ToNs(to));
+}
+
+// The author went elsewhere: a loop that would take the show back ends.
+void AuthorMode::LeaveLoopFor(double seconds) {
+    if (loopSet && (seconds < loopA || seconds >= loopB)) {
+        loopSet = false;
+    }
 }
 
 void AuthorMode::SetPaused(bool pause) {
@@ -405,7 +398,7 @@ void AuthorMode::SetPaused(bool pause) {
             SeekToPicture(0);
         }
     }
-    Anchor();
+    pace.Anchor();
 }
 
 bool AuthorMode::Step(int frames, std::string* error) {
@@ -418,6 +411,7 @@ bool AuthorMode::Step(int frames, std::string* error) {
     SetPaused(true);
     const int64_t current = timeline.PictureAt(place.shownNs);
     const int64_t target = std::clamp<int64_t>(current + frames, 0, timeline.PictureCount() - 1);
+    LeaveLoopFor(static_cast<double>(timeline.LabelNs(target)) / kNsPerSecond);
     SeekToPicture(target);
     return true;
 }
@@ -447,14 +441,14 @@ bool AuthorMode::SetLoop(double start, double end, std::string* error) {
     loopSet = true;
     loopA = start;
     loopB = end;
-    Anchor();
+    pace.Anchor();
     return true;
 }
 
 void AuthorMode::JumpToLoopStart() {
     loopStart.Restore(*engine);
     place = loopPlace;
-    Anchor();
+    pace.Anchor();
 }
 
 void AuthorMode::ClearLoop() { loopSet = false; }
@@ -470,7 +464,7 @@ bool AuthorMode::SetSpeed(double newSpeed, std::string* error) {
     if (engine != nullptr && HasMusic(*engine)) {
         engine->sound->SetSpeed(speed);
     }
-    Anchor();
+    pace.Anchor();
     return true;
 }
 
@@ -493,6 +487,8 @@ bool AuthorMode::Reload(std::string* error) {
 
 bool AuthorMode::TakeReload(LiveReload::Outcome outcome, const ReloadPlan& plan, std::string* error) {
     const std::string report = live.Report();
+    reloaded = true;
+    reloadOk = outcome != LiveReload::Outcome::Refused;
     if (outcome == LiveReload::Outcome::Refused) {
         // The show that plays goes on; the findings stay in view until a
         // save fixes them.
@@ -521,6 +517,7 @@ bool AuthorMode::TakeReload(LiveReload::Outcome outcome, const ReloadPlan& plan,
         const std::string notYet = "the LOAD DISPLAY line changed; restart halvenor --edit to see it";
         std::fprintf(stderr, "halvenor: %s\n", notYet.c_str());
         findingLines.push_back(notYet);
+        reloadOk = false;
         if (error != nullptr) {
             *error = notYet;
         }
@@ -540,6 +537,7 @@ bool AuthorMode::TakeReload(LiveReload::Outcome outcome, const ReloadPlan& plan,
     } else if (!plan.textures.empty()) {
         // The pictures the pixel buffers hold were drawn with the old
         // textures: the show runs up to where it is again.
+        history.Forget();
         if (loopSet && !SetLoop(loopA, loopB, nullptr)) {
             loopSet = false;
         }
@@ -550,7 +548,7 @@ bool AuthorMode::TakeReload(LiveReload::Outcome outcome, const ReloadPlan& plan,
         }
     }
     live.Taken();
-    notice.Show("reloaded (" + plan.Describe() + ")", wall->NowNs());
+    notice.Show("reloaded (" + plan.Describe() + ")", pace.Wall().NowNs());
     return true;
 }
 
@@ -560,12 +558,13 @@ bool AuthorMode::TakeReload(LiveReload::Outcome outcome, const ReloadPlan& plan,
 // scenes and textures are never read again.
 void AuthorMode::ReloadScript() {
     const double at = Now();
+    const std::vector<ScriptEvent> before = ScriptChange::Events(engine->script);
     RunUpBegins();
     loaded.Restore(*engine);
     engine->ReloadScript();
     engine->script->NextEvent(engine->nextEvent);
     RunUpEnds();
-    Rewound(at);
+    Rewound(at, ScriptChange::FirstDifference(before, ScriptChange::Events(engine->script)));
 }
 
 // Scenes, layers, particle systems, pixel buffers, music and script go and
@@ -627,12 +626,17 @@ bool AuthorMode::ReloadScenes(const ReloadPlan& plan) {
     return done;
 }
 
-void AuthorMode::Rewound(double at) {
+void AuthorMode::Rewound(double at, double changedFrom) {
     RunUpBegins();
     loaded.Take(*engine, true);
     const double end = ShowEndSeconds();
     timeline.Build(*engine, end > 0.0 ? ToNs(end) : 0);
     RunUpEnds();
+    // What came before the change is kept; a picture just before it may
+    // already have stepped through it.
+    if (std::isfinite(changedFrom)) {
+        history.Forget(changedFrom > kKeptMargin ? timeline.PictureAt(ToNs(changedFrom - kKeptMargin)) : 0);
+    }
     ReadScriptLines();
     // The loop's start is a whole state of the old show: taken again.
     if (loopSet && !SetLoop(loopA, loopB, nullptr)) {
@@ -653,12 +657,10 @@ AuthorStatus AuthorMode::Status() const {
     status.loopSet = loopSet;
     status.loopStart = loopA;
     status.loopEnd = loopB;
-    if (frameTimes.size() >= 2 && frameTimes.back() > frameTimes.front()) {
-        status.fps = static_cast<double>(frameTimes.size() - 1) * kNsPerSecond /
-                     static_cast<double>(frameTimes.back() - frameTimes.front());
-    }
+    status.fps = pace.Fps();
     status.show = showDirectory;
-    status.reloadOk = errorCount == 0;
+    status.reloaded = reloaded;
+    status.reloadOk = reloadOk;
     status.findings = errorCount + warningCount;
     rocket.Describe(status);
     return status;
@@ -697,7 +699,7 @@ AuthorOverlayInfo AuthorMode::OverlayInfo() const {
     for (size_t i = 0; i < findingLines.size() && i < kOverlayFindings; ++i) {
         info.findings.push_back(findingLines[i]);
     }
-    info.notice = notice.Text(wall->NowNs());
+    info.notice = notice.Text(pace.Wall().NowNs());
     return info;
 }
 

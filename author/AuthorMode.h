@@ -3,10 +3,12 @@
 // seeks, pauses, steps, loops and changes speed through AuthorControl.
 //
 // "The show at time T" is one thing: what halvenor-capture shows at music
-// time T. A seek rewinds the show to its just-loaded state and runs it up to
-// the picture on screen at T (ShowTimeline), then it plays on from there in
-// real time, the music with it. The loop's start is kept as a whole state
-// (pixel buffers included), so that jumping back costs one restore.
+// time T. A seek rewinds the show to its just-loaded state and runs it up
+// along the capture's path to the picture on screen at T (ShowTimeline), the
+// blur's feedback from the capture's own (FeedbackHistory), then it plays on
+// from there in real time, the music with it. The loop's start is kept as a
+// whole state (pixel buffers included), so that jumping back costs one
+// restore. Paused, it waits for something to change (PausedWait).
 //
 // Calls come from the frame loop's thread, between frames (keys, or a
 // remote control polled there).
@@ -14,15 +16,16 @@
 #define HALVENOR_AUTHOR_AUTHORMODE_H
 
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <vector>
 
+#include "author/FeedbackHistory.h"
 #include "author/LiveReload.h"
 #include "author/AuthorControl.h"
 #include "author/AuthorOptions.h"
 #include "core/FrameSink.h"
 #include "author/HeldFrame.h"
+#include "author/PlayPace.h"
 #include "author/ShowState.h"
 #include "author/ShowTimeline.h"
 #include "author/RemoteControl.h"
@@ -34,12 +37,7 @@
 class AuthorMode : public FrameSink, public AuthorControl {
 public:
     // Real time, for pacing the virtual clock; tests hand in their own.
-    class WallClock {
-    public:
-        virtual ~WallClock() = default;
-        virtual int64_t NowNs() = 0;
-        virtual void SleepNs(int64_t nanoseconds) = 0;
-    };
+    using WallClock = PlayPace::WallClock;
 
     explicit AuthorMode(const AuthorOptions& options, WallClock* wall = nullptr);
     ~AuthorMode() override;
@@ -58,6 +56,7 @@ public:
     int ExitCode() const { return exitCode; }
     const std::string& Message() const { return message; }
     const ShowTimeline& Timeline() const { return timeline; }
+    const FeedbackHistory& History() const { return history; }
     // Where the last seek's time went: bringing the show back to its loaded
     // state, then running it up through `walked` pictures, `drawn` of them
     // drawn.
@@ -120,12 +119,11 @@ private:
     bool InsideShow(double seconds, std::string* error) const;
     void SeekClamped(double seconds);
     void JumpToLoopStart();
-    void Settle();
-    void Anchor();
-    void Pace();
     void RunUpBegins();
     void RunUpEnds();
-    void CountFrame();
+    void WaitWhilePaused();
+    bool AnswerOutside();
+    void LeaveLoopFor(double seconds);
     void ReadScriptLines();
     // What a settled save or a reload by hand found: findings shown, or the
     // plan carried out.
@@ -144,15 +142,17 @@ private:
     bool ReloadScenes(const ReloadPlan& plan);
     // The show just (re)built becomes the rewind point and its timeline;
     // the player then goes back to the loop's start or the time given.
-    void Rewound(double at);
+    // What was kept of the pictures before changedFrom (music seconds)
+    // stays.
+    void Rewound(double at, double changedFrom = 0.0);
     void SpeedStep(int direction);
     void LoopKey(bool start);
 
     AuthorOptions options;
-    WallClock* wall;
-    WallClock* ownWall;
+    PlayPace pace;
     Engine* engine;
     ShowTimeline timeline;
+    FeedbackHistory history;
     ShowState loaded;
     ShowState loopStart;
     HeldFrame held;
@@ -172,12 +172,13 @@ private:
     bool quit;
     int exitCode;
     std::string message;
-    int64_t anchorWallNs;
-    int64_t anchorClockNs;
     SeekCost lastSeek;
-    std::deque<int64_t> frameTimes;
     int errorCount;
     int warningCount;
+    bool reloaded;
+    bool reloadOk;
+    // A key woke the last paused wait: the next frame is drawn at once.
+    bool drawAgain;
     std::vector<std::string> findingLines;
     std::vector<std::string> scriptLines;
     std::string showDirectory;

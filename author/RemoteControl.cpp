@@ -48,8 +48,20 @@ std::string Escaped(const std::string& text) {
     return out;
 }
 
+std::string ReloadValue(const AuthorStatus& status) {
+    if (!status.reloaded) {
+        return "none";
+    }
+    return status.reloadOk ? "ok" : "failed";
+}
+
 std::string LoopValue(const AuthorStatus& status) {
     return status.loopSet ? Seconds(status.loopStart) + "-" + Seconds(status.loopEnd) : std::string("off");
+}
+
+// A jump out of the loop ends it, and its answer says so.
+std::string LoopLeft(bool looped, const AuthorStatus& status) {
+    return looped && !status.loopSet ? " loop=off" : "";
 }
 
 }  // namespace
@@ -59,7 +71,7 @@ RemoteControl::RemoteControl(AuthorControl& control) : control(control) {}
 std::string RemoteControl::StatusPairs(const AuthorStatus& status) {
     return "time=" + Seconds(status.time) + " paused=" + (status.paused ? "yes" : "no") +
            " speed=" + Fixed(status.speed, "%g") + " loop=" + LoopValue(status) + " fps=" + Fixed(status.fps, "%.1f") +
-           " show=" + Escaped(status.show) + " reload=" + (status.reloadOk ? "ok" : "failed") +
+           " show=" + Escaped(status.show) + " reload=" + ReloadValue(status) +
            " findings=" + std::to_string(status.findings) +
            " row=" + (status.row < 0 ? std::string("-") : std::to_string(status.row)) + " rocket=" + status.rocket;
 }
@@ -70,12 +82,13 @@ std::string RemoteControl::Answer(const std::string& line) {
     if (!RemoteCommand::Parse(line, command, &error)) {
         return "error: " + error;
     }
+    const bool looped = control.Status().loopSet;
     switch (command.kind) {
         case RemoteCommand::Kind::Seek:
             if (!control.Seek(command.time, &error)) {
                 return Refused(error);
             }
-            return "ok time=" + Seconds(control.Status().time);
+            return "ok time=" + Seconds(control.Status().time) + LoopLeft(looped, control.Status());
         case RemoteCommand::Kind::Pause:
         case RemoteCommand::Kind::Play:
             control.SetPaused(command.kind == RemoteCommand::Kind::Pause);
@@ -84,7 +97,7 @@ std::string RemoteControl::Answer(const std::string& line) {
             if (!control.Step(command.frames, &error)) {
                 return Refused(error);
             }
-            return "ok time=" + Seconds(control.Status().time);
+            return "ok time=" + Seconds(control.Status().time) + LoopLeft(looped, control.Status());
         case RemoteCommand::Kind::Loop:
             if (!control.SetLoop(command.time, command.endTime, &error)) {
                 return Refused(error);
@@ -102,9 +115,7 @@ std::string RemoteControl::Answer(const std::string& line) {
             if (!control.Reload(&error)) {
                 return Refused(error.empty() ? std::string("the reload failed") : error);
             }
-            const AuthorStatus status = control.Status();
-            return std::string("ok reload=") + (status.reloadOk ? "ok" : "failed") +
-                   " findings=" + std::to_string(status.findings);
+            return "ok reload=ok findings=" + std::to_string(control.Status().findings);
         }
         case RemoteCommand::Kind::Status:
             return "ok " + StatusPairs(control.Status());

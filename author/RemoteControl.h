@@ -3,7 +3,7 @@
 // and answered with one line (no line break): "ok ..." when done, "error: ..."
 // when the line is no command or the player refused it, nothing changed then.
 //
-//   seek T        ok time=95.500
+//   seek T        ok time=95.500               (ok time=12.500 loop=off when it left the loop)
 //   pause, play   ok paused=yes, ok paused=no
 //   step [N]      ok time=12.367
 //   loop A B      ok loop=10.000-20.000        loop off   ok loop=off
@@ -11,6 +11,7 @@
 //   reload        ok reload=ok findings=0      (a reload with errors is an error answer)
 //   status        ok time=95.500 paused=no speed=1 loop=off fps=59.8 show=/shows/demo reload=ok findings=0
 //                 row=764 rocket=connected      (row=- without sync tracks; rocket=off, waiting or connected)
+//                 (reload=none until a reload ran; findings= counts those of the start until then)
 //   quit          ok quit
 //
 // Status values hold no space: the show's directory has spaces, '%' and

@@ -40,9 +40,9 @@ void RocketLink::Start(Engine& engine_, const AuthorOptions& options) {
     }
 }
 
-void RocketLink::Poll() {
+bool RocketLink::Poll() {
     if (engine == nullptr || client.GetState() == RocketClient::State::Off) {
-        return;
+        return false;
     }
     const AuthorStatus status = control.Status();
     SyncTracks* tracks = engine->tracks;
@@ -60,6 +60,7 @@ void RocketLink::Poll() {
     if (requests.pause) {
         control.SetPaused(requests.paused);
     }
+    return requests.seek || requests.keysChanged || requests.pause;
 }
 
 void RocketLink::SeekToRow(uint32_t row) {

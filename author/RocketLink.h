@@ -24,8 +24,9 @@ public:
     // At the show's start: calls the editor when the options ask for it. A
     // host that cannot be found is said on stderr and the show plays on.
     void Start(Engine& engine, const AuthorOptions& options);
-    // Between frames.
-    void Poll();
+    // Between frames. True when the editor sent something that changes what
+    // is shown (a row, keys, a pause), so that a paused player draws again.
+    bool Poll();
     // row= (the tracks' row at the status's time; - without tracks) and
     // rocket= (off, waiting or connected).
     void Describe(AuthorStatus& status) const;

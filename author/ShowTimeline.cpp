@@ -2,25 +2,17 @@
 
 #include <algorithm>
 
-#include "capture/CaptureSchedule.h"
+#include "capture/CapturePath.h"
 #include "core/Engine.h"
-#include "fx2d/PBuffer.h"
 #include "glext/GlExtensions.h"
-#include "platform/Clock.h"
 
 namespace {
 
-// As in a capture: pictures come a hair after their music times, so that the
-// music position, counted in whole samples, has surely reached them.
-constexpr int64_t kMusicLeadNs = 1000;
-// The schedule's frame rate only picks frames to read back, which a run-up
-// never does.
-constexpr double kAnyRate = 60.0;
+constexpr int64_t kNsPerMs = 1000000;
 
 }  // namespace
 
-bool ShowTimeline::Step(Engine& engine, bool render, int64_t originNs, CaptureSchedule& schedule,
-                        uint32_t* written) {
+bool ShowTimeline::Step(Engine& engine, bool render, CapturePath& path, uint32_t* written) {
     if (render) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         engine.ComposeFrame();
@@ -33,21 +25,17 @@ bool ShowTimeline::Step(Engine& engine, bool render, int64_t originNs, CaptureSc
     if (engine.RunDemoStep() == -1) {
         return false;
     }
-    const CaptureSchedule::Cover cover = schedule.CoverPicture(Platform::VirtualTimeNs() - originNs);
-    if (cover.moveClockTo >= 0) {
-        Platform::SetVirtualTimeNs(originNs + cover.moveClockTo);
-    }
+    path.PictureDone();
     return true;
 }
 
 void ShowTimeline::Build(Engine& engine, int64_t untilNs) {
     pictures.clear();
-    originNs = Platform::VirtualTimeNs() + kMusicLeadNs;
-    Platform::SetVirtualTimeNs(originNs);
-    CaptureSchedule schedule(kAnyRate, 0.0, 0);
+    CapturePath path = CapturePath::RunUp();
+    originNs = path.OriginNs();
     for (;;) {
-        Picture picture{schedule.ComposeTimeNs(), 0};
-        const bool goesOn = Step(engine, false, originNs, schedule, &picture.written);
+        Picture picture{path.PictureTimeNs(), 0};
+        const bool goesOn = Step(engine, false, path, &picture.written);
         // The picture of the stop event is composed but never seen.
         if (!goesOn) {
             endNs = picture.timeNs;
@@ -69,6 +57,12 @@ int64_t ShowTimeline::TimeNs(int64_t picture) const {
     return pictures[static_cast<size_t>(index)].timeNs;
 }
 
+int64_t ShowTimeline::LabelNs(int64_t picture) const {
+    const int64_t time = TimeNs(picture);
+    const int64_t label = (time + kNsPerMs - 1) / kNsPerMs * kNsPerMs;
+    return picture + 1 < PictureCount() && label >= TimeNs(picture + 1) ? time : label;
+}
+
 int64_t ShowTimeline::PictureAt(int64_t timeNs) const {
     const auto after = std::upper_bound(pictures.begin(), pictures.end(), timeNs,
                                         [](int64_t time, const Picture& picture) { return time < picture.timeNs; });
@@ -76,53 +70,19 @@ int64_t ShowTimeline::PictureAt(int64_t timeNs) const {
     return std::max<int64_t>(index, 0);
 }
 
-// Walking back from the target, each picture that drew into a pixel buffer
-// still short of its last few pictures is drawn.
-std::vector<bool> ShowTimeline::PicturesToDraw(const Engine& engine, int64_t target) const {
-    std::vector<bool> draw(static_cast<size_t>(target), false);
-    int kept[32] = {};
-    int wanted[32] = {};
-    for (int bit = 0; bit < 32; ++bit) {
-        const PBuffer* pbuffer = bit < engine.pixelBufferCount ? engine.pixelBuffers[bit] : nullptr;
-        wanted[bit] = pbuffer != nullptr && pbuffer == engine.FindPixelBuffer("PB_BLUR2") ? kFeedbackPictures
-                                                                                         : kPicturesKept;
-    }
-    for (int64_t j = target - 1; j >= 0; --j) {
-        const uint32_t written = pictures[static_cast<size_t>(j)].written;
-        bool needed = false;
-        for (int bit = 0; bit < 32; ++bit) {
-            if ((written & (1u << bit)) != 0 && kept[bit] < wanted[bit]) {
-                needed = true;
-            }
-        }
-        if (!needed) {
-            continue;
-        }
-        draw[static_cast<size_t>(j)] = true;
-        for (int bit = 0; bit < 32; ++bit) {
-            if ((written & (1u << bit)) != 0) {
-                kept[bit] += 1;
-            }
-        }
-    }
-    return draw;
+uint32_t ShowTimeline::Written(int64_t picture) const {
+    return picture >= 0 && picture < PictureCount() ? pictures[static_cast<size_t>(picture)].written : 0;
 }
 
-void ShowTimeline::RunUpTo(Engine& engine, int64_t target, int64_t* drawn) const {
+void ShowTimeline::RunUp(Engine& engine, int64_t target, const std::vector<bool>& draw,
+                         const AfterPicture& after) const {
     target = std::clamp<int64_t>(target, 0, PictureCount());
-    const std::vector<bool> draw = PicturesToDraw(engine, target);
-    const int64_t origin = Platform::VirtualTimeNs() + kMusicLeadNs;
-    Platform::SetVirtualTimeNs(origin);
-    CaptureSchedule schedule(kAnyRate, 0.0, 0);
-    int64_t count = 0;
+    CapturePath path = CapturePath::RunUp();
     for (int64_t j = 0; j < target; ++j) {
-        const bool render = draw[static_cast<size_t>(j)];
-        count += render ? 1 : 0;
-        if (!Step(engine, render, origin, schedule, nullptr)) {
+        const bool render = static_cast<size_t>(j) < draw.size() && draw[static_cast<size_t>(j)];
+        if (!Step(engine, render, path, nullptr)) {
             break;
         }
-    }
-    if (drawn != nullptr) {
-        *drawn = count;
+        after(j);
     }
 }

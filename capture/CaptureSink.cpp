@@ -26,7 +26,6 @@ namespace {
 
 constexpr double kReportSeconds = 0.5;
 constexpr double kLogReportSeconds = 10.0;
-constexpr int64_t kMusicLeadNs = 1000;
 
 bool IsDirectory(const std::string& path) {
     struct stat info{};
@@ -123,7 +122,7 @@ std::string MinutesSeconds(double seconds) {
 }  // namespace
 
 CaptureSink::CaptureSink(const CaptureOptions& options_)
-    : options(options_), clockOrigin(0), written(0), cutAt(-1.0), failed(false), complete(false) {}
+    : options(options_), written(0), cutAt(-1.0), failed(false), complete(false) {}
 
 CaptureSink::~CaptureSink() {
     // ffmpeg must have finished with the file first.
@@ -211,7 +210,6 @@ bool CaptureSink::ShowStarted(Engine& engine) {
                      VideoOutput::IsVideoName(options.output) ? " and the video has no sound track" : "");
     }
     const int64_t frameCount = std::max<int64_t>(static_cast<int64_t>(std::ceil(duration * options.fps - 1e-9)), 1);
-    schedule = std::make_unique<CaptureSchedule>(options.fps, options.start, frameCount);
 
     const int width = static_cast<int>(engine.display->Width());
     const int height = static_cast<int>(engine.display->Height());
@@ -233,12 +231,8 @@ bool CaptureSink::ShowStarted(Engine& engine) {
         return Fail(output->Error());
     }
     reader.Init(width, height);
-    // Music time 0 is now: the music has just started. The frames come a
-    // hair after their times, so that the music position, counted in whole
-    // samples, has surely reached them: an event at 2.0 s fires at the frame
-    // of 2.0 s.
-    clockOrigin = Platform::VirtualTimeNs() + kMusicLeadNs;
-    Platform::SetVirtualTimeNs(clockOrigin);
+    // Music time 0 is now: the music has just started.
+    timePath = std::make_unique<CapturePath>(options.fps, options.start, frameCount);
     began = std::chrono::steady_clock::now();
     lastReport = began;
     return true;
@@ -253,22 +247,19 @@ bool CaptureSink::WriteFrame(const uint8_t* rgb, int64_t repeat) {
 }
 
 bool CaptureSink::FrameComposed(Engine& /*engine*/) {
-    const CaptureSchedule::Cover cover = schedule->CoverPicture(Platform::VirtualTimeNs() - clockOrigin);
+    const CaptureSchedule::Cover cover = timePath->PictureDone();
     const auto deliver = [this](const uint8_t* rgb, int64_t repeat) { return WriteFrame(rgb, repeat); };
     if (!reader.Read(cover.count, deliver)) {
         return false;
     }
-    if (cover.moveClockTo >= 0) {
-        Platform::SetVirtualTimeNs(clockOrigin + cover.moveClockTo);
-    }
     ReportProgress(false);
-    return !schedule->Done();
+    return !timePath->Schedule().Done();
 }
 
 bool CaptureSink::TakesKeys() const { return false; }
 
 void CaptureSink::LoopEnded(Engine& engine) {
-    if (!schedule) {
+    if (!timePath) {
         return;
     }
     const auto deliver = [this](const uint8_t* rgb, int64_t repeat) { return WriteFrame(rgb, repeat); };
@@ -284,7 +275,7 @@ void CaptureSink::LoopEnded(Engine& engine) {
     // that stops the loop early (the window closed, a signal) interrupts.
     const bool showEnded = engine.nextEvent.target == TARGET_DEMO && engine.nextEvent.effect == FX_STOP &&
                            engine.MusicTime() >= engine.nextEvent.time;
-    complete = schedule->Done() || showEnded;
+    complete = timePath->Schedule().Done() || showEnded;
     ReportProgress(true);
     if (!failed && !complete) {
         message = "interrupted: the output holds the frames captured so far";
@@ -311,9 +302,10 @@ void CaptureSink::ReportProgress(bool last) {
     const char* const lineStart = terminal ? "\r" : "";
     lastReport = now;
     const double wall = std::chrono::duration<double>(now - began).count();
-    const int64_t total = schedule->FrameCount();
-    const int64_t done = schedule->NextFrame();
-    const double runUp = options.start > 0.0 ? std::min(schedule->ComposeTimeNs() / (options.start * 1e9), 1.0) : 1.0;
+    const CaptureSchedule& schedule = timePath->Schedule();
+    const int64_t total = schedule.FrameCount();
+    const int64_t done = schedule.NextFrame();
+    const double runUp = options.start > 0.0 ? std::min(schedule.ComposeTimeNs() / (options.start * 1e9), 1.0) : 1.0;
     const double rate = wall > 0.0 ? static_cast<double>(done) / wall : 0.0;
     const double left = rate > 0.0 ? static_cast<double>(total - done) / rate : 0.0;
     const double showSeconds = static_cast<double>(written) / options.fps;
@@ -326,7 +318,7 @@ void CaptureSink::ReportProgress(bool last) {
                      static_cast<int>(runUp * 100.0), lineEnd);
     } else {
         std::fprintf(stderr, "%shalvenor-capture: frame %lld of %lld, %.1f frames a second, %s left%s", lineStart,
-                     static_cast<long long>(written), static_cast<long long>(schedule->FrameCount()), rate,
+                     static_cast<long long>(written), static_cast<long long>(total), rate,
                      MinutesSeconds(left).c_str(), lineEnd);
     }
     std::fflush(stderr);

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "capture/CaptureOptions.h"
-#include "capture/CaptureSchedule.h"
+#include "capture/CapturePath.h"
 #include "capture/FrameOutput.h"
 #include "capture/FrameReader.h"
 #include "core/FrameSink.h"
@@ -49,10 +49,9 @@ private:
     void RemoveTemporaryMusic();
 
     CaptureOptions options;
-    std::unique_ptr<CaptureSchedule> schedule;
+    std::unique_ptr<CapturePath> timePath;
     std::unique_ptr<FrameOutput> output;
     FrameReader reader;
-    int64_t clockOrigin;
     int64_t written;
     // The show's end when it came before the end of the stretch asked for
     // (negative otherwise), to say why the capture is shorter.

@@ -103,6 +103,7 @@ TEST(AuthorRemote, TheRemoteDrivesThePlayerAndSavesReloadTheScriptWhereTheShowIs
     options.listen = true;  // on a free port of 127.0.0.1
     TestSupport::FakeWallClock wall;
     AuthorMode mode(options, &wall);
+    mode.SetFindings(0, 2, {"guion.txt:1: warning: one", "guion.txt:2: warning: two"});
 
     std::vector<std::string> answers;
     std::atomic<bool> done{false};
@@ -122,6 +123,9 @@ TEST(AuthorRemote, TheRemoteDrivesThePlayerAndSavesReloadTheScriptWhereTheShowIs
                 Remote remote(port);
                 answers.push_back(remote.connected ? "connected" : "not connected");
                 answers.push_back(remote.Ask("pause"));
+                answers.push_back(remote.Ask("status"));
+                // A seek out of the loop ends it.
+                answers.push_back(remote.Ask("loop 10 12"));
                 answers.push_back(remote.Ask("seek 0:12.5"));
                 answers.push_back(remote.Ask("seek 25"));
                 answers.push_back(remote.Ask("loop 1 2 3"));
@@ -151,10 +155,14 @@ TEST(AuthorRemote, TheRemoteDrivesThePlayerAndSavesReloadTheScriptWhereTheShowIs
         client.join();
     }
     ASSERT_EQ(status, 0);
-    ASSERT_EQ(answers.size(), 14u);
+    ASSERT_EQ(answers.size(), 16u);
     EXPECT_EQ(answers[0], "connected");
     EXPECT_EQ(answers[1], "ok paused=yes");
-    EXPECT_EQ(answers[2], "ok time=12.500");
+    // What the start found stays until a reload.
+    EXPECT_NE(answers[2].find(" reload=none findings=2"), std::string::npos) << answers[2];
+    EXPECT_EQ(answers[3], "ok loop=10.000-12.000");
+    answers.erase(answers.begin() + 2, answers.begin() + 4);
+    EXPECT_EQ(answers[2], "ok time=12.500 loop=off");
     EXPECT_EQ(answers[3], "error: 25.000 s is outside the show, which ends at 19.500 s");
     EXPECT_EQ(answers[4].rfind("error: write loop A B", 0), 0u) << answers[4];
     EXPECT_EQ(answers[5], "read");

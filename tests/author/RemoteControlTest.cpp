@@ -56,6 +56,7 @@ public:
     bool Reload(std::string* error) override {
         calls.push_back("reload");
         if (brokenShow) {
+            status.reloaded = true;
             status.reloadOk = false;
             status.findings = 2;
             *error = "guion.txt:3: error: unknown effect 'FX_SHWO'";
@@ -153,7 +154,7 @@ TEST(RemoteControl, EachCommandDrivesThePlayerAndAnswersOneLine) {
     player.status.show = "/home/ana/mis shows/100%";
     EXPECT_EQ(control.Answer("status"),
               "ok time=95.550 paused=yes speed=0.5 loop=10.000-20.500 fps=59.8 show=/home/ana/mis%20shows/100%25 "
-              "reload=ok findings=0 row=- rocket=off");
+              "reload=none findings=0 row=- rocket=off");
     EXPECT_EQ(control.Answer("loop off"), "ok loop=off");
     EXPECT_EQ(control.Answer("reload"), "ok reload=ok findings=0");
     EXPECT_EQ(control.Answer("quit"), "ok quit");
