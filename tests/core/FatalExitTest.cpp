@@ -11,25 +11,19 @@
 #include <string>
 
 #include "fx2d/ParticleFile.h"
+#include "tests/support/ShutdownLog.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestImages.h"
 
+using TestSupport::kClosed;
+using TestSupport::kScriptRelease;
+using TestSupport::kShutdownSequence;
 using TestSupport::RunPlayer;
 using TestSupport::TempDir;
 
 namespace {
 
 const char* const kAudio = "SDL_AUDIODRIVER=dummy";
-
-const char* const kShutdownSequence =
-    "-> Cerrando el sistema...\n"
-    "-> Liberando fuentes: [OK]\n"
-    "-> Liberando Escenas: [OK]\n"
-    "-> Liberando Layers2D: [OK]\n"
-    "-> Liberando Particulas: [OK]\n"
-    "-> Liberando PBuffers: [OK]\n";
-const char* const kScriptRelease = "-> Liberando Script y guardando (y ordenando): [OK]\n";
-const char* const kClosed = "===> Sistema cerrado correctamente.\n";
 
 // Two textured scenes (the second names the same picture, shared through
 // the cache), a layer and a particle system with textures, and a pixel

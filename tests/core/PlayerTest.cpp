@@ -8,24 +8,18 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ShutdownLog.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestAudio.h"
 
+using TestSupport::kClosed;
+using TestSupport::kShutdownSequence;
 using TestSupport::RunPlayer;
 using TestSupport::TempDir;
 
 namespace {
 
 const char* const kAudio = "SDL_AUDIODRIVER=dummy";
-
-const char* const kShutdownSequence =
-    "-> Cerrando el sistema...\n"
-    "-> Liberando fuentes: [OK]\n"
-    "-> Liberando Escenas: [OK]\n"
-    "-> Liberando Layers2D: [OK]\n"
-    "-> Liberando Particulas: [OK]\n"
-    "-> Liberando PBuffers: [OK]\n"
-    "===> Sistema cerrado correctamente.\n";
 
 std::string StartOfShow(const char* fullscreenWord) {
     return std::string("-> Inicializado sistema de LOG: [OK]\n===> Sistema inicializado.\n"
@@ -64,7 +58,7 @@ TEST(Player, OpensTheDisplayAndShutsDownInOrderOnSigtermOrSigint) {
         EXPECT_EQ(run.exitCode, 0) << run.stderrText;
         const std::string log = dir.Read("error_log.txt");
         EXPECT_NE(log.find(StartOfShow("NO")), std::string::npos) << log;
-        EXPECT_TRUE(EndsWith(log, StartOfShow("NO") + kConsoleWithoutBackground + kShutdownSequence)) << log;
+        EXPECT_TRUE(EndsWith(log, StartOfShow("NO") + kConsoleWithoutBackground + kShutdownSequence + kClosed)) << log;
     }
 }
 
