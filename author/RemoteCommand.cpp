@@ -1,6 +1,7 @@
 #include "author/RemoteCommand.h"
 
 #include "author/AuthorOptions.h"
+#include "checker/ShowLines.h"
 
 #include <cmath>
 #include <vector>
@@ -9,25 +10,6 @@ namespace {
 
 const char* const kCommands = "seek, pause, play, step, loop, speed, reload, status or quit";
 const char* const kTimeForms = "seconds (95.5) or minutes:seconds (1:35.5)";
-
-std::vector<std::string> Words(const std::string& line) {
-    std::vector<std::string> words;
-    std::string word;
-    for (const char c : line) {
-        if (c == ' ' || c == '\t' || c == '\r') {
-            if (!word.empty()) {
-                words.push_back(word);
-                word.clear();
-            }
-        } else {
-            word += c;
-        }
-    }
-    if (!word.empty()) {
-        words.push_back(word);
-    }
-    return words;
-}
 
 bool SameWord(const std::string& word, const char* keyword) {
     size_t i = 0;
@@ -148,7 +130,7 @@ bool RemoteCommand::ParseTime(const std::string& word, double& seconds) {
 }
 
 bool RemoteCommand::Parse(const std::string& line, RemoteCommand& command, std::string* error) {
-    const std::vector<std::string> words = Words(line);
+    const std::vector<std::string> words = ShowLines::SplitWords(line, " \t\r");
     if (words.empty()) {
         return Fail(error, std::string("empty line: write ") + kCommands);
     }

@@ -19,22 +19,7 @@ std::vector<std::string> SplitScriptLine(const char* text) {
     if (!line.empty()) {
         line.back() = ' ';
     }
-    std::vector<std::string> words;
-    std::string word;
-    for (char c : line) {
-        if (c == ' ') {
-            if (!word.empty()) {
-                words.push_back(word);
-            }
-            word.clear();
-        } else {
-            word += c;
-        }
-    }
-    if (!word.empty()) {
-        words.push_back(word);
-    }
-    return words;
+    return ShowLines::SplitWords(line, " ");
 }
 
 Kind KindOf(int32_t target) {

@@ -22,6 +22,25 @@ std::string ShowLines::WithoutLineFeed(const char* word) {
     return text;
 }
 
+std::vector<std::string> ShowLines::SplitWords(const std::string& text, const char* separators) {
+    std::vector<std::string> words;
+    std::string word;
+    for (const char c : text) {
+        if (c != '\0' && std::strchr(separators, c) != nullptr) {
+            if (!word.empty()) {
+                words.push_back(word);
+                word.clear();
+            }
+        } else {
+            word += c;
+        }
+    }
+    if (!word.empty()) {
+        words.push_back(word);
+    }
+    return words;
+}
+
 bool ShowLines::HasText(const std::string& text) { return text.find_first_not_of(" \t\r\n") != std::string::npos; }
 
 std::string ShowLines::TooLong(int limit) {

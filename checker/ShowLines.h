@@ -25,6 +25,9 @@ public:
     static bool IsNumber(const char* word);
     static bool ContainsTab(const char* text);
     static std::string WithoutLineFeed(const char* word);
+    // The words of text between any of the separator characters; runs of
+    // separators make no empty words.
+    static std::vector<std::string> SplitWords(const std::string& text, const char* separators);
 
 private:
     static bool HasText(const std::string& text);
