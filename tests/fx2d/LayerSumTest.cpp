@@ -51,12 +51,7 @@ GLuint MakeTexture(int size, unsigned seed) {
 class LayerSumTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(GlTestContext::Open(kWidth, kHeight));
-        glViewport(0, 0, kWidth, kHeight);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluOrtho2D(0.0, kWidth, 0.0, kHeight);
-        glMatrixMode(GL_MODELVIEW);
+        ASSERT_TRUE(GlTestContext::OpenFlat(kWidth, kHeight));
         LayerSum::SetEnabled(true);
         for (int i = 0; i < 2; ++i) {
             layers[i].SetUp(Layer2D::kPixelBuffer, "-", kWidth, kHeight);

@@ -52,12 +52,7 @@ public:
 class ShaderLayerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(GlTestContext::Open(kWidth, kHeight));
-        glViewport(0, 0, kWidth, kHeight);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluOrtho2D(0.0, kWidth, 0.0, kHeight);
-        glMatrixMode(GL_MODELVIEW);
+        ASSERT_TRUE(GlTestContext::OpenFlat(kWidth, kHeight));
         inputs = std::make_shared<FakeInputs>();
     }
 

@@ -65,6 +65,18 @@ bool GlTestContext::Open(int width, int height) {
     return true;
 }
 
+bool GlTestContext::OpenFlat(int width, int height) {
+    if (!Open(width, height)) {
+        return false;
+    }
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(0.0, width, 0.0, height);
+    glMatrixMode(GL_MODELVIEW);
+    return true;
+}
+
 void GlTestContext::Close() {
     if (openWidth != 0) {
         SDL_Quit();

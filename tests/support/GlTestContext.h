@@ -19,6 +19,9 @@ public:
     // Opens (or reuses) the test window at the given size. SDL 1.2 has one
     // window per process; reopening with another size replaces it.
     static bool Open(int width = 64, int height = 64);
+    // Open, then the whole window as the viewport and the projection the
+    // 2D layers draw in: one unit a pixel, y up from the bottom left.
+    static bool OpenFlat(int width, int height);
     static void Close();
 
     static Rgba ReadPixel(int x, int y);
