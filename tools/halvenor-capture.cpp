@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "author/PartRunUp.h"
 #include "capture/CaptureOptions.h"
 #include "capture/CaptureSink.h"
 #include "core/Application.h"
@@ -34,6 +35,9 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     CaptureSink::UseVirtualTime();
     CaptureSink sink(options);
+    sink.SetRunUp([](Engine& engine, CaptureSchedule& schedule, int64_t originNs, int64_t frameNs) {
+        PartRunUp::Run(engine, schedule, originNs, frameNs);
+    });
     const int status = Application::Run(sink);
     if (status != 0) {
         return status;

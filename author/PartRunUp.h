@@ -1,0 +1,45 @@
+// How one part of a split capture (halvenor-capture --part, --jobs) starts
+// at its first frame: the loaded show brought to the picture on screen at
+// that frame's time exactly as a capture of the whole stretch composes it,
+// drawing only the pictures that leave something behind.
+//
+// The show is walked once without drawing up to that picture, noting the
+// pixel buffers each picture draws into; taken back to where it was loaded
+// (ShowState); and run up again along the same path, drawing:
+// - every picture that draws into the blur's feedback picture: each one adds
+//   half of the one before, rounded to 8 bits, so which level a pixel rests
+//   on depends on every blurred picture since the blur first came on;
+// - before each picture drawn, and before the part's first, the last picture
+//   that drew into each other pixel buffer, which a picture drawing into one
+//   draws anew.
+// Everything else is walked: its state moves as drawing would move it.
+#ifndef HALVENOR_AUTHOR_PARTRUNUP_H
+#define HALVENOR_AUTHOR_PARTRUNUP_H
+
+#include <cstdint>
+#include <vector>
+
+class CaptureSchedule;
+class Engine;
+
+class PartRunUp {
+public:
+    struct Cost {
+        int64_t pictures = 0;  // before the part's first
+        int64_t drawn = 0;
+        double walkMs = 0.0;   // the walk that finds the pictures
+        double runMs = 0.0;    // the run-up itself, rewind included
+    };
+
+    // The capture's run-up for CaptureSink::SetRunUp; what it cost goes to
+    // *cost when given.
+    static void Run(Engine& engine, CaptureSchedule& schedule, int64_t originNs, int64_t frameNs,
+                    Cost* cost = nullptr);
+
+    // The pictures to draw before picture `target`, from the pixel buffers
+    // each picture draws into (bit i for buffer i) and the feedback's bit.
+    static std::vector<bool> PicturesToDraw(const std::vector<uint32_t>& written, int64_t target,
+                                            uint32_t feedback);
+};
+
+#endif

@@ -1,0 +1,70 @@
+#include "capture/SoundTrack.h"
+
+#include <strings.h>
+
+#include <cstdio>
+
+namespace {
+
+// What the encoder says is kept for a failure's message, up to a bound.
+constexpr size_t kLinesKept = 20;
+
+std::string Number(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.9g", value);
+    return text;
+}
+
+bool IsWebm(const std::string& path) {
+    return path.size() > 5 && strcasecmp(path.c_str() + path.size() - 5, ".webm") == 0;
+}
+
+}  // namespace
+
+std::string SoundTrack::PathFor(const std::string& videoPath) { return videoPath + ".sound.mka"; }
+
+std::vector<std::string> SoundTrack::Arguments(const std::string& ffmpeg, const VideoOutput::Music& music,
+                                               const std::string& videoPath) {
+    // The music loops in the show, so it loops here as well.
+    std::vector<std::string> args = {ffmpeg, "-hide_banner", "-loglevel", "error", "-y", "-stream_loop", "-1",
+                                     "-ss", Number(music.start), "-t", Number(music.duration), "-i", music.file,
+                                     "-vn"};
+    if (IsWebm(videoPath)) {
+        args.insert(args.end(), {"-c:a", "libopus", "-b:a", "160k"});
+    } else {
+        args.insert(args.end(), {"-c:a", "aac", "-b:a", "192k"});
+    }
+    args.push_back(PathFor(videoPath));
+    return args;
+}
+
+bool SoundTrack::Start(const VideoOutput::Music& music, const std::string& videoPath, std::string& error) {
+    const std::string ffmpeg = VideoOutput::FindFfmpeg();
+    if (ffmpeg.empty()) {
+        error = "the ffmpeg program is not installed (Debian: apt-get install ffmpeg)";
+        return false;
+    }
+    path = PathFor(videoPath);
+    return encoder.Start(Arguments(ffmpeg, music, videoPath), {}, error);
+}
+
+bool SoundTrack::Finish(std::string& error) {
+    if (!encoder.Running()) {
+        return true;
+    }
+    std::vector<std::string> lines;
+    while (encoder.ReadLines(lines)) {
+        Platform::ChildProcess::WaitForText({&encoder}, 1000);
+        if (lines.size() > kLinesKept) {
+            lines.erase(lines.begin(), lines.end() - kLinesKept);
+        }
+    }
+    if (encoder.Wait() != 0) {
+        error = "ffmpeg could not write the sound track " + path;
+        for (const std::string& line : lines) {
+            error += "\n  " + line;
+        }
+        return false;
+    }
+    return true;
+}

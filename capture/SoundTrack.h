@@ -1,0 +1,33 @@
+// A stretch of the show's music encoded alone, by the ffmpeg program, into a
+// Matroska sound file that a split video's join takes as the sound track of
+// the whole: the sound is rendered once, not once per part and then stitched.
+// The codec is the one the video's container gets (Opus for WebM, AAC for
+// the others), so that the join copies it as it is.
+#ifndef HALVENOR_CAPTURE_SOUNDTRACK_H
+#define HALVENOR_CAPTURE_SOUNDTRACK_H
+
+#include <string>
+#include <vector>
+
+#include "capture/VideoOutput.h"
+#include "platform/ChildProcess.h"
+
+class SoundTrack {
+public:
+    // The sound file of a video part.
+    static std::string PathFor(const std::string& videoPath);
+    static std::vector<std::string> Arguments(const std::string& ffmpeg, const VideoOutput::Music& music,
+                                              const std::string& videoPath);
+
+    // Starts encoding; the music file must stay until Finish.
+    bool Start(const VideoOutput::Music& music, const std::string& videoPath, std::string& error);
+    // Waits for the encoder; false with a message when it failed.
+    bool Finish(std::string& error);
+
+private:
+    Platform::ChildProcess encoder;
+    std::string path;
+    std::vector<std::string> said;
+};
+
+#endif
