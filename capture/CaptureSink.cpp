@@ -244,11 +244,11 @@ bool CaptureSink::ShowStarted(Engine& engine) {
     // of 2.0 s.
     clockOrigin = Platform::VirtualTimeNs() + kMusicLeadNs;
     Platform::SetVirtualTimeNs(clockOrigin);
+    began = std::chrono::steady_clock::now();
+    lastReport = began;
     if (runUpToPart && part.First() > 0) {
         runUpToPart(engine, *schedule, clockOrigin, schedule->FrameTimeNs(part.First()));
     }
-    began = std::chrono::steady_clock::now();
-    lastReport = began;
     return true;
 }
 

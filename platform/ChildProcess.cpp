@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -167,13 +168,21 @@ int ChildProcess::Wait() {
         return -1;
     }
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    rusage usage{};
+    while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
     }
+    peakKilobytes = usage.ru_maxrss;
     pid = -1;
     if (WIFSIGNALED(status)) {
         return 128 + WTERMSIG(status);
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string ChildProcess::OwnProgram() {
+    char path[4096];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    return length > 0 ? std::string(path, static_cast<size_t>(length)) : std::string();
 }
 
 void ChildProcess::CatchInterrupts() {

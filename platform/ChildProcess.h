@@ -16,7 +16,11 @@
 // their line ends (a line is cut at kMaxLine bytes); false once the pipe is at
 // its end and every line has been handed on. Stop asks the child to end
 // (SIGTERM); Kill ends it (SIGKILL). Wait reaps it and answers its exit
-// status, 128 + the signal when a signal ended it.
+// status, 128 + the signal when a signal ended it; PeakKilobytes then answers
+// the most memory it held at once (its resident set).
+//
+// OwnProgram answers the file of the running program, for starting copies
+// of it.
 //
 // CatchInterrupts makes Ctrl-C (SIGINT) and SIGTERM set a flag that
 // Interrupted answers, instead of ending the parent.
@@ -46,13 +50,16 @@ public:
     void Stop();
     void Kill();
     int Wait();
+    long PeakKilobytes() const { return peakKilobytes; }
 
+    static std::string OwnProgram();
     static void CatchInterrupts();
     static bool Interrupted();
 
 private:
     int pid = -1;
     int errorPipe = -1;
+    long peakKilobytes = 0;
     std::string partial;
 };
 

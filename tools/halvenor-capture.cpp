@@ -7,10 +7,29 @@
 #include <string>
 
 #include "author/PartRunUp.h"
+#include "capture/CaptureJobs.h"
+#include "capture/CaptureJoin.h"
 #include "capture/CaptureOptions.h"
 #include "capture/CaptureSink.h"
 #include "core/Application.h"
 #include "core/Version.h"
+#include "platform/ChildProcess.h"
+
+namespace {
+
+int JoinParts(const CaptureOptions& options) {
+    CaptureJoin join;
+    std::string error;
+    if (!join.Check(options.joinParts, options.output, error) || !join.Join(error)) {
+        std::fprintf(stderr, "halvenor-capture: %s\n", error.c_str());
+        return 1;
+    }
+    std::fprintf(stderr, "halvenor-capture: %zu parts joined into %s: %lld frames\n", join.Parts().size(),
+                 options.output.c_str(), static_cast<long long>(join.Frames()));
+    return 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
@@ -27,12 +46,19 @@ int main(int argc, char** argv) {
         std::fputs(CaptureOptions::Usage(), stdout);
         return 0;
     }
+    if (options.join) {
+        return JoinParts(options);
+    }
     if (!CaptureSink::Prepare(options, error)) {
         std::fprintf(stderr, "halvenor-capture: %s\n", error.c_str());
         return 1;
     }
     // A dead ffmpeg must surface as a failed write, not end the process.
     std::signal(SIGPIPE, SIG_IGN);
+    if (options.jobs > 1) {
+        CaptureJobs jobs(options, Platform::ChildProcess::OwnProgram());
+        return jobs.Run();
+    }
     CaptureSink::UseVirtualTime();
     CaptureSink sink(options);
     sink.SetRunUp([](Engine& engine, CaptureSchedule& schedule, int64_t originNs, int64_t frameNs) {
