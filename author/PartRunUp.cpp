@@ -7,6 +7,7 @@
 #include "core/Engine.h"
 #include "glext/GlExtensions.h"
 #include "platform/Clock.h"
+#include "scene/Scene.h"
 
 namespace {
 
@@ -36,8 +37,7 @@ bool Step(Engine& engine, bool draw, CaptureSchedule& schedule, int64_t originNs
     return true;
 }
 
-uint32_t PixelBufferBit(const Engine& engine, const char* name) {
-    const PBuffer* pbuffer = engine.FindPixelBuffer(name);
+uint32_t PixelBufferBit(const Engine& engine, const PBuffer* pbuffer) {
     for (int32_t i = 0; i < engine.pixelBufferCount && i < 32; ++i) {
         if (pbuffer != nullptr && engine.pixelBuffers[i] == pbuffer) {
             return 1u << i;
@@ -46,21 +46,34 @@ uint32_t PixelBufferBit(const Engine& engine, const char* name) {
     return 0;
 }
 
+// The pixel buffers a picture draws over instead of anew: the blur's
+// feedback, and those of scenes that do not clear before drawing.
+uint32_t AccumulatingBuffers(const Engine& engine) {
+    uint32_t mask = PixelBufferBit(engine, engine.FindPixelBuffer("PB_BLUR2"));
+    for (int32_t i = 0; i < engine.sceneCount; ++i) {
+        const Scene* scene = engine.scenes[i];
+        if (scene != nullptr && scene->clearBuffers == 0) {
+            mask |= PixelBufferBit(engine, scene->GetPBuffer());
+        }
+    }
+    return mask;
+}
+
 }  // namespace
 
 std::vector<bool> PartRunUp::PicturesToDraw(const std::vector<uint32_t>& written, int64_t target,
-                                            uint32_t feedback) {
+                                            uint32_t accumulating) {
     std::vector<bool> draw(static_cast<size_t>(target), false);
     // Buffers whose content a picture drawn later shows, still to be drawn.
-    uint32_t needed = ~feedback;
+    uint32_t needed = ~accumulating;
     for (int64_t j = target - 1; j >= 0; --j) {
         const uint32_t mask = written[static_cast<size_t>(j)];
-        if ((mask & feedback) == 0 && (mask & needed) == 0) {
+        if ((mask & (accumulating | needed)) == 0) {
             continue;
         }
         draw[static_cast<size_t>(j)] = true;
         // This picture draws its buffers anew and may show any other.
-        needed = ~mask & ~feedback;
+        needed = ~mask & ~accumulating;
     }
     return draw;
 }
@@ -85,7 +98,7 @@ void PartRunUp::Run(Engine& engine, CaptureSchedule& schedule, int64_t originNs,
     const double walkMs = MsSince(began);
     const Clock::time_point ran = Clock::now();
     loaded.Restore(engine);
-    const std::vector<bool> draw = PicturesToDraw(written, target, PixelBufferBit(engine, "PB_BLUR2"));
+    const std::vector<bool> draw = PicturesToDraw(written, target, AccumulatingBuffers(engine));
     int64_t drawn = 0;
     for (int64_t j = 0; j < target; ++j) {
         uint32_t mask = 0;

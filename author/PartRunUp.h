@@ -6,9 +6,11 @@
 // The show is walked once without drawing up to that picture, noting the
 // pixel buffers each picture draws into; taken back to where it was loaded
 // (ShowState); and run up again along the same path, drawing:
-// - every picture that draws into the blur's feedback picture: each one adds
-//   half of the one before, rounded to 8 bits, so which level a pixel rests
-//   on depends on every blurred picture since the blur first came on;
+// - every picture that draws over a pixel buffer's picture instead of anew:
+//   the blur's feedback picture, to which each blurred picture adds half of
+//   the one before, rounded to 8 bits (which level a pixel rests on depends
+//   on every blurred picture since the blur first came on), and the buffer
+//   of a scene that does not clear it;
 // - before each picture drawn, and before the part's first, the last picture
 //   that drew into each other pixel buffer, which a picture drawing into one
 //   draws anew.
@@ -37,9 +39,9 @@ public:
                     Cost* cost = nullptr);
 
     // The pictures to draw before picture `target`, from the pixel buffers
-    // each picture draws into (bit i for buffer i) and the feedback's bit.
+    // each picture draws into (bit i for buffer i) and those drawn over.
     static std::vector<bool> PicturesToDraw(const std::vector<uint32_t>& written, int64_t target,
-                                            uint32_t feedback);
+                                            uint32_t accumulating);
 };
 
 #endif

@@ -87,11 +87,10 @@ std::string CaptureJobs::PartOutput(int index) const {
     if (!video) {
         return options.output;
     }
+    // The output's own container: its time base keeps the frame times exact.
     const size_t dot = options.output.find_last_of('.');
-    const std::string stem = options.output.substr(0, dot);
-    const bool webm = options.output.substr(dot) == ".webm" || options.output.substr(dot) == ".WEBM";
-    // Matroska takes the H.264 parts of an MP4 as well, and joins cleanly.
-    return stem + ".part-" + std::to_string(index) + "-of-" + std::to_string(options.jobs) + (webm ? ".webm" : ".mkv");
+    return options.output.substr(0, dot) + ".part-" + std::to_string(index) + "-of-" + std::to_string(options.jobs) +
+           options.output.substr(dot);
 }
 
 std::vector<std::string> CaptureJobs::PartCommand(int index) const {

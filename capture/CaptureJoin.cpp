@@ -291,9 +291,16 @@ bool CaptureJoin::JoinVideos(std::string& error) const {
             error = "the sound track of part 0, " + sound + ", is missing";
             return false;
         }
-        args.insert(args.end(), {"-i", sound, "-map", "0:v", "-map", "1:a"});
+        // Encoded as a capture by one process encodes it, and ending with
+        // the picture as there.
+        args.insert(args.end(), {"-i", sound, "-map", "0:v", "-map", "1:a", "-shortest"});
+        if (IsWebm(output)) {
+            args.insert(args.end(), {"-c:a", "libopus", "-b:a", "160k"});
+        } else {
+            args.insert(args.end(), {"-c:a", "aac", "-b:a", "192k"});
+        }
     }
-    args.insert(args.end(), {"-c", "copy", output});
+    args.insert(args.end(), {"-c:v", "copy", output});
     Platform::ChildProcess joiner;
     if (!joiner.Start(args, {}, error)) {
         std::remove(list.c_str());

@@ -8,7 +8,7 @@
 // Frame directories: the frames go into the output directory as links (or
 // copies across file systems); parts may already share it. Videos: ffmpeg's
 // concat copies the parts' pictures one after the other without encoding
-// them again, and part 0's sound track of the whole stretch goes with them.
+// them again, and part 0's sound of the whole stretch is encoded with them.
 #ifndef HALVENOR_CAPTURE_CAPTUREJOIN_H
 #define HALVENOR_CAPTURE_CAPTUREJOIN_H
 

@@ -1,7 +1,5 @@
 #include "capture/SoundTrack.h"
 
-#include <strings.h>
-
 #include <cstdio>
 
 namespace {
@@ -15,10 +13,6 @@ std::string Number(double value) {
     return text;
 }
 
-bool IsWebm(const std::string& path) {
-    return path.size() > 5 && strcasecmp(path.c_str() + path.size() - 5, ".webm") == 0;
-}
-
 }  // namespace
 
 std::string SoundTrack::PathFor(const std::string& videoPath) { return videoPath + ".sound.mka"; }
@@ -29,11 +23,9 @@ std::vector<std::string> SoundTrack::Arguments(const std::string& ffmpeg, const 
     std::vector<std::string> args = {ffmpeg, "-hide_banner", "-loglevel", "error", "-y", "-stream_loop", "-1",
                                      "-ss", Number(music.start), "-t", Number(music.duration), "-i", music.file,
                                      "-vn"};
-    if (IsWebm(videoPath)) {
-        args.insert(args.end(), {"-c:a", "libopus", "-b:a", "160k"});
-    } else {
-        args.insert(args.end(), {"-c:a", "aac", "-b:a", "192k"});
-    }
+    // Lossless: the join encodes it once more, as a capture by one process
+    // does, so that the sound track ends where that one's does.
+    args.insert(args.end(), {"-c:a", "flac"});
     args.push_back(PathFor(videoPath));
     return args;
 }

@@ -1,8 +1,7 @@
-// A stretch of the show's music encoded alone, by the ffmpeg program, into a
-// Matroska sound file that a split video's join takes as the sound track of
-// the whole: the sound is rendered once, not once per part and then stitched.
-// The codec is the one the video's container gets (Opus for WebM, AAC for
-// the others), so that the join copies it as it is.
+// A stretch of the show's music rendered alone, by the ffmpeg program, into a
+// lossless (FLAC in Matroska) sound file that a split video's join encodes as
+// the sound track of the whole: the sound is rendered once, not once per part
+// and then stitched, and the join encodes it as one capture would.
 #ifndef HALVENOR_CAPTURE_SOUNDTRACK_H
 #define HALVENOR_CAPTURE_SOUNDTRACK_H
 
