@@ -141,7 +141,11 @@ void CaptureJobs::TakeLine(int index, const std::string& line) {
     if (text.compare(0, 22, "running the show up to") == 0 || (job.stopped && text.compare(0, 11, "interrupted") == 0)) {
         return;
     }
-    std::fprintf(stderr, "%spart %d/%d: %s\n", kPrefix, index, options.jobs, text.c_str());
+    if (text.compare(0, 5, "part ") == 0) {
+        std::fprintf(stderr, "%s%s\n", kPrefix, text.c_str());
+    } else {
+        std::fprintf(stderr, "%spart %d/%d: %s\n", kPrefix, index, options.jobs, text.c_str());
+    }
     job.messages.push_back(text);
     if (job.messages.size() > kMessagesKept) {
         job.messages.erase(job.messages.begin());

@@ -61,8 +61,13 @@ int main(int argc, char** argv) {
     }
     CaptureSink::UseVirtualTime();
     CaptureSink sink(options);
-    sink.SetRunUp([](Engine& engine, CaptureSchedule& schedule, int64_t originNs, int64_t frameNs) {
-        PartRunUp::Run(engine, schedule, originNs, frameNs);
+    const std::string partName = options.part.Name();
+    sink.SetRunUp([partName](Engine& engine, CaptureSchedule& schedule, int64_t originNs, int64_t frameNs) {
+        PartRunUp::Cost cost;
+        PartRunUp::Run(engine, schedule, originNs, frameNs, &cost);
+        std::fprintf(stderr, "halvenor-capture: part %s starts at %.2f s, run up in %.2f s (%lld pictures, %lld drawn)\n",
+                     partName.c_str(), static_cast<double>(frameNs) / 1e9, (cost.walkMs + cost.runMs) / 1e3,
+                     static_cast<long long>(cost.pictures), static_cast<long long>(cost.drawn));
     });
     const int status = Application::Run(sink);
     if (status != 0) {
