@@ -1,5 +1,6 @@
 #include "author/PartRunUp.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "author/ShowState.h"
@@ -10,6 +11,9 @@
 #include "scene/Scene.h"
 
 namespace {
+
+// Pictures between two questions whether to go on.
+constexpr int64_t kAskEvery = 32;
 
 using Clock = std::chrono::steady_clock;
 
@@ -78,37 +82,79 @@ std::vector<bool> PartRunUp::PicturesToDraw(const std::vector<uint32_t>& written
     return draw;
 }
 
-void PartRunUp::Run(Engine& engine, CaptureSchedule& schedule, int64_t originNs, int64_t frameNs, Cost* cost) {
-    const Clock::time_point began = Clock::now();
-    ShowState loaded;
-    loaded.Take(engine, true);
-    // The walk: up to the picture on screen at the frame, the last one
-    // composed at or before it, which the capture composes next.
-    std::vector<uint32_t> written;
-    CaptureSchedule walk = schedule;
-    while (walk.ComposeTimeNs() <= frameNs) {
+PartRunUp::Walk PartRunUp::WalkTo(Engine& engine, const CaptureSchedule& schedule, int64_t originNs,
+                                  int64_t frameNs, const std::function<bool()>& goOn) {
+    Walk walk;
+    CaptureSchedule path = schedule;
+    const int64_t endNs = schedule.FrameTimeNs(std::max<int64_t>(schedule.FrameCount() - 1, 0));
+    for (int64_t j = 0;; ++j) {
+        const int64_t timeNs = path.ComposeTimeNs();
+        if (timeNs > endNs && timeNs > frameNs) {
+            break;
+        }
+        if (timeNs <= frameNs) {
+            walk.target = j;
+        }
         uint32_t mask = 0;
-        const bool goesOn = Step(engine, false, walk, originNs, &mask);
-        written.push_back(mask);
+        const bool goesOn = Step(engine, false, path, originNs, &mask);
+        walk.written.push_back(mask);
         if (!goesOn) {
             break;
         }
+        if (j % kAskEvery == kAskEvery - 1 && !goOn()) {
+            walk.stopped = true;
+            break;
+        }
     }
-    const auto target = static_cast<int64_t>(written.size()) - 1;
+    return walk;
+}
+
+bool PartRunUp::Run(Engine& engine, CaptureSchedule& schedule, int64_t originNs, int64_t frameNs, Cost* cost,
+                    const std::function<bool()>& goOn) {
+    const Clock::time_point began = Clock::now();
+    ShowState loaded;
+    loaded.Take(engine, true);
+    // The walk goes on to the part's last frame, to see whether the part
+    // shows the blur: the feedback picture matters only then.
+    Walk walk = WalkTo(engine, schedule, originNs, frameNs, goOn);
+    if (walk.stopped) {
+        return false;
+    }
     const double walkMs = MsSince(began);
     const Clock::time_point ran = Clock::now();
     loaded.Restore(engine);
-    const std::vector<bool> draw = PicturesToDraw(written, target, AccumulatingBuffers(engine));
+    uint32_t accumulating = AccumulatingBuffers(engine);
+    const uint32_t feedback = PixelBufferBit(engine, engine.FindPixelBuffer("PB_BLUR2"));
+    bool blurred = false;
+    for (size_t j = static_cast<size_t>(walk.target); j < walk.written.size(); ++j) {
+        blurred = blurred || (walk.written[j] & feedback) != 0;
+    }
+    if (!blurred) {
+        for (uint32_t& mask : walk.written) {
+            mask &= ~feedback;
+        }
+        accumulating &= ~feedback;
+    }
+    const std::vector<bool> draw = PicturesToDraw(walk.written, walk.target, accumulating);
+    // The window's own pictures are cleared by the next one and never read
+    // back: drawn pictures draw into the pixel buffers (contexts of their own)
+    // only, the window clipped to one pixel.
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, 1, 1);
     int64_t drawn = 0;
-    for (int64_t j = 0; j < target; ++j) {
+    bool stopped = false;
+    for (int64_t j = 0; j < walk.target && !stopped; ++j) {
         uint32_t mask = 0;
         const bool render = draw[static_cast<size_t>(j)];
         drawn += render ? 1 : 0;
         if (!Step(engine, render, schedule, originNs, &mask)) {
             break;
         }
+        stopped = j % kAskEvery == kAskEvery - 1 && !goOn();
     }
+    glDisable(GL_SCISSOR_TEST);
     if (cost != nullptr) {
-        *cost = Cost{target, drawn, walkMs, MsSince(ran)};
+        *cost = Cost{walk.target, drawn, walkMs, MsSince(ran)};
     }
+    return !stopped;
 }

@@ -43,7 +43,7 @@ Outcome Run(const std::string& dir, const std::string& command) {
     const auto begin = std::chrono::steady_clock::now();
     const pid_t child = fork();
     if (child == 0) {
-        execl("/bin/sh", "sh", "-c", ("cd " + dir + " && exec " + command + " 2>" + errors).c_str(),
+        execl("/bin/sh", "sh", "-c", ("cd " + dir + " && { " + command + "; } 2>" + errors).c_str(),
               static_cast<char*>(nullptr));
         _exit(127);
     }

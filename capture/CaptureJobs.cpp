@@ -141,10 +141,12 @@ void CaptureJobs::TakeLine(int index, const std::string& line) {
     if (text.compare(0, 22, "running the show up to") == 0 || (job.stopped && text.compare(0, 11, "interrupted") == 0)) {
         return;
     }
+    // On a terminal the message takes the progress line's place, which comes back below it.
+    const char* const clear = isatty(2) != 0 && !options.reportLines ? "\r\x1b[K" : "";
     if (text.compare(0, 5, "part ") == 0) {
-        std::fprintf(stderr, "%s%s\n", kPrefix, text.c_str());
+        std::fprintf(stderr, "%s%s%s\n", clear, kPrefix, text.c_str());
     } else {
-        std::fprintf(stderr, "%spart %d/%d: %s\n", kPrefix, index, options.jobs, text.c_str());
+        std::fprintf(stderr, "%s%spart %d/%d: %s\n", clear, kPrefix, index, options.jobs, text.c_str());
     }
     job.messages.push_back(text);
     if (job.messages.size() > kMessagesKept) {

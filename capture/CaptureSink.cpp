@@ -246,8 +246,11 @@ bool CaptureSink::ShowStarted(Engine& engine) {
     Platform::SetVirtualTimeNs(clockOrigin);
     began = std::chrono::steady_clock::now();
     lastReport = began;
-    if (runUpToPart && part.First() > 0) {
-        runUpToPart(engine, *schedule, clockOrigin, schedule->FrameTimeNs(part.First()));
+    // A capture that is not split composes every picture on its way to the
+    // start: that is the picture a part's run-up reaches.
+    if (runUpToPart && !part.Whole() && schedule->FrameTimeNs(part.First()) > 0 &&
+        !runUpToPart(engine, *schedule, clockOrigin, schedule->FrameTimeNs(part.First()))) {
+        return Fail("interrupted before the part's first frame: nothing was captured");
     }
     return true;
 }

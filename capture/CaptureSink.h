@@ -33,9 +33,10 @@ public:
     // Brings the loaded show (music time 0 at clock time originNs) to the
     // picture on screen at music time frameNs as this capture composes it,
     // moving the schedule on picture by picture: how a part of a split
-    // stretch starts at its first frame. Without one the show is composed
-    // from its start.
-    using RunUp = std::function<void(Engine& engine, CaptureSchedule& schedule, int64_t originNs, int64_t frameNs)>;
+    // stretch starts at its first frame. False when it was interrupted on
+    // the way: the capture then ends with no frame. Without one the show is
+    // composed from its start.
+    using RunUp = std::function<bool(Engine& engine, CaptureSchedule& schedule, int64_t originNs, int64_t frameNs)>;
     void SetRunUp(RunUp runUp) { runUpToPart = std::move(runUp); }
 
     bool ShowStarted(Engine& engine) override;

@@ -1,6 +1,8 @@
 // halvenor-capture: renders the show of the working directory to a video or
 // to PNG frames, on a virtual clock, faster than real time where the machine
 // allows and identical every time. See --help.
+#include <SDL.h>
+
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -64,10 +66,15 @@ int main(int argc, char** argv) {
     const std::string partName = options.part.Name();
     sink.SetRunUp([partName](Engine& engine, CaptureSchedule& schedule, int64_t originNs, int64_t frameNs) {
         PartRunUp::Cost cost;
-        PartRunUp::Run(engine, schedule, originNs, frameNs, &cost);
+        // Ctrl-C and SIGTERM come as a request to quit.
+        const auto goOn = [] { return SDL_QuitRequested() == 0; };
+        if (!PartRunUp::Run(engine, schedule, originNs, frameNs, &cost, goOn)) {
+            return false;
+        }
         std::fprintf(stderr, "halvenor-capture: part %s starts at %.2f s, run up in %.2f s (%lld pictures, %lld drawn)\n",
                      partName.c_str(), static_cast<double>(frameNs) / 1e9, (cost.walkMs + cost.runMs) / 1e3,
                      static_cast<long long>(cost.pictures), static_cast<long long>(cost.drawn));
+        return true;
     });
     const int status = Application::Run(sink);
     if (status != 0) {
