@@ -164,7 +164,8 @@ const char* CaptureOptions::Usage() {
            "  --version    the engine version\n"
            "\n"
            "It needs an OpenGL display; on a machine without one run it under\n"
-           "xvfb-run -a -s \"-screen 0 1280x1024x24\". Progress goes to stderr; the show's\n"
+           "xvfb-run -a -s \"-screen 0 1280x1024x24\" (--jobs then runs each part under\n"
+           "an Xvfb of its own). Progress goes to stderr; the show's\n"
            "log goes to error_log.txt as with the player. Exit status 0 when the capture\n"
            "is complete, 1 when it could not be made or was interrupted.\n";
 }
