@@ -208,6 +208,8 @@ void CaptureJobs::Follow() {
             }
             if (!open) {
                 job.status = job.process->Wait();
+                // A part too short to report progress is whole when it ends.
+                job.total = job.total < 0 ? job.done : job.total;
                 // One part failing leaves the capture incomplete: the others stop.
                 stopping = stopping || job.status != 0;
             }
