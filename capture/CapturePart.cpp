@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/FileSystem.h"
+
 namespace {
 
 std::string BaseName(const std::string& path) {
@@ -21,7 +23,7 @@ bool CapturePart::Begin(const std::string& scriptFile, int64_t frames, int width
     if (Whole()) {
         return true;
     }
-    manifest.show = PartManifest::ShowFingerprint("preconfig.txt", scriptFile);
+    manifest.show = PartManifest::ShowFingerprint("preconfig.txt", Platform::ResolvePath(scriptFile.c_str()));
     manifest.rate = options.fps;
     manifest.start = options.start;
     manifest.width = width;
