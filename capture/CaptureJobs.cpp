@@ -17,6 +17,8 @@
 namespace {
 
 constexpr int kPollMs = 100;
+// How long an Xvfb of a part's own may take to come up.
+constexpr int kDisplayWaitMs = 10000;
 constexpr double kReportSeconds = 0.5;
 constexpr double kLogReportSeconds = 10.0;
 const char* const kPrefix = "halvenor-capture: ";
@@ -68,7 +70,7 @@ std::string ScreenFor(const char* preconfig) {
         }
         std::fclose(file);
     }
-    return "-screen 0 " + std::to_string(width) + "x" + std::to_string(height) + "x24";
+    return std::to_string(width) + "x" + std::to_string(height) + "x24";
 }
 
 std::string MinutesSeconds(double seconds) {
@@ -94,13 +96,7 @@ std::string CaptureJobs::PartOutput(int index) const {
 }
 
 std::vector<std::string> CaptureJobs::PartCommand(int index) const {
-    std::vector<std::string> command;
-    const char* display = std::getenv("DISPLAY");
-    const std::string xvfb = display == nullptr || *display == '\0' ? FindProgram("xvfb-run") : std::string();
-    if (!xvfb.empty()) {
-        command = {xvfb, "-a", "-s", ScreenFor("preconfig.txt")};
-    }
-    command.insert(command.end(), {program, "-r", Number(options.fps), "-s", Number(options.start)});
+    std::vector<std::string> command = {program, "-r", Number(options.fps), "-s", Number(options.start)};
     if (options.duration >= 0.0) {
         command.insert(command.end(), {"-t", Number(options.duration)});
     }
@@ -109,13 +105,56 @@ std::vector<std::string> CaptureJobs::PartCommand(int index) const {
     return command;
 }
 
+// An Xvfb of the part's own, on the first free display number, which it
+// names on its standard error (-displayfd). Local connections only. Empty
+// with a message when it does not come up.
+std::string CaptureJobs::StartDisplay(Platform::ChildProcess& server, std::string& error) const {
+    const std::vector<std::string> command = {FindProgram("Xvfb"), "-displayfd", "2", "-screen", "0",
+                                              ScreenFor("preconfig.txt"), "-nolisten", "tcp"};
+    if (!server.Start(command, {}, error)) {
+        return std::string();
+    }
+    std::vector<std::string> lines;
+    for (int waited = 0; waited < kDisplayWaitMs; waited += kPollMs) {
+        const bool open = server.ReadLines(lines);
+        for (const std::string& line : lines) {
+            if (!line.empty() && line.find_first_not_of("0123456789") == std::string::npos) {
+                return ":" + line;
+            }
+        }
+        if (!open) {
+            break;
+        }
+        Platform::ChildProcess::WaitForText({&server}, kPollMs);
+    }
+    error = "Xvfb did not start";
+    for (size_t i = lines.size() > 4 ? lines.size() - 4 : 0; i < lines.size(); ++i) {
+        error += "\n  " + lines[i];
+    }
+    return std::string();
+}
+
 bool CaptureJobs::StartAll() {
+    const char* display = std::getenv("DISPLAY");
+    const bool ownDisplays = (display == nullptr || *display == '\0') && !FindProgram("Xvfb").empty();
     for (int k = 0; k < options.jobs; ++k) {
         Job job;
         job.process = std::make_unique<Platform::ChildProcess>();
+        job.display = std::make_unique<Platform::ChildProcess>();
         std::string error;
-        if (!job.process->Start(PartCommand(k), {}, error)) {
+        std::vector<std::string> env;
+        if (ownDisplays) {
+            const std::string name = StartDisplay(*job.display, error);
+            if (name.empty()) {
+                std::fprintf(stderr, "%s%s\n", kPrefix, error.c_str());
+                jobs.push_back(std::move(job));
+                return false;
+            }
+            env = {"DISPLAY=" + name, "XAUTHORITY=/dev/null"};
+        }
+        if (!job.process->Start(PartCommand(k), env, error)) {
             std::fprintf(stderr, "%s%s\n", kPrefix, error.c_str());
+            jobs.push_back(std::move(job));
             return false;
         }
         jobs.push_back(std::move(job));
@@ -198,6 +237,9 @@ void CaptureJobs::Follow() {
         Platform::ChildProcess::WaitForText(running, kPollMs);
         for (size_t k = 0; k < jobs.size(); ++k) {
             Job& job = jobs[k];
+            // What an Xvfb says goes nowhere, so that it never waits on a full pipe.
+            std::vector<std::string> ignored;
+            job.display->ReadLines(ignored);
             if (!job.process->Running()) {
                 continue;
             }
@@ -208,6 +250,9 @@ void CaptureJobs::Follow() {
             }
             if (!open) {
                 job.status = job.process->Wait();
+                // Its display goes once the part has let go of it.
+                job.display->Stop();
+                job.display->Wait();
                 // A part too short to report progress is whole when it ends.
                 job.total = job.total < 0 ? job.done : job.total;
                 // One part failing leaves the capture incomplete: the others stop.
@@ -233,6 +278,8 @@ int CaptureJobs::Run() {
         for (Job& job : jobs) {
             job.process->Stop();
             job.status = job.process->Wait();
+            job.display->Stop();
+            job.display->Wait();
         }
         return 1;
     }

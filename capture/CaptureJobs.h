@@ -5,8 +5,9 @@
 // beside the output, joined at the end without encoding the picture again
 // (CaptureJoin), with the sound of the whole stretch that part 0 encoded.
 //
-// The parts share the display; without one (no DISPLAY) each runs under an
-// Xvfb of its own through xvfb-run. Their progress is summed into one line
+// The parts share the display; without one (no DISPLAY) each gets an Xvfb of
+// its own, started and ended here, so that stopping a part never takes its
+// display away before it has let go of it. Their progress is summed into one line
 // on stderr; their other messages are passed on, named by part. Ctrl-C (or
 // SIGTERM) stops every part, which keeps what it captured, and says what was
 // kept; a part that fails stops the others.
@@ -37,6 +38,7 @@ public:
 private:
     struct Job {
         std::unique_ptr<Platform::ChildProcess> process;
+        std::unique_ptr<Platform::ChildProcess> display;  // an Xvfb of its own, when there is no display
         int64_t done = 0;
         int64_t total = -1;  // until the part says
         int status = -1;
@@ -45,6 +47,7 @@ private:
     };
 
     bool StartAll();
+    std::string StartDisplay(Platform::ChildProcess& server, std::string& error) const;
     void Follow();
     void TakeLine(int index, const std::string& line);
     void ReportProgress(bool force);
