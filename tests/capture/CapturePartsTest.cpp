@@ -160,11 +160,12 @@ TEST(CaptureParts, ControlCStopsEveryPartAndSaysWhatWasKept) {
     TempDir dir(false);
     MakeSmallSample(dir, true);
     // Interrupted once both parts have written frames (at 10 frames a
-    // second, part 1 of 2 of ten minutes starts at frame 3000).
+    // second, part 1 of 2 of ten minutes starts at frame 3000); without a
+    // display, each part on an Xvfb of its own.
     const std::string script = "'" + kCapture + "' -r 10 -t 600 --jobs 2 -o frames & pid=$!; n=0; "
                                "while [ $n -lt 2400 ] && ! { [ -e frames/000002.png ] && [ -e frames/003002.png ]; }; "
                                "do sleep 0.1; n=$((n+1)); done; kill -INT $pid; wait $pid";
-    const auto run = RunProgram(dir.Path(), {"/bin/sh", "-c", script}, "", 300000);
+    const auto run = RunProgram(dir.Path(), {"/bin/sh", "-c", script}, "-DISPLAY", 300000);
     EXPECT_EQ(run.exitCode, 1) << run.stderrText;
     EXPECT_NE(run.stderrText.find("halvenor-capture: interrupted; kept:\n  part 0/2 (frames 0 to 2999): frames 0 to "),
               std::string::npos)
