@@ -175,7 +175,7 @@ bool PartManifest::Read(const std::string& path, PartManifest& manifest, std::st
         }
     }
     if (first || manifest.show.empty() || manifest.rate <= 0.0 || manifest.end < manifest.first ||
-        manifest.end > manifest.frames) {
+        manifest.end > manifest.frames || manifest.frames > kMaxFrames) {
         error = path + " is not a complete part's description";
         return false;
     }

@@ -19,6 +19,8 @@
 struct PartManifest {
     // A manifest file is a few hundred bytes; anything much longer is not one.
     static constexpr long kMaxBytes = 16384;
+    // A day of show at 1000 frames a second, the most a capture takes.
+    static constexpr int64_t kMaxFrames = 86400LL * 1000;
 
     std::string show;  // ShowFingerprint of the show captured
     double rate = 0.0;
