@@ -52,16 +52,66 @@ bool TakesValue(const char* arg) {
            std::strcmp(arg, "-o") == 0;
 }
 
+// The options of a split capture; false when arg is none of them.
+bool ReadSplitOption(const char* arg, const char* value, CaptureOptions& options, std::string& error) {
+    if (std::strcmp(arg, "--part") == 0) {
+        return CaptureSplit::Parse(value, options.part, error);
+    }
+    char* end = nullptr;
+    const long jobs = std::strtol(value, &end, 10);
+    if (end == value || *end != '\0' || jobs < 1 || jobs > CaptureOptions::kMaxJobs) {
+        error = std::string("--jobs wants a number of processes from 1 to ") +
+                std::to_string(CaptureOptions::kMaxJobs) + ", not '" + value + "'";
+        return false;
+    }
+    options.jobs = static_cast<int>(jobs);
+    return true;
+}
+
+bool CheckCombination(const CaptureOptions& options, bool outputGiven, std::string& error) {
+    if (options.join) {
+        if (options.joinParts.empty() || !outputGiven) {
+            error = "--join wants the parts to join and -o OUTPUT";
+            return false;
+        }
+        return true;
+    }
+    if (!options.joinParts.empty()) {
+        error = "unknown argument '" + options.joinParts.front() + "'";
+        return false;
+    }
+    if (options.jobs > 1 && !options.part.Whole()) {
+        error = "--jobs and --part do not go together: --jobs runs every part itself";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool CaptureOptions::Parse(int argc, const char* const* argv, CaptureOptions& options, std::string& error) {
+    bool outputGiven = false;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         if (std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "--help") == 0) {
             options.help = true;
             return true;
         }
-        if (!TakesValue(arg)) {
+        if (std::strcmp(arg, "--join") == 0) {
+            options.join = true;
+            continue;
+        }
+        if (std::strcmp(arg, "--report-lines") == 0) {
+            options.reportLines = true;
+            continue;
+        }
+        const bool split = std::strcmp(arg, "--jobs") == 0 || std::strcmp(arg, "--part") == 0;
+        if (!TakesValue(arg) && !split) {
+            // The words after --join are the parts.
+            if (options.join && arg[0] != '-') {
+                options.joinParts.emplace_back(arg);
+                continue;
+            }
             error = std::string("unknown argument '") + arg + "'";
             return false;
         }
@@ -69,15 +119,18 @@ bool CaptureOptions::Parse(int argc, const char* const* argv, CaptureOptions& op
             error = std::string(arg) + " wants a value";
             return false;
         }
-        if (!ReadOption(arg, argv[++i], options, error)) {
+        const char* value = argv[++i];
+        if (split ? !ReadSplitOption(arg, value, options, error) : !ReadOption(arg, value, options, error)) {
             return false;
         }
+        outputGiven = outputGiven || std::strcmp(arg, "-o") == 0;
     }
-    return true;
+    return CheckCombination(options, outputGiven, error);
 }
 
 const char* CaptureOptions::Usage() {
-    return "usage: halvenor-capture [-r FPS] [-s START] [-t DURATION] [-o OUTPUT]\n"
+    return "usage: halvenor-capture [-r FPS] [-s START] [-t DURATION] [-o OUTPUT] [--jobs N | --part K/N]\n"
+           "       halvenor-capture --join PART... -o OUTPUT\n"
            "\n"
            "Captures the show of the working directory (its preconfig.txt), as the\n"
            "halvenor player plays it, on a virtual clock: frame n is the show at music\n"
@@ -93,11 +146,26 @@ const char* CaptureOptions::Usage() {
            "               sound track; or a directory, which receives the frames as\n"
            "               numbered PNG files 000000.png, 000001.png, ... (default\n"
            "               capture.mp4)\n"
+           "  --jobs N     N processes side by side, each capturing one part of the\n"
+           "               stretch (N from 1 to 64; on a machine with N cores or more):\n"
+           "               the same frames as one process, in OUTPUT; a video's parts\n"
+           "               are joined without encoding the picture again\n"
+           "  --part K/N   only part K of N (numbered from 0) of the stretch, for a\n"
+           "               scheduler that runs the parts on many machines; OUTPUT is\n"
+           "               the part's own (a video file, or a directory that parts may\n"
+           "               share), described in a file beside it for --join\n"
+           "  --join PART... -o OUTPUT\n"
+           "               joins the parts (the outputs of --part runs) into OUTPUT,\n"
+           "               after checking that they are all there, complete, and of\n"
+           "               the same show, stretch, rate, size and split\n"
+           "  --report-lines  progress as a line every half second (for a program\n"
+           "               that follows the capture)\n"
            "  -h, --help   this text\n"
            "  --version    the engine version\n"
            "\n"
            "It needs an OpenGL display; on a machine without one run it under\n"
-           "xvfb-run -a -s \"-screen 0 1280x1024x24\". Progress goes to stderr; the show's\n"
+           "xvfb-run -a -s \"-screen 0 1280x1024x24\" (--jobs then runs each part under\n"
+           "an Xvfb of its own). Progress goes to stderr; the show's\n"
            "log goes to error_log.txt as with the player. Exit status 0 when the capture\n"
            "is complete, 1 when it could not be made or was interrupted.\n";
 }

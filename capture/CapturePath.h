@@ -27,6 +27,10 @@ public:
     static CapturePath RunUp() { return CapturePath(kAnyRate, 0.0, 0); }
 
     const CaptureSchedule& Schedule() const { return schedule; }
+    // For a run-up that takes the path's first pictures itself (a part of a
+    // split capture): it moves the schedule and the clock on as PictureDone
+    // would.
+    CaptureSchedule& RunUpSchedule() { return schedule; }
     // The virtual clock's time of music time 0.
     int64_t OriginNs() const { return originNs; }
     // Music time of the picture composed next.

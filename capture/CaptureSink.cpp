@@ -122,7 +122,7 @@ std::string MinutesSeconds(double seconds) {
 }  // namespace
 
 CaptureSink::CaptureSink(const CaptureOptions& options_)
-    : options(options_), written(0), cutAt(-1.0), failed(false), complete(false) {}
+    : options(options_), part(options_), written(0), cutAt(-1.0), failed(false), complete(false) {}
 
 CaptureSink::~CaptureSink() {
     // ffmpeg must have finished with the file first.
@@ -210,18 +210,23 @@ bool CaptureSink::ShowStarted(Engine& engine) {
                      VideoOutput::IsVideoName(options.output) ? " and the video has no sound track" : "");
     }
     const int64_t frameCount = std::max<int64_t>(static_cast<int64_t>(std::ceil(duration * options.fps - 1e-9)), 1);
-
     const int width = static_cast<int>(engine.display->Width());
     const int height = static_cast<int>(engine.display->Height());
+    std::string error;
+    if (!part.Begin(engine.scriptFileName, frameCount, width, height, error)) {
+        return Fail(error);
+    }
     if (VideoOutput::IsVideoName(options.output)) {
         VideoOutput::Music music{"", 0.0, static_cast<double>(frameCount) / options.fps};
         if (engine.sound != nullptr && engine.sound->handle != 0 && engine.sound->Length() > 0.0f) {
             music.file = Platform::ResolvePath(engine.sound->fileName.c_str());
             music.start = std::fmod(options.start, static_cast<double>(engine.sound->Length()));
-            std::string error;
             if (!RenderModuleStretch(music, temporaryMusic, error)) {
                 return Fail(error);
             }
+        }
+        if (!part.TakeMusic(music, error)) {
+            return Fail(error);
         }
         output = std::make_unique<VideoOutput>(options.output, options.fps, music);
     } else {
@@ -232,14 +237,21 @@ bool CaptureSink::ShowStarted(Engine& engine) {
     }
     reader.Init(width, height);
     // Music time 0 is now: the music has just started.
-    timePath = std::make_unique<CapturePath>(options.fps, options.start, frameCount);
+    timePath = std::make_unique<CapturePath>(options.fps, options.start, part.End());
     began = std::chrono::steady_clock::now();
     lastReport = began;
+    // A capture that is not split composes every picture on its way to the
+    // start: that is the picture a part's run-up reaches.
+    const int64_t firstNs = timePath->Schedule().FrameTimeNs(part.First());
+    if (runUpToPart && !part.Whole() && firstNs > 0 &&
+        !runUpToPart(engine, timePath->RunUpSchedule(), timePath->OriginNs(), firstNs)) {
+        return Fail("interrupted before the part's first frame: nothing was captured");
+    }
     return true;
 }
 
 bool CaptureSink::WriteFrame(const uint8_t* rgb, int64_t repeat) {
-    if (!output->Write(rgb, written, repeat)) {
+    if (!output->Write(rgb, part.First() + written, repeat)) {
         return Fail(output->Error());
     }
     written += repeat;
@@ -249,7 +261,7 @@ bool CaptureSink::WriteFrame(const uint8_t* rgb, int64_t repeat) {
 bool CaptureSink::FrameComposed(Engine& /*engine*/) {
     const CaptureSchedule::Cover cover = timePath->PictureDone();
     const auto deliver = [this](const uint8_t* rgb, int64_t repeat) { return WriteFrame(rgb, repeat); };
-    if (!reader.Read(cover.count, deliver)) {
+    if (!reader.Read(part.Count(cover), deliver)) {
         return false;
     }
     ReportProgress(false);
@@ -270,12 +282,16 @@ void CaptureSink::LoopEnded(Engine& engine) {
     if (!output->Close() && !failed) {
         Fail(output->Error());
     }
-    RemoveTemporaryMusic();
     // The show's own end comes before the duration asked for; anything else
     // that stops the loop early (the window closed, a signal) interrupts.
     const bool showEnded = engine.nextEvent.target == TARGET_DEMO && engine.nextEvent.effect == FX_STOP &&
                            engine.MusicTime() >= engine.nextEvent.time;
     complete = timePath->Schedule().Done() || showEnded;
+    std::string error;
+    if (!part.Finish(written, complete && !failed, error) && !failed) {
+        Fail(error);
+    }
+    RemoveTemporaryMusic();
     ReportProgress(true);
     if (!failed && !complete) {
         message = "interrupted: the output holds the frames captured so far";
@@ -292,10 +308,10 @@ void CaptureSink::LoopEnded(Engine& engine) {
 void CaptureSink::ReportProgress(bool last) {
     // A terminal gets one line rewritten in place; a log file a line now
     // and then.
-    const bool terminal = isatty(2) != 0;
+    const bool terminal = isatty(2) != 0 && !options.reportLines;
     const auto now = std::chrono::steady_clock::now();
     const double sinceReport = std::chrono::duration<double>(now - lastReport).count();
-    if (!last && sinceReport < (terminal ? kReportSeconds : kLogReportSeconds)) {
+    if (!last && sinceReport < (terminal || options.reportLines ? kReportSeconds : kLogReportSeconds)) {
         return;
     }
     const char* const lineEnd = terminal ? "   " : "\n";
@@ -303,8 +319,8 @@ void CaptureSink::ReportProgress(bool last) {
     lastReport = now;
     const double wall = std::chrono::duration<double>(now - began).count();
     const CaptureSchedule& schedule = timePath->Schedule();
-    const int64_t total = schedule.FrameCount();
-    const int64_t done = schedule.NextFrame();
+    const int64_t total = schedule.FrameCount() - part.First();
+    const int64_t done = std::max<int64_t>(schedule.NextFrame() - part.First(), 0);
     const double runUp = options.start > 0.0 ? std::min(schedule.ComposeTimeNs() / (options.start * 1e9), 1.0) : 1.0;
     const double rate = wall > 0.0 ? static_cast<double>(done) / wall : 0.0;
     const double left = rate > 0.0 ? static_cast<double>(total - done) / rate : 0.0;

@@ -9,10 +9,12 @@
 #define HALVENOR_CAPTURE_CAPTURESINK_H
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "capture/CaptureOptions.h"
+#include "capture/CapturePart.h"
 #include "capture/CapturePath.h"
 #include "capture/FrameOutput.h"
 #include "capture/FrameReader.h"
@@ -27,6 +29,15 @@ public:
     // the output cannot be written or ffmpeg is missing for a video.
     static bool Prepare(const CaptureOptions& options, std::string& error);
     static void UseVirtualTime();
+
+    // Brings the loaded show (music time 0 at clock time originNs) to the
+    // picture on screen at music time frameNs as this capture composes it,
+    // moving the schedule on picture by picture: how a part of a split
+    // stretch starts at its first frame. False when it was interrupted on
+    // the way: the capture then ends with no frame. Without one the show is
+    // composed from its start.
+    using RunUp = std::function<bool(Engine& engine, CaptureSchedule& schedule, int64_t originNs, int64_t frameNs)>;
+    void SetRunUp(RunUp runUp) { runUpToPart = std::move(runUp); }
 
     bool ShowStarted(Engine& engine) override;
     bool FrameComposed(Engine& engine) override;
@@ -49,6 +60,8 @@ private:
     void RemoveTemporaryMusic();
 
     CaptureOptions options;
+    CapturePart part;
+    RunUp runUpToPart;
     std::unique_ptr<CapturePath> timePath;
     std::unique_ptr<FrameOutput> output;
     FrameReader reader;

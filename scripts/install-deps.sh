@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   libassimp-dev
   xvfb xauth xdotool
-  ffmpeg
+  ffmpeg parallel
   clang libclang-rt-14-dev
   help2man dpkg-dev file
 )
