@@ -9,12 +9,12 @@ namespace {
 constexpr uint32_t kRateWithoutMusic = 44100;
 constexpr uint64_t kBytesPerFrame = 4;
 
-static_assert(ShaderInputs::kBins == MusicSpectrum::kBins, "one band count");
-static_assert(ShaderInputs::kWaveformFrames == MusicSpectrum::kWaveform, "one waveform length");
+static_assert(ShaderInputs::kBins == MusicAnalysis::kBins, "one band count");
+static_assert(ShaderInputs::kWaveformFrames == MusicAnalysis::kWaveform, "one waveform length");
 
 }  // namespace
 
-ShaderMusic::ShaderMusic(const Engine& owner) : engine(owner), picture(new MusicSpectrum::Picture()) {}
+ShaderMusic::ShaderMusic(const Engine& owner) : engine(owner), picture(new MusicAnalysis::Picture()) {}
 
 double ShaderMusic::PictureTime() { return engine.MusicTime(); }
 
@@ -27,7 +27,7 @@ uint32_t ShaderMusic::SampleRate() {
 ShaderInputs::Music ShaderMusic::MusicAtPicture(unsigned parts) {
     const uint32_t handle = engine.sound != nullptr ? engine.sound->handle : 0;
     if (spectrum == nullptr || handle != spectrumHandle) {
-        spectrum.reset(new MusicSpectrum([handle](int64_t end, int count, float* mono) {
+        spectrum.reset(new MusicAnalysis([handle](int64_t end, int count, float* mono) {
             return Platform::StreamFrames(handle, end, count, mono);
         }));
         spectrumHandle = handle;
@@ -40,7 +40,7 @@ ShaderInputs::Music ShaderMusic::MusicAtPicture(unsigned parts) {
         spectrum->Analyse(frame, parts, *picture);
         if ((parts & kSmoothed) != 0) {
             for (int x = 0; x < kWaveformFrames; ++x) {
-                shadertoy[x] = MusicSpectrum::ShadertoyLevel(picture->smoothed[x]);
+                shadertoy[x] = MusicAnalysis::ShadertoyLevel(picture->smoothed[x]);
             }
         }
         pictureFrame = frame;

@@ -1,4 +1,4 @@
-#include "sound/MusicSpectrum.h"
+#include "sound/MusicAnalysis.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,7 +8,7 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 // Half of the complex transform that a real window of kWindow frames packs into.
-constexpr int kHalf = MusicSpectrum::kWindow / 2;
+constexpr int kHalf = MusicAnalysis::kWindow / 2;
 constexpr float kSmoothDecay = 0.75f;
 // The integral grows as a sum taken once a picture at this rate would.
 constexpr double kIntegralPicturesPerSecond = 60.0;
@@ -28,7 +28,7 @@ uint32_t ReverseBits(uint32_t value, int bits) {
 
 }  // namespace
 
-MusicSpectrum::MusicSpectrum(Source sourceOfFrames)
+MusicAnalysis::MusicAnalysis(Source sourceOfFrames)
     : source(std::move(sourceOfFrames)),
       window(kWindow),
       cosines(kWindow),
@@ -62,7 +62,7 @@ MusicSpectrum::MusicSpectrum(Source sourceOfFrames)
 // The amplitudes of the window ending at end: the real window packed into a
 // complex transform of half its length (even frames real, odd imaginary),
 // then unpacked into the bands of the whole one.
-uint32_t MusicSpectrum::WindowSpectrum(int64_t end, float* bins) {
+uint32_t MusicAnalysis::WindowSpectrum(int64_t end, float* bins) {
     const uint32_t rate = source(end, kWindow, samples.data());
     if (rate == 0) {
         std::fill(bins, bins + kBins, 0.0f);
@@ -109,7 +109,7 @@ uint32_t MusicSpectrum::WindowSpectrum(int64_t end, float* bins) {
     return rate;
 }
 
-const std::vector<float>& MusicSpectrum::GridSpectrum(int64_t index) {
+const std::vector<float>& MusicAnalysis::GridSpectrum(int64_t index) {
     auto found = grid.find(index);
     if (found == grid.end()) {
         std::vector<float> bins(kBins, 0.0f);
@@ -121,7 +121,7 @@ const std::vector<float>& MusicSpectrum::GridSpectrum(int64_t index) {
     return found->second;
 }
 
-void MusicSpectrum::Smoothed(int64_t end, float* out) {
+void MusicAnalysis::Smoothed(int64_t end, float* out) {
     const int64_t newest = end / kSmoothHop;
     std::fill(out, out + kBins, 0.0f);
     float weight = 1.0f;
@@ -147,7 +147,7 @@ void MusicSpectrum::Smoothed(int64_t end, float* out) {
 // The running sum moves to grid point index, from where it is when that is
 // on the way, otherwise from the last checkpoint at or before index: every
 // sum is added up in the same order from the start.
-void MusicSpectrum::AdvanceIntegral(int64_t index, uint32_t rate) {
+void MusicAnalysis::AdvanceIntegral(int64_t index, uint32_t rate) {
     const int64_t checkpoint =
         std::min<int64_t>(index / kCheckpointEvery, static_cast<int64_t>(checkpoints.size()) - 1);
     if (index < integralIndex || checkpoint * kCheckpointEvery > integralIndex) {
@@ -168,7 +168,7 @@ void MusicSpectrum::AdvanceIntegral(int64_t index, uint32_t rate) {
     }
 }
 
-void MusicSpectrum::Integrated(int64_t end, const float* current, uint32_t rate, float* out) {
+void MusicAnalysis::Integrated(int64_t end, const float* current, uint32_t rate, float* out) {
     const int64_t index = end / kIntegralHop;
     AdvanceIntegral(index, rate);
     const float since = static_cast<float>((end - index * kIntegralHop) / static_cast<double>(rate) *
@@ -178,7 +178,7 @@ void MusicSpectrum::Integrated(int64_t end, const float* current, uint32_t rate,
     }
 }
 
-bool MusicSpectrum::Analyse(int64_t end, unsigned parts, Picture& out) {
+bool MusicAnalysis::Analyse(int64_t end, unsigned parts, Picture& out) {
     end = std::max<int64_t>(end, 0);
     out.rate = WindowSpectrum(end, out.spectrum);
     if (out.rate == 0) {
@@ -199,7 +199,7 @@ bool MusicSpectrum::Analyse(int64_t end, unsigned parts, Picture& out) {
     return true;
 }
 
-float MusicSpectrum::ShadertoyLevel(float amplitude) {
+float MusicAnalysis::ShadertoyLevel(float amplitude) {
     const float magnitude = amplitude * kWebMagnitudeOfAmplitude;
     const float decibels = 20.0f * std::log10(std::max(magnitude, 1e-12f));
     return std::clamp((decibels - kWebFloorDb) / (kWebCeilingDb - kWebFloorDb), 0.0f, 1.0f);

@@ -20,15 +20,15 @@
 //   from checkpoints kept as it goes, so it is the same however the
 //   position was reached.
 // - waveform: the last kWaveform frames, -1 to 1.
-#ifndef HALVENOR_SOUND_MUSICSPECTRUM_H
-#define HALVENOR_SOUND_MUSICSPECTRUM_H
+#ifndef HALVENOR_SOUND_MUSICANALYSIS_H
+#define HALVENOR_SOUND_MUSICANALYSIS_H
 
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <vector>
 
-class MusicSpectrum {
+class MusicAnalysis {
 public:
     static constexpr int kWindow = 2048;
     static constexpr int kBins = kWindow / 2;
@@ -52,7 +52,7 @@ public:
         uint32_t rate;
     };
 
-    explicit MusicSpectrum(Source source);
+    explicit MusicAnalysis(Source source);
 
     // The parts asked for at frame position end; false, with everything 0,
     // without music.

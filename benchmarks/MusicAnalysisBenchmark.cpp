@@ -13,7 +13,7 @@
 #include <memory>
 #include <vector>
 
-#include "sound/MusicSpectrum.h"
+#include "sound/MusicAnalysis.h"
 
 namespace {
 
@@ -49,20 +49,20 @@ int main() {
         }
         return kRate;
     };
-    auto picture = std::make_unique<MusicSpectrum::Picture>();
+    auto picture = std::make_unique<MusicAnalysis::Picture>();
     const int pictures = kSeconds * 60;
     double best = 1e9;
     for (int run = 0; run < kRuns; ++run) {
-        MusicSpectrum spectrum(source);
+        MusicAnalysis spectrum(source);
         const auto start = std::chrono::steady_clock::now();
         for (int i = 0; i < pictures; ++i) {
-            spectrum.Analyse(static_cast<int64_t>(i) * kRate / 60, MusicSpectrum::kAll, *picture);
+            spectrum.Analyse(static_cast<int64_t>(i) * kRate / 60, MusicAnalysis::kAll, *picture);
         }
         best = std::min(best, Seconds(start) / pictures);
     }
-    MusicSpectrum fresh(source);
+    MusicAnalysis fresh(source);
     const auto start = std::chrono::steady_clock::now();
-    fresh.Analyse(static_cast<int64_t>(kSeconds - 1) * kRate, MusicSpectrum::kAll, *picture);
+    fresh.Analyse(static_cast<int64_t>(kSeconds - 1) * kRate, MusicAnalysis::kAll, *picture);
     const double jump = Seconds(start);
     std::printf("metric: music_spectrum_frame_ms %.4f ms\n", best * 1000.0);
     std::printf("metric: music_spectrum_jump_59s_ms %.3f ms\n", jump * 1000.0);
