@@ -1,0 +1,28 @@
+# The libraries of the Windows build, cross-built by scripts/windows/build-deps.sh
+# into HALVENOR_WIN_PREFIX (the toolchain file points pkg-config there). The
+# codecs and image libraries are linked in; SDL (sdl12-compat, which loads
+# SDL2.dll), libopenmpt and the compiler's own runtime are DLLs that travel
+# beside the programs.
+if(NOT HALVENOR_WIN_PREFIX)
+  message(FATAL_ERROR "HALVENOR_WIN_PREFIX is not set: configure with scripts/windows/toolchain.cmake")
+endif()
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(SDL REQUIRED sdl12_compat)
+pkg_check_modules(SNDFILE REQUIRED sndfile)
+pkg_check_modules(OPENMPT REQUIRED libopenmpt)
+pkg_check_modules(PNG REQUIRED libpng)
+find_package(OpenGL REQUIRED)
+find_package(JPEG REQUIRED)
+find_package(Threads REQUIRED)
+
+# Static libraries need their own dependencies named after them: pkg-config's
+# --static lists (sndfile's codecs, png's zlib).
+set(HALVENOR_WINDOWS_LIBRARIES
+  ${SDL_LINK_LIBRARIES} OpenGL::GLU OpenGL::GL JPEG::JPEG ${PNG_STATIC_LDFLAGS} ${SNDFILE_STATIC_LDFLAGS}
+  ${OPENMPT_LINK_LIBRARIES} Threads::Threads ws2_32 winmm)
+include_directories(SYSTEM ${SDL_INCLUDE_DIRS} ${SNDFILE_INCLUDE_DIRS} ${OPENMPT_INCLUDE_DIRS} ${PNG_INCLUDE_DIRS})
+link_directories(${HALVENOR_WIN_PREFIX}/lib)
+# The programs name no mingw runtime DLL they need not: libgcc and libstdc++
+# would otherwise be two more files beside each program, and libopenmpt's DLL
+# brings its own copies.
+add_link_options(-static-libgcc -static-libstdc++)
