@@ -292,8 +292,9 @@ constexpr uint32_t kVertexBlock = 1024;
 // 256-bit ones of AVX2, chosen once when the program loads. Four doubles a
 // step instead of two; no fused multiply-adds (those are another extension),
 // so both builds round every operation alike and give the same bits. (Clang
-// cannot inline into such a function; its builds keep the single one.)
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+// cannot inline into such a function; its builds keep the single one, and so
+// do Windows programs, whose loader has no ELF indirect functions to choose with.)
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && defined(__ELF__)
 #define DEFORM_WIDE_VECTORS __attribute__((target_clones("avx2", "default"), flatten))
 #else
 #define DEFORM_WIDE_VECTORS

@@ -172,12 +172,13 @@ for p in "${packages[@]}"; do
       run lame-install make install
       ;;
     libsndfile)
-      run sndfile-configure ./configure "${autotools_cross[@]}" --disable-shared --enable-static --disable-full-suite \
-        --disable-alsa --disable-sqlite --disable-octave --enable-external-libs --enable-mpeg
-      grep -q "External FLAC/Ogg/Vorbis/Opus : .*yes" config.log || grep -q "HAVE_EXTERNAL_XIPH_LIBS 1" config.h \
+      # Its CMake build, which needs no autogen for test sources it does not build.
+      run sndfile-cmake cmake -S . -B _w "${cmake_cross[@]}" -DBUILD_SHARED_LIBS=OFF -DBUILD_PROGRAMS=OFF \
+        -DBUILD_EXAMPLES=OFF -DBUILD_TESTING=OFF -DENABLE_CPACK=OFF -DINSTALL_MANPAGES=OFF \
+        -DENABLE_EXTERNAL_LIBS=ON -DENABLE_MPEG=ON -DBUILD_REGTEST=OFF -DENABLE_PACKAGE_CONFIG=OFF
+      grep -q "ENABLE_EXTERNAL_LIBS:BOOL=ON" _w/CMakeCache.txt && grep -q "HAVE_EXTERNAL_XIPH_LIBS:INTERNAL=1\|HAVE_EXTERNAL_XIPH_LIBS:BOOL=ON\|HAVE_EXTERNAL_XIPH_LIBS 1" _w/CMakeCache.txt _w/src/config.h \
         || { log "libsndfile found no codec libraries"; exit 1; }
-      run sndfile-make make -j"$jobs"
-      run sndfile-install make install
+      run sndfile-make cmake --build _w -j"$jobs" --target install
       ;;
     libopenmpt)
       run openmpt-configure ./configure "${autotools_cross[@]}" --disable-static --enable-shared --disable-openmpt123 \
