@@ -24,7 +24,10 @@ find_package(Threads REQUIRED)
 # --static lists (sndfile's codecs, png's zlib).
 set(HALVENOR_WINDOWS_LIBRARIES
   ${SDL_LINK_LIBRARIES} OpenGL::GLU OpenGL::GL JPEG::JPEG ${PNG_STATIC_LDFLAGS} ${SNDFILE_STATIC_LDFLAGS}
-  ${OPENMPT_LINK_LIBRARIES} Threads::Threads ws2_32 winmm)
+  ${OPENMPT_LINK_LIBRARIES} Threads::Threads ws2_32 winmm
+  # Opus builds itself hardened (_FORTIFY_SOURCE): its checked copies come
+  # from GCC's own libssp, linked in rather than one more DLL.
+  -l:libssp.a)
 include_directories(SYSTEM ${SDL_INCLUDE_DIRS} ${SNDFILE_INCLUDE_DIRS} ${OPENMPT_INCLUDE_DIRS} ${PNG_INCLUDE_DIRS})
 link_directories(${HALVENOR_WIN_PREFIX}/lib)
 # The programs name no mingw runtime DLL they need not: libgcc and libstdc++

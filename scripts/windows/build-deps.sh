@@ -173,7 +173,9 @@ for p in "${packages[@]}"; do
       ;;
     libsndfile)
       # Its CMake build, which needs no autogen for test sources it does not build.
+      # FLAC's headers import from a DLL unless told the library is linked in.
       run sndfile-cmake cmake -S . -B _w "${cmake_cross[@]}" -DBUILD_SHARED_LIBS=OFF -DBUILD_PROGRAMS=OFF \
+        -DCMAKE_C_FLAGS="-O2 -DFLAC__NO_DLL" \
         -DBUILD_EXAMPLES=OFF -DBUILD_TESTING=OFF -DENABLE_CPACK=OFF -DINSTALL_MANPAGES=OFF \
         -DENABLE_EXTERNAL_LIBS=ON -DENABLE_MPEG=ON -DBUILD_REGTEST=OFF -DENABLE_PACKAGE_CONFIG=OFF
       grep -q "ENABLE_EXTERNAL_LIBS:BOOL=ON" _w/CMakeCache.txt && grep -q "HAVE_EXTERNAL_XIPH_LIBS:INTERNAL=1\|HAVE_EXTERNAL_XIPH_LIBS:BOOL=ON\|HAVE_EXTERNAL_XIPH_LIBS 1" _w/CMakeCache.txt _w/src/config.h \
