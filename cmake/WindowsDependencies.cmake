@@ -1,6 +1,6 @@
 # The libraries of the Windows build, cross-built by scripts/windows/build-deps.sh
 # into HALVENOR_WIN_PREFIX (the toolchain file points pkg-config there). The
-# codecs and image libraries are linked in; SDL 1.2, libopenmpt and the
+# codecs, image libraries and libopenmpt are linked in; SDL 1.2 and the
 # threads runtime are DLLs that travel beside the programs.
 if(NOT HALVENOR_WIN_PREFIX)
   message(FATAL_ERROR "HALVENOR_WIN_PREFIX is not set: configure with scripts/windows/toolchain.cmake")
@@ -24,13 +24,12 @@ find_package(Threads REQUIRED)
 # --static lists (sndfile's codecs, png's zlib).
 set(HALVENOR_WINDOWS_LIBRARIES
   ${SDL_LINK_LIBRARIES} OpenGL::GLU OpenGL::GL JPEG::JPEG ${PNG_STATIC_LDFLAGS} ${SNDFILE_STATIC_LDFLAGS}
-  ${OPENMPT_LINK_LIBRARIES} Threads::Threads ws2_32 winmm
+  ${OPENMPT_STATIC_LDFLAGS} Threads::Threads ws2_32 winmm
   # Opus builds itself hardened (_FORTIFY_SOURCE): its checked copies come
   # from GCC's own libssp, linked in rather than one more DLL.
   -l:libssp.a)
 include_directories(SYSTEM ${SDL_INCLUDE_DIRS} ${SNDFILE_INCLUDE_DIRS} ${OPENMPT_INCLUDE_DIRS} ${PNG_INCLUDE_DIRS})
 link_directories(${HALVENOR_WIN_PREFIX}/lib)
 # The programs name no mingw runtime DLL they need not: libgcc and libstdc++
-# would otherwise be two more files beside each program, and libopenmpt's DLL
-# brings its own copies.
+# would otherwise be two more files beside each program.
 add_link_options(-static-libgcc -static-libstdc++)

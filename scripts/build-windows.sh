@@ -58,12 +58,8 @@ for p in "${programs[@]}"; do
   cp "build-windows/$p.exe" "$stage/"
 done
 x86_64-w64-mingw32-strip "$stage"/*.exe
-# The DLLs the programs load: SDL 1.2, libopenmpt, and the compiler runtime
-# libopenmpt and the threads need.
-gcc_dir=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")
-for dll in "$prefix/bin/SDL.dll" "$prefix"/bin/libopenmpt-*.dll \
-           "$gcc_dir/libstdc++-6.dll" "$gcc_dir/libgcc_s_seh-1.dll" \
-           /usr/x86_64-w64-mingw32/lib/libwinpthread-1.dll; do
+# The DLLs the programs load: SDL 1.2 and the threads runtime.
+for dll in "$prefix/bin/SDL.dll" /usr/x86_64-w64-mingw32/lib/libwinpthread-1.dll; do
   [ -f "$dll" ] || { echo "build-windows: missing $dll" >&2; exit 1; }
   cp "$dll" "$stage/"
 done
