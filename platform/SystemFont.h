@@ -10,6 +10,8 @@
 // configuration and starts no font service, so its answer depends only on
 // which files exist. DefaultFontPlaces lists where it looks, in that order,
 // for messages; its first place is the one a tool names when none is there.
+// DefaultFontHint says how to get one (Linux: the Debian package; Windows:
+// the file beside the program).
 #ifndef HALVENOR_PLATFORM_SYSTEMFONT_H
 #define HALVENOR_PLATFORM_SYSTEMFONT_H
 
@@ -20,6 +22,7 @@ namespace Platform {
 
 std::string DefaultMonospacedFont();
 const std::vector<std::string>& DefaultFontPlaces();
+std::string DefaultFontHint();
 
 }  // namespace Platform
 

@@ -27,4 +27,6 @@ std::string DefaultMonospacedFont() {
     return std::string();
 }
 
+std::string DefaultFontHint() { return "Debian: apt-get install fonts-dejavu-core"; }
+
 }  // namespace Platform

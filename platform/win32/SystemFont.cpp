@@ -71,4 +71,6 @@ std::string DefaultMonospacedFont() {
     return std::string();
 }
 
+std::string DefaultFontHint() { return "put DejaVuSansMono.ttf beside the program, or name a .ttf file"; }
+
 }  // namespace Platform
