@@ -1,4 +1,5 @@
-// Stands in for the Windows performance counter and tick count.
+// The Windows performance counter and tick count: the system's own on
+// Windows, stand-ins on Linux.
 //
 // Contract: QueryPerformanceFrequency answers the counter's ticks per second
 // and QueryPerformanceCounter its current value, always in nanoseconds (a
