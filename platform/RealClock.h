@@ -8,7 +8,8 @@
 // as an unsigned 32-bit value that wraps (Linux: the same monotonic time;
 // Windows: GetTickCount itself). RealSleepNs sleeps the calling thread for
 // about that long (Linux: nanosleep, resumed after signals; Windows: Sleep,
-// in whole milliseconds, rounded up so a wait never ends early).
+// in whole milliseconds, rounded up so a wait never ends early, with the
+// system timer at 1 ms through timeBeginPeriod).
 #ifndef HALVENOR_PLATFORM_REALCLOCK_H
 #define HALVENOR_PLATFORM_REALCLOCK_H
 

@@ -8,6 +8,7 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+#include <mmsystem.h>
 
 namespace {
 
@@ -43,6 +44,8 @@ void RealSleepNs(int64_t nanoseconds) {
     if (nanoseconds <= 0) {
         return;
     }
+    static const bool fineTimer = ::timeBeginPeriod(1) == TIMERR_NOERROR;
+    static_cast<void>(fineTimer);
     const int64_t milliseconds = (nanoseconds + 999999) / 1000000;
     ::Sleep(static_cast<DWORD>(milliseconds > 0x7FFFFFFF ? 0x7FFFFFFF : milliseconds));
 }
