@@ -9,8 +9,6 @@
 
 #include <SDL/SDL.h>
 #include <sndfile.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -23,6 +21,7 @@
 
 #include "core/FileMemoryBudget.h"
 #include "platform/Clock.h"
+#include "platform/FileDescriptor.h"
 #include "platform/FileSystem.h"
 #include "platform/ModuleMusic.h"
 
@@ -342,22 +341,21 @@ std::unique_ptr<Stream> DecodeFile(const char* name) {
         musicError = "no se puede abrir el fichero";
         return nullptr;
     }
-    struct stat fileInfo {};
-    const uint64_t fileBytes = fstat(descriptor, &fileInfo) == 0 ? static_cast<uint64_t>(fileInfo.st_size) : 0;
+    const uint64_t fileBytes = Platform::DescriptorFileBytes(descriptor);
     const std::string contents = Platform::ReadFromDescriptor(descriptor, fileBytes);
     if (ModuleMusic::Probe(contents)) {
-        close(descriptor);
+        Platform::CloseFileDescriptor(descriptor);
         return DecodeModule(contents);
     }
     if (HasImpossibleId3Tag(contents) || HasImpossibleWaveChunk(contents)) {
-        close(descriptor);
+        Platform::CloseFileDescriptor(descriptor);
         musicError = "el fichero esta danado: una cabecera dice tener mas datos que el fichero";
         return nullptr;
     }
     SF_INFO info{};
     SNDFILE* file = sf_open_fd(descriptor, SFM_READ, &info, SF_TRUE);
     if (file == nullptr) {
-        close(descriptor);
+        Platform::CloseFileDescriptor(descriptor);
         musicError = "no es un sonido (WAV, FLAC, Ogg, MP3) ni un modulo (MOD, XM, S3M, IT...) que se pueda leer";
         return nullptr;
     }

@@ -36,6 +36,9 @@
 //   position (at 44 100 Hz) follows the monotonic clock, so a show whose music
 //   cannot be loaded still keeps time, silently. StreamFree(0) ends it.
 // - Calls come from one thread; mixing runs on SDL's audio thread.
+// - Windows runs this same code: SDL (sdl12-compat over SDL2), libsndfile
+//   with its codecs and libopenmpt are built for it, so the same files play
+//   and the same reasons come back; only the output device is Windows'.
 // Platform::SetBassVersion lets tests exercise the caller's version check.
 // Platform::MusicError and Platform::ModulePosition answer what BASS's error
 // code and its music position (order and row) would.

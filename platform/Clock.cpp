@@ -1,9 +1,11 @@
-// Stands in for the Windows performance counter and tick count (contract in
-// Clock.h): both read CLOCK_MONOTONIC, or the virtual time in virtual mode.
+// The performance counter, the tick count and the virtual clock (contract in
+// Clock.h), the same for every port: each port only supplies its real clock
+// (RealClock.h), so a capture's virtual time runs identically everywhere.
 #include "platform/Clock.h"
 
 #include <cmath>
-#include <ctime>
+
+#include "platform/RealClock.h"
 
 namespace {
 
@@ -17,9 +19,7 @@ int64_t MonotonicNanoseconds() {
     if (virtualClock) {
         return virtualNanoseconds;
     }
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<int64_t>(now.tv_sec) * 1000000000LL + now.tv_nsec;
+    return Platform::RealNanoseconds();
 }
 
 }  // namespace
@@ -41,7 +41,10 @@ bool QueryPerformanceCounter(int64_t* counter) {
 }
 
 uint32_t GetTickCount() {
-    return static_cast<uint32_t>(MonotonicNanoseconds() / 1000000LL);
+    if (virtualClock) {
+        return static_cast<uint32_t>(virtualNanoseconds / 1000000LL);
+    }
+    return Platform::RealTickCount();
 }
 
 namespace Platform {
@@ -57,10 +60,7 @@ void SleepMs(double milliseconds) {
         virtualNanoseconds += static_cast<int64_t>(std::ceil(milliseconds * 1000000.0));
         return;
     }
-    const auto whole = static_cast<int64_t>(milliseconds * 1000000.0);
-    timespec request{static_cast<time_t>(whole / 1000000000LL), static_cast<long>(whole % 1000000000LL)};
-    while (nanosleep(&request, &request) != 0) {
-    }
+    RealSleepNs(static_cast<int64_t>(milliseconds * 1000000.0));
 }
 
 void BusyWaitStep() {

@@ -1,10 +1,17 @@
-// Stands in for the Windows performance counter and tick count.
+// The Windows performance counter and tick count: the system's own on
+// Windows, stand-ins on Linux.
 //
 // Contract: QueryPerformanceFrequency answers the counter's ticks per second
-// and QueryPerformanceCounter its current value, both on CLOCK_MONOTONIC in
-// nanoseconds; each answers false (leaving its argument alone) when the counter
-// has been switched off. GetTickCount answers milliseconds since an arbitrary
-// start as an unsigned 32-bit value that wraps like the Windows one.
+// and QueryPerformanceCounter its current value, always in nanoseconds (a
+// frequency of 10^9) so that the virtual clock reads alike on every port; each
+// answers false (leaving its argument alone) when the counter has been
+// switched off. GetTickCount answers milliseconds since an arbitrary start as
+// an unsigned 32-bit value that wraps like the Windows one. On Linux all of
+// them read CLOCK_MONOTONIC. On Windows the counter is the system's own
+// QueryPerformanceCounter scaled by its QueryPerformanceFrequency to
+// nanoseconds, GetTickCount is the system's GetTickCount, and SleepMs calls
+// Sleep (whole milliseconds, rounded up). The virtual clock below is the same
+// code on both.
 // SetPerformanceCounterAvailable lets tests exercise the tick-count fallback.
 //
 // Virtual mode (a show captured frame by frame): once UseVirtualClock is

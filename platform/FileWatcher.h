@@ -1,6 +1,7 @@
 // Tells the author-mode player which of the show's files changed on disk. No
-// Windows interface of the engine stands behind it; the inotify calls live
-// here so that the engine code knows nothing of them.
+// Windows interface of the engine stands behind it; the system's calls live
+// in DirectoryWatches (Linux: inotify; Windows: ReadDirectoryChangesW, polled
+// without waiting) so that the engine code knows nothing of them.
 //
 // Contract: Watch(path) watches one file (a path as found on disk) through
 // its directory, so that every way an editor saves is seen: writing in
@@ -11,10 +12,11 @@
 // order of the paths, as they were given to Watch. A file written in several
 // pieces with pauses shorter than the quiet time is answered once, after the
 // last piece. Changes to other files of the same directories are not
-// answered. When the kernel's event queue overflows, every watched file is
-// answered, so that no change is ever lost. Paths are compared as given
+// answered. When the system's record of changes overflows, every watched file
+// is answered, so that no change is ever lost. Paths are compared as given
 // after the directory is made absolute: the same file under two names is
-// watched twice.
+// watched twice. On Windows, names within a directory match regardless of
+// case, as the file system does.
 #ifndef HALVENOR_PLATFORM_FILEWATCHER_H
 #define HALVENOR_PLATFORM_FILEWATCHER_H
 
@@ -23,6 +25,8 @@
 #include <set>
 #include <string>
 #include <vector>
+
+#include "platform/DirectoryWatches.h"
 
 class FileWatcher {
 public:
@@ -54,14 +58,15 @@ private:
 
     struct Directory {
         int watch;
-        // File name inside the directory → the path given to Watch.
+        // File name inside the directory (as DirectoryWatches::NameKey
+        // gives it) → the path given to Watch.
         std::multimap<std::string, std::string> names;
     };
 
     void ReadEvents();
     void Changed(const std::string& path, Clock::time_point when);
 
-    int inotify;
+    DirectoryWatches watches;
     std::chrono::milliseconds quiet;
     // Absolute directory → its watch and its watched names.
     std::map<std::string, Directory> directories;

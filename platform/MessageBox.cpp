@@ -1,9 +1,12 @@
-// Stands in for MessageBoxA (contract in MessageBox.h): boxes never block; each
-// is one stderr line, remembered for tests.
+// MessageBoxA (contract in MessageBox.h), the same for every port: each box is
+// one stderr line, remembered for tests, then shown by the port
+// (SystemMessageBox.h: nothing more on Linux, the real box on Windows).
 #include "platform/MessageBox.h"
 
 #include <cstddef>
 #include <cstdio>
+
+#include "platform/SystemMessageBox.h"
 
 namespace {
 
@@ -38,6 +41,11 @@ int MessageBoxA(void* /*owner*/, const char* text, const char* caption, unsigned
     const char* safeCaption = caption != nullptr ? caption : "";
     std::fprintf(stderr, "[%s] %s\n", OneLine(safeCaption).c_str(), OneLine(safeText).c_str());
     std::fflush(stderr);
+    // A listener reads boxes as findings (the checker): none goes on screen
+    // then, or a check would wait for a click on every damaged line.
+    if (boxListener == nullptr) {
+        Platform::ShowSystemMessageBox(safeText, safeCaption);
+    }
     std::vector<Platform::ShownMessageBox>& boxes = ShownBoxes();
     // The oldest half goes at once, so that keeping the list short costs
     // nothing per box.

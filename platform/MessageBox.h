@@ -1,12 +1,18 @@
-// Stands in for the Windows MessageBoxA call.
+// The Windows MessageBoxA call: the real box on Windows, a stand-in on Linux.
 //
-// Contract: MessageBoxA(owner, text, caption, type) never blocks. It writes the
-// caption and the text to stderr on one line ("[caption] text", line breaks of
-// the text shown as "\n"), records the box in a list that tests can read, and
-// answers IDOK. The list keeps the most recent boxes only (at least
+// Contract: MessageBoxA(owner, text, caption, type) writes the caption and the
+// text to stderr on one line ("[caption] text", line breaks of the text shown
+// as "\n") on every port, so that logs and tests read alike, records the box
+// in a list that tests can read, and answers IDOK. On Linux it never blocks:
+// the stderr line is the box. On Windows it then shows the real box,
+// MessageBoxA(NULL, text, caption, MB_OK) with the same bytes, modal and
+// without an owner, and returns once it is closed; while a listener is set
+// (the checker reading boxes as findings) no box goes on screen, only the
+// line and the list. The list keeps the most recent boxes only (at least
 // kKeptMessageBoxes of them, never twice as many), so a file that makes a box
-// per line cannot make it grow without bound. The owner and the type are accepted and ignored: the engine
-// only ever asks for an OK box without an owner.
+// per line cannot make it grow without bound. The owner and the type are
+// accepted and ignored: the engine only ever asks for an OK box without an
+// owner.
 #ifndef HALVENOR_PLATFORM_MESSAGEBOX_H
 #define HALVENOR_PLATFORM_MESSAGEBOX_H
 

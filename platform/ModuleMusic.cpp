@@ -4,8 +4,6 @@
 #include "platform/ModuleMusic.h"
 
 #include <libopenmpt/libopenmpt.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -13,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/FileDescriptor.h"
 #include "platform/FileSystem.h"
 #include "platform/HeapUse.h"
 
@@ -123,8 +122,7 @@ std::unique_ptr<ModuleMusic> ModuleMusic::LoadFile(const char* name, std::string
         *reason = "no se puede abrir el fichero";
         return nullptr;
     }
-    struct stat info {};
-    const uint64_t fileBytes = fstat(descriptor, &info) == 0 ? static_cast<uint64_t>(info.st_size) : 0;
+    const uint64_t fileBytes = Platform::DescriptorFileBytes(descriptor);
     // The header tells; a long sound file is not read whole only to learn
     // that it is no module.
     const uint64_t headerBytes = openmpt_probe_file_header_get_recommended_size();
@@ -136,7 +134,7 @@ std::unique_ptr<ModuleMusic> ModuleMusic::LoadFile(const char* name, std::string
     if (module && fileBytes <= kMaxFileBytes) {
         contents = Platform::ReadFromDescriptor(descriptor, fileBytes);
     }
-    close(descriptor);
+    Platform::CloseFileDescriptor(descriptor);
     if (!module) {
         *reason = kNotAModule;
         return nullptr;

@@ -19,6 +19,7 @@
 //   default in some builds) and the frames from there on are rendered and
 //   dropped, so what follows a seek to t is what playing from 0 to t renders.
 // - Position answers the order and row of the last frame rendered.
+// - Windows runs this same code on libopenmpt's DLL.
 #ifndef HALVENOR_PLATFORM_MODULEMUSIC_H
 #define HALVENOR_PLATFORM_MODULEMUSIC_H
 

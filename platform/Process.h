@@ -1,7 +1,11 @@
 // Stands in for the Windows ExitProcess call.
 //
 // Contract: ExitProcess(status) ends the process with that status as exit()
-// does (C streams flushed, atexit handlers run) and never returns.
+// does (C streams flushed, atexit handlers run) and never returns. The same
+// code on every port: on Windows too it ends through the C runtime's exit
+// (which ends with the system's ExitProcess), so that the log is flushed and
+// the exit codes are Linux's; being a C++ function it never clashes with the
+// system's own.
 // Platform::SetExitHandler lets a harness that reads many files in one
 // process (the fuzz harnesses) take the ending over; its handler must not
 // return either (it jumps or throws back to its caller). Null restores the

@@ -8,7 +8,8 @@
 // every run and on every machine. A capture seeds it with kCaptureRandomSeed
 // before the show starts, so that random effects come out identical in every
 // capture whatever ran before. RandState answers the state, so that a player
-// that rewinds the show can hand the same numbers out again.
+// that rewinds the show can hand the same numbers out again. The same code
+// on every port, so a show's random numbers are alike on Linux and Windows.
 #ifndef HALVENOR_PLATFORM_RANDOM_H
 #define HALVENOR_PLATFORM_RANDOM_H
 

@@ -29,10 +29,16 @@
 #include <vector>
 
 #include "core/Version.h"
+#include "platform/SystemFont.h"
 
 namespace {
 
-const char* const kDefaultFont = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf";
+// The system's monospaced font; when it has none, the first place looked at,
+// so that the message names a file the author can put there.
+std::string DefaultFont() {
+    const std::string found = Platform::DefaultMonospacedFont();
+    return found.empty() ? Platform::DefaultFontPlaces().front() : found;
+}
 
 constexpr int kGrid = 16;
 constexpr int kCellWidth = 16;   // texels, one per window pixel
@@ -74,7 +80,8 @@ const char* const kUsage =
     "or the file written, 2 bad arguments.\n";
 
 struct Options {
-    std::string font = kDefaultFont;
+    std::string font = DefaultFont();
+    bool defaultFont = true;
     std::string output;
     int size = kDefaultSize;
     bool help = false;
@@ -122,6 +129,7 @@ bool Parse(int argc, char** argv, Options& options) {
     }
     if (files.size() == 2) {
         options.font = files[0];
+        options.defaultFont = false;
     }
     options.output = files.back();
     return true;
@@ -235,7 +243,7 @@ int MakeSheet(const Options& options) {
     FT_Face face = nullptr;
     if (FT_New_Face(library, options.font.c_str(), 0, &face) != 0) {
         std::fprintf(stderr, "halvenor-font: cannot read the font %s%s\n", options.font.c_str(),
-                     options.font == kDefaultFont ? " (Debian: apt-get install fonts-dejavu-core)" : "");
+                     options.defaultFont ? (" (" + Platform::DefaultFontHint() + ")").c_str() : "");
         FT_Done_FreeType(library);
         return 1;
     }

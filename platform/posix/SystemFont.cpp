@@ -1,4 +1,5 @@
-// Stands in for the Windows Fonts folder (contract in SystemFont.h).
+// Stands in for the Windows Fonts folder on Linux (contract in SystemFont.h):
+// DejaVu Sans Mono where the common distributions install it.
 #include "platform/SystemFont.h"
 
 #include <unistd.h>
@@ -25,5 +26,7 @@ std::string DefaultMonospacedFont() {
     }
     return std::string();
 }
+
+std::string DefaultFontHint() { return "Debian: apt-get install fonts-dejavu-core"; }
 
 }  // namespace Platform

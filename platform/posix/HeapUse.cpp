@@ -1,3 +1,5 @@
+// Linux's answer to the heap question (contract in HeapUse.h): glibc's
+// mallinfo2, or AddressSanitizer's own count in a sanitized build.
 #include "platform/HeapUse.h"
 
 #if defined(__SANITIZE_ADDRESS__)
