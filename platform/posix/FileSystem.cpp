@@ -1,105 +1,80 @@
-// Stands in for the Windows file-name rules and text-mode reading (contract
-// in FileSystem.h): backslash-tolerant, case-insensitive resolution on a
-// case-sensitive file system, and CR LF line ends read as LF.
+// Stands in for the Windows file system calls (contract in FileSystem.h)
+// with POSIX ones: stat, opendir, open with O_NONBLOCK to refuse FIFOs,
+// mkdir, mkstemps, fsync and rename, link, getcwd, chdir, isatty, and a PATH
+// search with access(X_OK).
 #include "platform/FileSystem.h"
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-
-#include <vector>
 
 namespace Platform {
 
-namespace {
-
-bool Exists(const std::string& path) {
+bool PathExists(const std::string& path) {
     struct stat info {};
     return stat(path.c_str(), &info) == 0;
 }
 
-std::vector<std::string> SplitComponents(const std::string& path) {
-    std::vector<std::string> parts;
-    std::string current;
-    for (char c : path) {
-        if (c == '/') {
-            if (!current.empty()) {
-                parts.push_back(current);
-            }
-            current.clear();
-        } else {
-            current += c;
-        }
-    }
-    if (!current.empty()) {
-        parts.push_back(current);
-    }
-    return parts;
+bool IsRegularFile(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-// The entry of directory whose name equals component ignoring ASCII case, or
-// an empty string when there is none.
-std::string MatchInDirectory(const std::string& directory, const std::string& component) {
-    DIR* dir = opendir(directory.empty() ? "." : directory.c_str());
-    if (dir == nullptr) {
-        return std::string();
+bool IsDirectory(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+long long FileSize(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) ? static_cast<long long>(info.st_size) : -1;
+}
+
+long long SizeOfOpenFile(FILE* file) {
+    return file != nullptr ? SizeOfDescriptor(fileno(file)) : 0;
+}
+
+long long SizeOfDescriptor(int descriptor) {
+    struct stat info {};
+    return fstat(descriptor, &info) == 0 ? static_cast<long long>(info.st_size) : 0;
+}
+
+void CloseDescriptor(int descriptor) {
+    if (descriptor >= 0) {
+        close(descriptor);
     }
-    std::string match;
+}
+
+bool CanRead(const std::string& path) { return access(path.c_str(), R_OK) == 0; }
+
+bool CanWrite(const std::string& path) { return access(path.c_str(), W_OK) == 0; }
+
+bool SameFile(const std::string& first, const std::string& second) {
+    struct stat a {};
+    struct stat b {};
+    return stat(first.c_str(), &a) == 0 && stat(second.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
+}
+
+std::vector<std::string> ListDirectory(const std::string& directory) {
+    std::vector<std::string> names;
+    DIR* dir = opendir(directory.c_str());
+    if (dir == nullptr) {
+        return names;
+    }
     while (dirent* entry = readdir(dir)) {
-        if (strcasecmp(entry->d_name, component.c_str()) == 0) {
-            match = entry->d_name;
-            break;
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
+            names.push_back(entry->d_name);
         }
     }
     closedir(dir);
-    return match;
-}
-
-}  // namespace
-
-std::string ResolvePath(const char* name) {
-    if (name == nullptr) {
-        return std::string();
-    }
-    std::string path(name);
-    for (char& c : path) {
-        if (c == '\\') {
-            c = '/';
-        }
-    }
-    if (path.empty() || Exists(path)) {
-        return path;
-    }
-    const bool absolute = path[0] == '/';
-    std::string resolved = absolute ? "/" : "";
-    bool matching = true;
-    for (const std::string& component : SplitComponents(path)) {
-        std::string next = component;
-        if (matching && component != "." && component != "..") {
-            const std::string directory = resolved.empty() ? "." : resolved;
-            if (!Exists(directory + "/" + component)) {
-                const std::string found = MatchInDirectory(directory, component);
-                if (found.empty()) {
-                    matching = false;
-                } else {
-                    next = found;
-                }
-            }
-        }
-        if (!resolved.empty() && resolved.back() != '/') {
-            resolved += '/';
-        }
-        resolved += next;
-    }
-    if (!path.empty() && path.back() == '/' && !resolved.empty() && resolved.back() != '/') {
-        resolved += '/';
-    }
-    return resolved;
+    return names;
 }
 
 int OpenRegularFile(const char* name) {
@@ -160,61 +135,6 @@ FILE* OpenFile(const char* name, const char* mode) {
     return std::fopen(path.c_str(), mode);
 }
 
-char* ReadTextLine(char* buffer, int size, FILE* file) {
-    if (buffer == nullptr || size <= 0 || file == nullptr) {
-        return nullptr;
-    }
-    int length = 0;
-    while (length < size - 1) {
-        int c = std::getc(file);
-        if (c == EOF) {
-            break;
-        }
-        if (c == '\r') {
-            const int next = std::getc(file);
-            if (next == '\n') {
-                c = '\n';
-            } else if (next != EOF) {
-                std::ungetc(next, file);
-            }
-        }
-        buffer[length++] = static_cast<char>(c);
-        if (c == '\n') {
-            break;
-        }
-    }
-    buffer[length] = '\0';
-    return length == 0 ? nullptr : buffer;
-}
-
-bool ReadWholeFile(const char* name, std::string& contents) {
-    FILE* file = OpenFile(name, "rb");
-    if (file == nullptr) {
-        return false;
-    }
-    contents.clear();
-    char chunk[1 << 16];
-    size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-        contents.append(chunk, got);
-    }
-    const bool ok = std::ferror(file) == 0;
-    std::fclose(file);
-    return ok;
-}
-
-void ToTextMode(std::string& contents) {
-    size_t out = 0;
-    const size_t size = contents.size();
-    for (size_t in = 0; in < size; ++in) {
-        if (contents[in] == '\r' && in + 1 < size && contents[in + 1] == '\n') {
-            continue;
-        }
-        contents[out++] = contents[in];
-    }
-    contents.resize(out);
-}
-
 std::vector<std::string> ListFiles(const char* directory) {
     std::vector<std::string> names;
     const std::string path = directory == nullptr || *directory == '\0' ? std::string(".") : ResolvePath(directory);
@@ -245,5 +165,55 @@ bool ReplaceFile(const char* from, const char* to) {
     close(descriptor);
     return synced && std::rename(source.c_str(), ResolvePath(to).c_str()) == 0;
 }
+
+bool MakeDirectory(const std::string& path) { return mkdir(path.c_str(), 0777) == 0 || errno == EEXIST; }
+
+bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
+
+bool LinkFile(const std::string& from, const std::string& to) { return link(from.c_str(), to.c_str()) == 0; }
+
+bool IsAbsolutePath(const std::string& path) { return !path.empty() && path[0] == '/'; }
+
+std::string CurrentDirectory() {
+    char path[4096];
+    return getcwd(path, sizeof path) != nullptr ? std::string(path) : std::string();
+}
+
+bool ChangeDirectory(const std::string& path) { return chdir(path.c_str()) == 0; }
+
+std::string TemporaryDirectory() {
+    const char* const directory = std::getenv("TMPDIR");
+    return directory != nullptr ? directory : "/tmp";
+}
+
+std::string MakeTemporaryFile(const std::string& directory, const std::string& prefix, const std::string& suffix) {
+    std::string name = directory + "/" + prefix + "XXXXXX" + suffix;
+    const int descriptor = mkstemps(&name[0], static_cast<int>(suffix.size()));
+    if (descriptor < 0) {
+        return std::string();
+    }
+    close(descriptor);
+    return name;
+}
+
+bool StandardErrorIsTerminal() { return isatty(2) != 0; }
+
+std::string FindProgram(const std::string& name) {
+    const char* const list = std::getenv("PATH");
+    const std::string paths = list != nullptr ? list : "/usr/bin:/bin";
+    size_t begin = 0;
+    while (begin <= paths.size()) {
+        size_t end = paths.find(':', begin);
+        end = end == std::string::npos ? paths.size() : end;
+        const std::string candidate = (end > begin ? paths.substr(begin, end - begin) : ".") + "/" + name;
+        if (access(candidate.c_str(), X_OK) == 0) {
+            return candidate;
+        }
+        begin = end + 1;
+    }
+    return std::string();
+}
+
+std::string ProgramFileName(const std::string& name) { return name; }
 
 }  // namespace Platform
