@@ -26,8 +26,9 @@
 // status, 128 + the signal when a signal ended it; PeakKilobytes then answers
 // the most memory it held at once (its resident set).
 //
-// RunQuietly runs a program to its end in another working directory with
-// its standard output discarded; its exit status, -1 when it cannot start.
+// RunToEnd runs a program to its end, in another working directory unless
+// directory is empty, with its standard output discarded when asked; its
+// exit status, -1 when it cannot start.
 //
 // OwnProgram answers the file of the running program, for starting copies
 // of it. DisplayServer answers the X server program (Xvfb) to start for each
@@ -83,7 +84,7 @@ public:
     int Wait();
     long PeakKilobytes() const { return peakKilobytes; }
 
-    static int RunQuietly(const std::vector<std::string>& argv, const std::string& directory);
+    static int RunToEnd(const std::vector<std::string>& argv, const std::string& directory, bool discardOutput);
     static std::string OwnProgram();
     static std::string DisplayServer();
     static void CatchInterrupts();

@@ -92,6 +92,18 @@ bool CanWrite(const std::string& path);
 // same volume and file index).
 bool SameFile(const std::string& first, const std::string& second);
 
+// What tells one version of a regular file from another: which file it is
+// (device and inode; on Windows volume serial number and file index), its
+// size and when it was last written. False when the path is no regular file.
+struct FileStamp {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    int64_t size = 0;
+    int64_t modifiedSeconds = 0;
+    int64_t modifiedNanoseconds = 0;
+};
+bool StampOf(const std::string& path, FileStamp& stamp);
+
 // Every entry of a directory but "." and "..", in the order the system
 // gives them; empty when it cannot be read.
 std::vector<std::string> ListDirectory(const std::string& directory);

@@ -240,7 +240,7 @@ int ChildProcess::Wait() {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-int ChildProcess::RunQuietly(const std::vector<std::string>& argv, const std::string& directory) {
+int ChildProcess::RunToEnd(const std::vector<std::string>& argv, const std::string& directory, bool discardOutput) {
     std::vector<char*> args;
     for (const std::string& arg : argv) {
         args.push_back(const_cast<char*>(arg.c_str()));
@@ -248,8 +248,8 @@ int ChildProcess::RunQuietly(const std::vector<std::string>& argv, const std::st
     args.push_back(nullptr);
     const pid_t pid = fork();
     if (pid == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        if (null < 0 || dup2(null, 1) < 0 || chdir(directory.c_str()) != 0) {
+        const int null = discardOutput ? open("/dev/null", O_WRONLY) : 1;
+        if (null < 0 || dup2(null, 1) < 0 || (!directory.empty() && chdir(directory.c_str()) != 0)) {
             _exit(127);
         }
         execv(args[0], args.data());

@@ -62,6 +62,19 @@ bool SameFile(const std::string& first, const std::string& second) {
            a.st_ino == b.st_ino;
 }
 
+bool StampOf(const std::string& path, FileStamp& stamp) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return false;
+    }
+    stamp.device = static_cast<uint64_t>(info.st_dev);
+    stamp.inode = static_cast<uint64_t>(info.st_ino);
+    stamp.size = static_cast<int64_t>(info.st_size);
+    stamp.modifiedSeconds = static_cast<int64_t>(info.st_mtim.tv_sec);
+    stamp.modifiedNanoseconds = static_cast<int64_t>(info.st_mtim.tv_nsec);
+    return true;
+}
+
 std::vector<std::string> ListDirectory(const std::string& directory) {
     std::vector<std::string> names;
     DIR* dir = opendir(directory.c_str());

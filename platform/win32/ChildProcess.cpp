@@ -373,15 +373,15 @@ int ChildProcess::Wait() {
     return known ? static_cast<int>(status) : -1;
 }
 
-int ChildProcess::RunQuietly(const std::vector<std::string>& argv, const std::string& directory) {
+int ChildProcess::RunToEnd(const std::vector<std::string>& argv, const std::string& directory, bool discardOutput) {
     if (argv.empty()) {
         return -1;
     }
     Launch launch;
     launch.input = Inheritable(STD_INPUT_HANDLE);
-    launch.output = NullDevice(GENERIC_WRITE);
+    launch.output = discardOutput ? NullDevice(GENERIC_WRITE) : Inheritable(STD_OUTPUT_HANDLE);
     launch.error = Inheritable(STD_ERROR_HANDLE);
-    launch.directory = directory.c_str();
+    launch.directory = directory.empty() ? nullptr : directory.c_str();
     PROCESS_INFORMATION info{};
     std::string error;
     if (!Create(argv, launch, info, error)) {

@@ -92,6 +92,11 @@ bool CanWrite(const std::string& path) { return _access(path.c_str(), 2) == 0; }
 
 bool SameFile(const std::string& first, const std::string& second) { return Win32Files::SameFile(first, second); }
 
+bool StampOf(const std::string& path, FileStamp& stamp) {
+    return IsRegularFile(path) && Win32Files::Stamp(path, stamp.device, stamp.inode, stamp.size,
+                                                    stamp.modifiedSeconds, stamp.modifiedNanoseconds);
+}
+
 std::vector<std::string> ListDirectory(const std::string& directory) {
     std::vector<std::string> names;
     __finddata64_t entry{};

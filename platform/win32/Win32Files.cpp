@@ -53,6 +53,22 @@ bool Win32Files::SameFile(const std::string& first, const std::string& second) {
            a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
 }
 
+bool Win32Files::Stamp(const std::string& path, uint64_t& volume, uint64_t& index, int64_t& size, int64_t& seconds,
+                       int64_t& nanoseconds) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!Identify(path, info)) {
+        return false;
+    }
+    volume = info.dwVolumeSerialNumber;
+    index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    size = static_cast<int64_t>((static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
+    const uint64_t ticks =
+        (static_cast<uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime;
+    seconds = static_cast<int64_t>(ticks / 10000000u);
+    nanoseconds = static_cast<int64_t>(ticks % 10000000u) * 100;
+    return true;
+}
+
 bool Win32Files::StandardErrorIsConsole() {
     DWORD mode = 0;
     return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != FALSE;

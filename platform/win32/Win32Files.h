@@ -4,6 +4,7 @@
 #ifndef HALVENOR_PLATFORM_WIN32_WIN32FILES_H
 #define HALVENOR_PLATFORM_WIN32_WIN32FILES_H
 
+#include <cstdint>
 #include <string>
 
 class Win32Files {
@@ -16,6 +17,10 @@ public:
     static std::string TemporaryPath();
     // The same volume serial number and file index.
     static bool SameFile(const std::string& first, const std::string& second);
+    // The volume serial number and file index, the size and the last write
+    // time (since 1601, in seconds and nanoseconds).
+    static bool Stamp(const std::string& path, uint64_t& volume, uint64_t& index, int64_t& size, int64_t& seconds,
+                      int64_t& nanoseconds);
     // GetConsoleMode on the standard error handle.
     static bool StandardErrorIsConsole();
     // The folder of the running program (GetModuleFileNameA), or empty.
