@@ -40,7 +40,7 @@ std::string Without(const std::string& line, const char* prefix) {
 std::string ScreenFor(const char* preconfig) {
     int width = 1280;
     int height = 1024;
-    if (FILE* file = std::fopen(preconfig, "r")) {
+    if (FILE* file = std::fopen(preconfig, "rb")) {
         char line[512];
         int w = 0;
         int h = 0;

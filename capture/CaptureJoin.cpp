@@ -256,7 +256,7 @@ bool CaptureJoin::JoinVideos(std::string& error) const {
         return false;
     }
     const std::string list = output + ".concat.txt";
-    FILE* file = std::fopen(list.c_str(), "w");
+    FILE* file = std::fopen(list.c_str(), "wb");
     if (file == nullptr) {
         error = "cannot write " + list;
         return false;

@@ -45,7 +45,7 @@ std::vector<Vec3> FlarePath() {
 // The sample scene: four objects, two cameras (one orbiting), two lights and
 // the flare's light drifting behind them, over ten seconds at 25 frames.
 bool WriteScene(const std::string& path) {
-    FILE* const file = std::fopen(path.c_str(), "w");
+    FILE* const file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) {
         return false;
     }
