@@ -1,7 +1,6 @@
 #include "author/AuthorMode.h"
 
 #include <SDL.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -55,8 +54,8 @@ int32_t FiredCount(const Engine& engine) {
 }
 
 std::string WorkingDirectory() {
-    char path[PATH_MAX];
-    return getcwd(path, sizeof path) != nullptr ? std::string(path) : std::string(".");
+    const std::string path = Platform::CurrentDirectory();
+    return !path.empty() ? path : std::string(".");
 }
 
 }  // namespace

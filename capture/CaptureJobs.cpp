@@ -1,7 +1,5 @@
 #include "capture/CaptureJobs.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
@@ -13,6 +11,7 @@
 #include "capture/PartManifest.h"
 #include "capture/SoundTrack.h"
 #include "capture/VideoOutput.h"
+#include "platform/FileSystem.h"
 
 namespace {
 
@@ -36,29 +35,12 @@ std::string Without(const std::string& line, const char* prefix) {
     return line.compare(0, length, prefix) == 0 ? line.substr(length) : line;
 }
 
-// The program found in PATH, or empty.
-std::string FindProgram(const char* name) {
-    const char* list = std::getenv("PATH");
-    std::string paths = list != nullptr ? list : "/usr/bin:/bin";
-    size_t begin = 0;
-    while (begin <= paths.size()) {
-        size_t end = paths.find(':', begin);
-        end = end == std::string::npos ? paths.size() : end;
-        const std::string candidate = (end > begin ? paths.substr(begin, end - begin) : ".") + "/" + name;
-        if (access(candidate.c_str(), X_OK) == 0) {
-            return candidate;
-        }
-        begin = end + 1;
-    }
-    return std::string();
-}
-
 // The window's size from the show's LOAD DISPLAY line, so that an Xvfb of
 // a part's own is large enough; a usual screen when there is none.
 std::string ScreenFor(const char* preconfig) {
     int width = 1280;
     int height = 1024;
-    if (FILE* file = std::fopen(preconfig, "r")) {
+    if (FILE* file = std::fopen(preconfig, "rb")) {
         char line[512];
         int w = 0;
         int h = 0;
@@ -109,8 +91,8 @@ std::vector<std::string> CaptureJobs::PartCommand(int index) const {
 // names on its standard error (-displayfd). Local connections only. Empty
 // with a message when it does not come up.
 std::string CaptureJobs::StartDisplay(Platform::ChildProcess& server, std::string& error) const {
-    const std::vector<std::string> command = {FindProgram("Xvfb"), "-displayfd", "2", "-screen", "0",
-                                              ScreenFor("preconfig.txt"), "-nolisten", "tcp"};
+    const std::vector<std::string> command = {Platform::ChildProcess::DisplayServer(), "-displayfd", "2",
+                                              "-screen", "0", ScreenFor("preconfig.txt"), "-nolisten", "tcp"};
     if (!server.Start(command, {}, error)) {
         return std::string();
     }
@@ -135,8 +117,7 @@ std::string CaptureJobs::StartDisplay(Platform::ChildProcess& server, std::strin
 }
 
 bool CaptureJobs::StartAll() {
-    const char* display = std::getenv("DISPLAY");
-    const bool ownDisplays = (display == nullptr || *display == '\0') && !FindProgram("Xvfb").empty();
+    const bool ownDisplays = !Platform::ChildProcess::DisplayServer().empty();
     for (int k = 0; k < options.jobs; ++k) {
         Job job;
         job.process = std::make_unique<Platform::ChildProcess>();
@@ -181,7 +162,7 @@ void CaptureJobs::TakeLine(int index, const std::string& line) {
         return;
     }
     // On a terminal the message takes the progress line's place, which comes back below it.
-    const char* const clear = isatty(2) != 0 && !options.reportLines ? "\r\x1b[K" : "";
+    const char* const clear = Platform::StandardErrorIsTerminal() && !options.reportLines ? "\r\x1b[K" : "";
     if (text.compare(0, 5, "part ") == 0) {
         std::fprintf(stderr, "%s%s%s\n", clear, kPrefix, text.c_str());
     } else {
@@ -194,7 +175,7 @@ void CaptureJobs::TakeLine(int index, const std::string& line) {
 }
 
 void CaptureJobs::ReportProgress(bool force) {
-    const bool terminal = isatty(2) != 0 && !options.reportLines;
+    const bool terminal = Platform::StandardErrorIsTerminal() && !options.reportLines;
     const auto now = std::chrono::steady_clock::now();
     const double since = std::chrono::duration<double>(now - lastReport).count();
     if (!force && since < (terminal || options.reportLines ? kReportSeconds : kLogReportSeconds)) {
@@ -285,7 +266,7 @@ int CaptureJobs::Run() {
     }
     Follow();
     ReportProgress(true);
-    if (isatty(2) != 0 && !options.reportLines) {
+    if (Platform::StandardErrorIsTerminal() && !options.reportLines) {
         std::fputc('\n', stderr);
     }
     return Finish();

@@ -5,8 +5,9 @@
 // beside the output, joined at the end without encoding the picture again
 // (CaptureJoin), with the sound of the whole stretch that part 0 encoded.
 //
-// The parts share the display; without one (no DISPLAY) each gets an Xvfb of
-// its own, started and ended here, so that stopping a part never takes its
+// The parts share the display; without one (on Linux, no DISPLAY) each gets
+// an Xvfb of its own, started and ended here (on Windows every part shares
+// the desktop), so that stopping a part never takes its
 // display away before it has let go of it. Their progress is summed into one line
 // on stderr; their other messages are passed on, named by part. Ctrl-C (or
 // SIGTERM) stops every part, which keeps what it captured, and says what was

@@ -1,32 +1,23 @@
 #include "capture/CaptureJoin.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <strings.h>
 
 #include "capture/PngOutput.h"
 #include "capture/VideoOutput.h"
 #include "platform/ChildProcess.h"
+#include "platform/FileSystem.h"
 
 namespace {
 
 // What ffmpeg says is kept for a failure's message, up to a bound.
 constexpr size_t kLinesKept = 20;
 
-bool IsDirectory(const std::string& path) {
-    struct stat info{};
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
+bool IsDirectory(const std::string& path) { return Platform::IsDirectory(path); }
 
-bool IsFile(const std::string& path) {
-    struct stat info{};
-    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
+bool IsFile(const std::string& path) { return Platform::IsRegularFile(path); }
 
 std::string DirectoryOf(const std::string& path) {
     const size_t slash = path.find_last_of('/');
@@ -34,7 +25,10 @@ std::string DirectoryOf(const std::string& path) {
 }
 
 bool IsWebm(const std::string& path) {
-    return path.size() > 5 && strcasecmp(path.c_str() + path.size() - 5, ".webm") == 0;
+    const std::string tail = ".webm";
+    return path.size() > tail.size() &&
+           std::equal(tail.begin(), tail.end(), path.end() - static_cast<std::ptrdiff_t>(tail.size()),
+                      [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
 }
 
 std::string Range(int64_t first, int64_t end) {
@@ -79,16 +73,16 @@ bool CopyFile(const std::string& from, const std::string& to) {
 
 // A link where the file system allows, so that a join takes no room.
 bool PlaceFile(const std::string& from, const std::string& to) {
-    unlink(to.c_str());
-    return link(from.c_str(), to.c_str()) == 0 || CopyFile(from, to);
+    Platform::RemoveFile(to);
+    return Platform::LinkFile(from, to) || CopyFile(from, to);
 }
 
 std::string Absolute(const std::string& path) {
-    if (!path.empty() && path[0] == '/') {
+    if (Platform::IsAbsolutePath(path)) {
         return path;
     }
-    char here[4096];
-    return getcwd(here, sizeof here) != nullptr ? std::string(here) + "/" + path : path;
+    const std::string here = Platform::CurrentDirectory();
+    return !here.empty() ? here + "/" + path : path;
 }
 
 // A line of ffmpeg's concat list naming one file.
@@ -104,27 +98,17 @@ std::string ConcatLine(const std::string& path) {
 
 bool CaptureJoin::Collect(const std::string& given, std::string& error) {
     if (IsDirectory(given)) {
-        DIR* dir = opendir(given.c_str());
         int count = 0;
-        while (dir != nullptr) {
-            const dirent* entry = readdir(dir);
-            if (entry == nullptr) {
-                break;
-            }
-            const std::string name = entry->d_name;
+        for (const std::string& name : Platform::ListDirectory(given)) {
             if (name.compare(0, 5, "part-") != 0 || name.size() < 9 || name.substr(name.size() - 4) != ".txt") {
                 continue;
             }
             Part part{given, given + "/" + name, PartManifest()};
             if (!PartManifest::Read(part.manifestPath, part.manifest, error)) {
-                closedir(dir);
                 return false;
             }
             found.push_back(part);
             ++count;
-        }
-        if (dir != nullptr) {
-            closedir(dir);
         }
         if (count == 0) {
             error = given + " holds no part of a capture (no part-K-of-N.txt from halvenor-capture --part)";
@@ -260,7 +244,7 @@ bool CaptureJoin::JoinFrames(std::string& error) const {
 void CaptureJoin::RemoveDescriptionsIn(const std::string& directory) const {
     for (const Part& part : byIndex) {
         if (Absolute(DirectoryOf(part.manifestPath)) == Absolute(directory)) {
-            unlink(part.manifestPath.c_str());
+            Platform::RemoveFile(part.manifestPath);
         }
     }
 }
@@ -272,7 +256,7 @@ bool CaptureJoin::JoinVideos(std::string& error) const {
         return false;
     }
     const std::string list = output + ".concat.txt";
-    FILE* file = std::fopen(list.c_str(), "w");
+    FILE* file = std::fopen(list.c_str(), "wb");
     if (file == nullptr) {
         error = "cannot write " + list;
         return false;

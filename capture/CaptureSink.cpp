@@ -1,8 +1,5 @@
 #include "capture/CaptureSink.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -27,10 +24,7 @@ namespace {
 constexpr double kReportSeconds = 0.5;
 constexpr double kLogReportSeconds = 10.0;
 
-bool IsDirectory(const std::string& path) {
-    struct stat info{};
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
+bool IsDirectory(const std::string& path) { return Platform::IsDirectory(path); }
 
 std::string ParentOf(const std::string& path) {
     const size_t slash = path.find_last_of('/');
@@ -56,8 +50,8 @@ bool CheckVideoOutput(const std::string& path, std::string& error) {
         return false;
     }
     const std::string parent = ParentOf(path);
-    if (IsDirectory(path) || !IsDirectory(parent) || access(parent.c_str(), W_OK) != 0 ||
-        (access(path.c_str(), F_OK) == 0 && access(path.c_str(), W_OK) != 0)) {
+    if (IsDirectory(path) || !IsDirectory(parent) || !Platform::CanWrite(parent) ||
+        (Platform::PathExists(path) && !Platform::CanWrite(path))) {
         error = "cannot write " + path;
         if (!IsDirectory(parent)) {
             error += ": there is no directory " + parent;
@@ -75,7 +69,7 @@ bool CheckFrameDirectory(const std::string& path, std::string& error) {
     }
     // Creating it now tells at once whether it can be written.
     PngOutput probe(path);
-    if (!probe.Open(1, 1) || access(path.c_str(), W_OK) != 0) {
+    if (!probe.Open(1, 1) || !Platform::CanWrite(path)) {
         error = probe.Error().empty() ? "cannot write into " + path : probe.Error();
         return false;
     }
@@ -92,14 +86,12 @@ bool RenderModuleStretch(VideoOutput::Music& music, std::string& temporary, std:
     if (!module) {
         return true;
     }
-    const char* const directory = std::getenv("TMPDIR") != nullptr ? std::getenv("TMPDIR") : "/tmp";
-    std::string name = std::string(directory) + "/halvenor-capture-XXXXXX.wav";
-    const int descriptor = mkstemps(&name[0], 4);
-    if (descriptor < 0) {
-        error = "cannot make a temporary file for the module's sound in " + std::string(directory);
+    const std::string directory = Platform::TemporaryDirectory();
+    const std::string name = Platform::MakeTemporaryFile(directory, "halvenor-capture-", ".wav");
+    if (name.empty()) {
+        error = "cannot make a temporary file for the module's sound in " + directory;
         return false;
     }
-    close(descriptor);
     temporary = name;
     const auto start = static_cast<uint64_t>(std::llround(music.start * ModuleMusic::kRate));
     const auto count = static_cast<uint64_t>(std::llround(music.duration * ModuleMusic::kRate));
@@ -132,13 +124,13 @@ CaptureSink::~CaptureSink() {
 
 void CaptureSink::RemoveTemporaryMusic() {
     if (!temporaryMusic.empty()) {
-        unlink(temporaryMusic.c_str());
+        Platform::RemoveFile(temporaryMusic);
         temporaryMusic.clear();
     }
 }
 
 bool CaptureSink::Prepare(const CaptureOptions& options, std::string& error) {
-    if (access("preconfig.txt", R_OK) != 0) {
+    if (!Platform::CanRead("preconfig.txt")) {
         error = "there is no show here: no readable preconfig.txt in the working directory";
         return false;
     }
@@ -308,7 +300,7 @@ void CaptureSink::LoopEnded(Engine& engine) {
 void CaptureSink::ReportProgress(bool last) {
     // A terminal gets one line rewritten in place; a log file a line now
     // and then.
-    const bool terminal = isatty(2) != 0 && !options.reportLines;
+    const bool terminal = Platform::StandardErrorIsTerminal() && !options.reportLines;
     const auto now = std::chrono::steady_clock::now();
     const double sinceReport = std::chrono::duration<double>(now - lastReport).count();
     if (!last && sinceReport < (terminal || options.reportLines ? kReportSeconds : kLogReportSeconds)) {

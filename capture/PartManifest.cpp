@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/FileSystem.h"
+
 namespace {
 
 const char* const kFirstLine = "halvenor-capture part";
@@ -141,7 +143,8 @@ bool PartManifest::Write(const std::string& path) const {
         std::remove(temporary.c_str());
         return false;
     }
-    return std::rename(temporary.c_str(), path.c_str()) == 0;
+    // Replacing an existing description works on Windows too.
+    return Platform::ReplaceFile(temporary.c_str(), path.c_str());
 }
 
 bool PartManifest::Read(const std::string& path, PartManifest& manifest, std::string& error) {

@@ -1,11 +1,12 @@
 #include "capture/PngOutput.h"
 
 #include <png.h>
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+
+#include "platform/FileSystem.h"
 
 namespace {
 
@@ -20,15 +21,14 @@ constexpr size_t kMaxPending = 3;
 bool MakeDirectories(const std::string& path) {
     for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
         const std::string part = path.substr(0, slash);
-        if (!part.empty() && mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) {
+        if (!part.empty() && !Platform::MakeDirectory(part)) {
             return false;
         }
         if (slash == std::string::npos) {
             break;
         }
     }
-    struct stat info{};
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return Platform::IsDirectory(path);
 }
 
 void AppendBytes(png_structp png, png_bytep data, png_size_t length) {

@@ -1,19 +1,25 @@
 #include "capture/VideoOutput.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <cctype>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <strings.h>
+
+#include "platform/FileSystem.h"
 
 namespace {
 
 bool EndsWithIgnoringCase(const std::string& text, const char* tail) {
     const size_t length = std::strlen(tail);
-    return text.size() > length && strcasecmp(text.c_str() + text.size() - length, tail) == 0;
+    if (text.size() <= length) {
+        return false;
+    }
+    for (size_t i = 0; i < length; ++i) {
+        if (std::tolower(static_cast<unsigned char>(text[text.size() - length + i])) !=
+            std::tolower(static_cast<unsigned char>(tail[i]))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 std::string Number(double value) {
@@ -22,25 +28,10 @@ std::string Number(double value) {
     return text;
 }
 
-bool WriteAll(int fd, const uint8_t* bytes, size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, bytes, size);
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        bytes += written;
-        size -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
 }  // namespace
 
 VideoOutput::VideoOutput(const std::string& path_, double fps_, const Music& music_)
-    : path(path_), fps(fps_), music(music_), frameBytes(0), child(-1), pipe(-1) {}
+    : path(path_), fps(fps_), music(music_), frameBytes(0) {}
 
 VideoOutput::~VideoOutput() { Close(); }
 
@@ -49,24 +40,7 @@ bool VideoOutput::IsVideoName(const std::string& name) {
            EndsWithIgnoringCase(name, ".webm");
 }
 
-std::string VideoOutput::FindFfmpeg() {
-    const char* pathList = std::getenv("PATH");
-    std::string list = pathList != nullptr ? pathList : "/usr/bin:/bin";
-    size_t begin = 0;
-    while (begin <= list.size()) {
-        size_t end = list.find(':', begin);
-        if (end == std::string::npos) {
-            end = list.size();
-        }
-        const std::string dir = end > begin ? list.substr(begin, end - begin) : ".";
-        const std::string candidate = dir + "/ffmpeg";
-        if (access(candidate.c_str(), X_OK) == 0) {
-            return candidate;
-        }
-        begin = end + 1;
-    }
-    return std::string();
-}
+std::string VideoOutput::FindFfmpeg() { return Platform::FindProgram("ffmpeg"); }
 
 std::vector<std::string> VideoOutput::Arguments(int width, int height) const {
     std::vector<std::string> args = {"ffmpeg", "-hide_banner", "-loglevel", "error", "-y",
@@ -111,38 +85,14 @@ bool VideoOutput::Open(int width, int height) {
         return false;
     }
     frameBytes = static_cast<size_t>(width) * static_cast<size_t>(height) * 3;
-    const std::vector<std::string> args = Arguments(width, height);
-    std::vector<char*> argv;
-    for (const std::string& arg : args) {
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    }
-    argv.push_back(nullptr);
-    int ends[2];
-    if (::pipe(ends) != 0) {
-        error = std::string("cannot make a pipe: ") + std::strerror(errno);
-        return false;
-    }
-    child = fork();
-    if (child == 0) {
-        dup2(ends[0], 0);
-        close(ends[0]);
-        close(ends[1]);
-        execv(program.c_str(), argv.data());
-        _exit(127);
-    }
-    close(ends[0]);
-    if (child < 0) {
-        close(ends[1]);
-        error = std::string("cannot start ffmpeg: ") + std::strerror(errno);
-        return false;
-    }
-    pipe = ends[1];
-    return true;
+    std::vector<std::string> args = Arguments(width, height);
+    args[0] = program;
+    return encoder.StartWithInput(args, error);
 }
 
 bool VideoOutput::Write(const uint8_t* rgb, int64_t /*first*/, int64_t repeat) {
     for (int64_t i = 0; i < repeat; ++i) {
-        if (pipe < 0 || !WriteAll(pipe, rgb, frameBytes)) {
+        if (!encoder.WriteInput(rgb, frameBytes)) {
             error = "ffmpeg stopped taking frames (see its message above)";
             return false;
         }
@@ -151,18 +101,11 @@ bool VideoOutput::Write(const uint8_t* rgb, int64_t /*first*/, int64_t repeat) {
 }
 
 bool VideoOutput::Close() {
-    if (child < 0) {
+    if (!encoder.Running()) {
         return true;
     }
-    if (pipe >= 0) {
-        close(pipe);
-        pipe = -1;
-    }
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    child = -1;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    encoder.CloseInput();
+    if (encoder.Wait() != 0) {
         error = "ffmpeg could not write " + path + " (see its message above)";
         return false;
     }

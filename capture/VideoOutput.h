@@ -7,11 +7,10 @@
 #ifndef HALVENOR_CAPTURE_VIDEOOUTPUT_H
 #define HALVENOR_CAPTURE_VIDEOOUTPUT_H
 
-#include <sys/types.h>
-
 #include <vector>
 
 #include "capture/FrameOutput.h"
+#include "platform/ChildProcess.h"
 
 class VideoOutput : public FrameOutput {
 public:
@@ -40,8 +39,7 @@ private:
     double fps;
     Music music;
     size_t frameBytes;
-    pid_t child;
-    int pipe;
+    Platform::ChildProcess encoder;
 };
 
 #endif

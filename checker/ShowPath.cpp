@@ -1,16 +1,10 @@
 #include "checker/ShowPath.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <algorithm>
 
 #include "platform/FileSystem.h"
 
-bool ShowPath::IsRegularFile(const std::string& path) {
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
+bool ShowPath::IsRegularFile(const std::string& path) { return Platform::IsRegularFile(path); }
 
 bool ShowPath::Found(const std::string& name) { return IsRegularFile(Platform::ResolvePath(name.c_str())); }
 
@@ -23,13 +17,10 @@ std::vector<std::string> ShowPath::Neighbours(const std::string& resolved) {
     const size_t slash = resolved.rfind('/');
     const std::string directory = slash == std::string::npos ? "." : resolved.substr(0, slash);
     std::vector<std::string> names;
-    if (DIR* dir = opendir(directory.empty() ? "/" : directory.c_str())) {
-        while (dirent* entry = readdir(dir)) {
-            if (entry->d_name[0] != '.') {
-                names.push_back(entry->d_name);
-            }
+    for (const std::string& name : Platform::ListDirectory(directory.empty() ? "/" : directory)) {
+        if (name[0] != '.') {
+            names.push_back(name);
         }
-        closedir(dir);
     }
     std::sort(names.begin(), names.end());
     return names;

@@ -24,7 +24,7 @@ void Log::Capture(std::string* sink, void (*listener)(void* context), void* cont
 
 void Log::Start() {
     // Created empty at every start; a file that cannot be created changes nothing else.
-    if (FILE* file = std::fopen(FileName, "w")) {
+    if (FILE* file = std::fopen(FileName, "wb")) {
         std::fclose(file);
     }
     Write("Halvenor Engine -- motor de demos en tiempo real\n");
@@ -44,7 +44,8 @@ void Log::Write(const char* text) {
         return;
     }
     // Opened per call: the log keeps no handle and no state between calls.
-    FILE* file = std::fopen(FileName, "a");
+    // In binary mode, so that its lines end alike on every system.
+    FILE* file = std::fopen(FileName, "ab");
     if (file == nullptr) {
         return;
     }

@@ -1,7 +1,7 @@
 #include "scene/AseMaterialReader.h"
 
-#include <strings.h>
 
+#include <cctype>
 #include <cstring>
 
 #include "core/Log.h"
@@ -15,6 +15,17 @@ namespace {
 // it: the largest record of a scene (720 bytes) then costs at most 45 bytes
 // of memory per byte of text.
 constexpr size_t kMaterialBlockBytes = sizeof("*MATERIAL 0 {\n}\n") - 1;
+
+// The first length characters equal, ignoring ASCII letter case (the text
+// read holds at least that many).
+bool EqualsIgnoringCase(const char* text, const char* word, size_t length) {
+    for (size_t i = 0; i < length; ++i) {
+        if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(word[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -147,7 +158,7 @@ void AseMaterialReader::ReadMapValue(const AseScanner::Token& token, Block& bloc
     if (token.Is("*MAP_TYPE")) {
         AseScanner::Token type;
         if (scanner.NextToken(type)) {
-            map.sphereMap = type.length == 9 && strncasecmp(type.text, "Spherical", 9) == 0 ? 1 : 0;
+            map.sphereMap = type.length == 9 && EqualsIgnoringCase(type.text, "Spherical", 9) ? 1 : 0;
             mapChanged = true;
         }
     } else if (token.Is("*UVW_U_TILING")) {

@@ -1,6 +1,5 @@
 #include "scene/BinarySceneFile.h"
 
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cctype>
@@ -81,18 +80,12 @@ bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
            });
 }
 
-bool SameFile(const std::string& first, const std::string& second) {
-    struct stat a {};
-    struct stat b {};
-    return stat(first.c_str(), &a) == 0 && stat(second.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
-           a.st_ino == b.st_ino;
-}
+bool SameFile(const std::string& first, const std::string& second) { return Platform::SameFile(first, second); }
 
 // Only a plain file is removed: a device written to stays (a full disk
 // is often tried as /dev/full).
 void RemoveHalfWritten(const std::string& path) {
-    struct stat info {};
-    if (stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+    if (Platform::IsRegularFile(path)) {
         std::remove(path.c_str());
     }
 }
@@ -133,8 +126,7 @@ bool BinarySceneFile::Read(const char* name, Scene& scene) {
         std::fprintf(stderr, "halvenor: no se puede abrir el fichero de escena [ %s ]\n", fileName);
         ExitProcess(1);
     }
-    struct stat info {};
-    fileSize = fstat(fileno(file), &info) == 0 ? static_cast<long>(info.st_size) : 0;
+    fileSize = static_cast<long>(Platform::SizeOfOpenFile(file));
     offset = 0;
     failed = false;
     materialsRead = camerasRead = lightsRead = 0;
@@ -661,8 +653,7 @@ bool CopyFile(const char* source, const char* destination, bool binary) {
         Log::Write("[ERROR] (normalizando...) Fichero origen no se pudo abrir.\n");
         // Where nothing was gathered yet the name is still left as an empty
         // file, as it always was.
-        struct stat existing {};
-        if (stat(to.c_str(), &existing) != 0) {
+        if (!Platform::PathExists(to)) {
             if (FILE* out = Platform::OpenFile(to.c_str(), binary ? "wb" : "w")) {
                 std::fclose(out);
             }

@@ -1,7 +1,5 @@
 #include "scene/TextureCache.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <map>
 #include <string>
@@ -45,15 +43,15 @@ std::map<CacheKey, CacheEntry>& Entries() {
 }
 
 bool KeyOf(const char* fileName, TextureFileType type, bool sphereMap, CacheKey& key) {
-    struct stat info {};
-    if (stat(Platform::ResolvePath(fileName).c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    Platform::FileStamp stamp;
+    if (!Platform::StampOf(Platform::ResolvePath(fileName), stamp)) {
         return false;
     }
-    key = CacheKey{static_cast<uint64_t>(info.st_dev),
-                   static_cast<uint64_t>(info.st_ino),
-                   static_cast<int64_t>(info.st_size),
-                   static_cast<int64_t>(info.st_mtim.tv_sec),
-                   static_cast<int64_t>(info.st_mtim.tv_nsec),
+    key = CacheKey{stamp.device,
+                   stamp.inode,
+                   stamp.size,
+                   stamp.modifiedSeconds,
+                   stamp.modifiedNanoseconds,
                    static_cast<int>(type),
                    sphereMap};
     return true;

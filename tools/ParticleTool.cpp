@@ -8,7 +8,6 @@
 // Random values come from a fixed generator seeded by --seed, so the same
 // command line always writes the same bytes. Exit status 0 on success, 1 when
 // a file cannot be read or written, 2 for a bad command line or bad text.
-#include <sys/stat.h>
 
 #include <cctype>
 #include <cerrno>
@@ -25,6 +24,7 @@
 
 #include "core/Version.h"
 #include "fx2d/ParticleFile.h"
+#include "platform/FileSystem.h"
 
 namespace {
 
@@ -447,8 +447,7 @@ bool UnquoteName(const std::string& text, ParticleFile::Name& field) {
 }
 
 long FileSize(const char* path) {
-    struct stat info {};
-    return stat(path, &info) == 0 ? static_cast<long>(info.st_size) : -1;
+    return static_cast<long>(Platform::FileSize(path));
 }
 
 int Dump(int argc, char** argv) {

@@ -10,8 +10,6 @@
 // --gather-textures every texture is copied into texturas/ under its own name,
 // the scene names it there, and the copies are listed in OUT.bin.TXT. The
 // engine's log of the export goes to error_log.txt in the working directory.
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -86,10 +84,11 @@ bool ParseArguments(int argc, char** argv, Options& options) {
 // The reader ends the process on a file it cannot read; the tool says why first.
 bool Readable(const std::string& name) {
     const std::string path = Platform::ResolvePath(name.c_str());
-    struct stat info {};
-    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || access(path.c_str(), R_OK) != 0) {
+    errno = 0;
+    if (!Platform::IsRegularFile(path) || !Platform::CanRead(path)) {
+        const int reason = errno;
         std::fprintf(stderr, "SceneExport: cannot read %s: %s\n", name.c_str(),
-                     S_ISDIR(info.st_mode) ? "is a directory" : std::strerror(errno));
+                     Platform::IsDirectory(path) ? "is a directory" : std::strerror(reason));
         return false;
     }
     return true;
@@ -126,7 +125,7 @@ int Export(const Options& options) {
 
     // An existing directory counts in any letter case, as the engine finds it.
     const std::string textures = Platform::ResolvePath("texturas");
-    if (options.gatherTextures && mkdir(textures.c_str(), 0755) != 0 && errno != EEXIST) {
+    if (options.gatherTextures && !Platform::MakeDirectory(textures)) {
         std::fprintf(stderr, "SceneExport: cannot create texturas/: %s\n", std::strerror(errno));
         scene.Release();
         return 1;

@@ -3,7 +3,6 @@
 // allows and identical every time. See --help.
 #include <SDL.h>
 
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -56,7 +55,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     // A dead ffmpeg must surface as a failed write, not end the process.
-    std::signal(SIGPIPE, SIG_IGN);
+    Platform::ChildProcess::IgnoreBrokenPipes();
+    // A part that the capture running it stops quits as on Ctrl-C, keeping what it has.
+    Platform::ChildProcess::ObeyStopRequests();
     if (options.jobs > 1) {
         CaptureJobs jobs(options, Platform::ChildProcess::OwnProgram());
         return jobs.Run();

@@ -7,13 +7,13 @@
 //
 // Exit status: 0 when there is no error (warnings allowed), 1 when there is
 // one, 2 for a wrong argument or a directory that cannot be entered.
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "checker/ShowChecker.h"
+#include "platform/FileSystem.h"
 #include "core/Version.h"
 
 namespace {
@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
             haveDirectory = true;
         }
     }
-    if (chdir(directory.c_str()) != 0) {
+    if (!Platform::ChangeDirectory(directory)) {
         std::fprintf(stderr, "halvenor-check: cannot enter the show directory '%s'\n", directory.c_str());
         return 2;
     }

@@ -102,3 +102,30 @@ TEST(FileSystem, TextModeConversionOfWholeFiles) {
     Platform::ToTextMode(text);
     EXPECT_EQ(text, "a\nb\r\nc\r");
 }
+
+// Temporary files never take an existing name, keep their prefix and ending,
+// and a file's stamp changes when it is rewritten in place.
+TEST(FileSystem, TemporaryFilesAndStamps) {
+    TempDir dir;
+    const std::string first = Platform::MakeTemporaryFile(dir.Path(), "parte-", ".wav");
+    const std::string second = Platform::MakeTemporaryFile(dir.Path(), "parte-", ".wav");
+    ASSERT_FALSE(first.empty());
+    ASSERT_FALSE(second.empty());
+    EXPECT_NE(first, second);
+    EXPECT_EQ(first.compare(0, dir.Path().size() + 7, dir.Path() + "/parte-"), 0);
+    EXPECT_EQ(first.substr(first.size() - 4), ".wav");
+    EXPECT_TRUE(Platform::IsRegularFile(first));
+    EXPECT_TRUE(Platform::MakeTemporaryFile(dir.File("no/such"), "x", ".y").empty());
+
+    dir.Write("a.txt", "uno");
+    Platform::FileStamp before;
+    Platform::FileStamp after;
+    ASSERT_TRUE(Platform::StampOf("a.txt", before));
+    dir.Write("a.txt", "dos!");
+    ASSERT_TRUE(Platform::StampOf("a.txt", after));
+    EXPECT_EQ(after.size, 4);
+    EXPECT_EQ(before.inode, after.inode);
+    EXPECT_FALSE(Platform::StampOf(".", after));
+    EXPECT_TRUE(Platform::SameFile("a.txt", "./a.txt"));
+    EXPECT_FALSE(Platform::SameFile("a.txt", first));
+}

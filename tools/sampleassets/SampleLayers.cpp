@@ -58,7 +58,7 @@ Image MakeStrip() {
         for (int x = 0; x < width; ++x) {
             const double u = static_cast<double>(x) / width;
             const double v = static_cast<double>(y) / height;
-            const double wave = 0.5 + 0.22 * std::sin(2.0 * M_PI * (u * 3.0)) + 0.08 * std::sin(2.0 * M_PI * u * 7.0);
+            const double wave = 0.5 + 0.22 * std::sin(2.0 * kPi * (u * 3.0)) + 0.08 * std::sin(2.0 * kPi * u * 7.0);
             const double line = std::exp(-std::pow((v - wave) * 14.0, 2.0));
             const double band = 0.25 * std::exp(-std::pow((v - 0.5) * 3.0, 2.0));
             image.Set(x, y, Colour{0.15, 0.75, 1.0} * (line + band) + Colour{0.6, 0.3, 0.9} * (line * 0.3));

@@ -2,8 +2,11 @@
 // axes (y up; the scene's floor is y = 0, the torus at the origin).
 #include "tools/sampleassets/SampleParticles.h"
 
-#include <cstdlib>
+#include <string>
+#include <vector>
 
+#include "platform/ChildProcess.h"
+#include "platform/FileSystem.h"
 #include "tools/sampleassets/SiblingTool.h"
 
 namespace SampleAssets {
@@ -14,12 +17,43 @@ namespace {
 // search path.
 std::string ParticleTool() {
     const std::string path = SiblingToolPath("ParticleTool");
-    return path.empty() ? "ParticleTool" : path;
+    return path.empty() ? Platform::FindProgram("ParticleTool") : path;
+}
+
+// The options split at spaces; a stretch in single quotes is one word, as
+// it would be to a shell.
+std::vector<std::string> Words(const std::string& options) {
+    std::vector<std::string> words;
+    std::string word;
+    bool quoted = false;
+    bool inWord = false;
+    for (const char c : options) {
+        if (c == '\'') {
+            quoted = !quoted;
+            inWord = true;
+        } else if (c == ' ' && !quoted) {
+            if (inWord) {
+                words.push_back(word);
+            }
+            word.clear();
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (inWord) {
+        words.push_back(word);
+    }
+    return words;
 }
 
 bool RunParticleTool(const std::string& output, const std::string& options) {
-    const std::string command = "'" + ParticleTool() + "' make '" + output + "' " + options;
-    return std::system(command.c_str()) == 0;
+    std::vector<std::string> command = {ParticleTool(), "make", output};
+    for (const std::string& word : Words(options)) {
+        command.push_back(word);
+    }
+    return Platform::ChildProcess::RunToEnd(command, std::string(), false) == 0;
 }
 
 }  // namespace

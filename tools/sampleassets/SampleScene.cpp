@@ -2,13 +2,13 @@
 // an ASCII scene file, and the binary scene SceneExport makes of it.
 #include "tools/sampleassets/SampleScene.h"
 
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
+#include "platform/ChildProcess.h"
+#include "platform/FileSystem.h"
 #include "tools/sampleassets/AseWriter.h"
 #include "tools/sampleassets/SampleMeshes.h"
 #include "tools/sampleassets/SiblingTool.h"
@@ -45,7 +45,7 @@ std::vector<Vec3> FlarePath() {
 // The sample scene: four objects, two cameras (one orbiting), two lights and
 // the flare's light drifting behind them, over ten seconds at 25 frames.
 bool WriteScene(const std::string& path) {
-    FILE* const file = std::fopen(path.c_str(), "w");
+    FILE* const file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) {
         return false;
     }
@@ -79,9 +79,8 @@ bool ExportBinaryScene(const std::string& root) {
         return false;
     }
     const std::string log = root + "/error_log.txt";
-    const bool hadLog = access(log.c_str(), F_OK) == 0;
-    const std::string command = "cd '" + root + "' && '" + tool + "' escena.ase escena.bin >/dev/null";
-    const bool exported = std::system(command.c_str()) == 0;
+    const bool hadLog = Platform::PathExists(log);
+    const bool exported = Platform::ChildProcess::RunToEnd({tool, "escena.ase", "escena.bin"}, root, true) == 0;
     // The export's journal is worth keeping only when it failed.
     if (exported && !hadLog) {
         std::remove(log.c_str());

@@ -2,11 +2,10 @@
 // textures, the console's font and background, the flare) and what is each one's own.
 #include "tools/sampleassets/SampleShows.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/FileSystem.h"
 #include "tools/sampleassets/ImageFiles.h"
 #include "tools/sampleassets/SampleFont.h"
 #include "tools/sampleassets/SampleLayers.h"
@@ -22,9 +21,7 @@ namespace SampleAssets {
 
 namespace {
 
-bool MakeDirectory(const std::string& path) {
-    return mkdir(path.c_str(), 0755) == 0 || errno == EEXIST;
-}
+bool MakeDirectory(const std::string& path) { return Platform::MakeDirectory(path); }
 
 bool Report(bool ok, const std::string& path) {
     std::printf("%s %s\n", ok ? "wrote" : "FAILED", path.c_str());

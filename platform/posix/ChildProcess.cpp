@@ -1,5 +1,8 @@
-// Stands in for CreateProcess (contract in ChildProcess.h).
+// Stands in for CreateProcess (contract in ChildProcess.h) with fork and
+// execve, pipes, poll, wait4 and signals.
 #include "platform/ChildProcess.h"
+
+#include "platform/FileSystem.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -10,8 +13,10 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <csignal>
 #include <cstring>
+#include <string>
 
 extern char** environ;
 
@@ -46,12 +51,13 @@ void NoteInterrupt(int /*signal*/) { interrupted = true; }
 }  // namespace
 
 ChildProcess::~ChildProcess() {
-    if (pid > 0) {
+    CloseInput();
+    if (process != kNone) {
         Kill();
         Wait();
     }
-    if (errorPipe >= 0) {
-        close(errorPipe);
+    if (errorPipe != kNone) {
+        close(static_cast<int>(errorPipe));
     }
 }
 
@@ -84,7 +90,7 @@ bool ChildProcess::Start(const std::vector<std::string>& argv, const std::vector
         return false;
     }
     const pid_t parent = getpid();
-    pid = fork();
+    const pid_t pid = fork();
     if (pid == 0) {
         BecomeChild(args, environment, ends[1], parent);
     }
@@ -94,16 +100,71 @@ bool ChildProcess::Start(const std::vector<std::string>& argv, const std::vector
         error = std::string("cannot start ") + argv[0] + ": " + std::strerror(errno);
         return false;
     }
+    process = pid;
     errorPipe = ends[0];
-    fcntl(errorPipe, F_SETFL, fcntl(errorPipe, F_GETFL) | O_NONBLOCK);
+    fcntl(ends[0], F_SETFL, fcntl(ends[0], F_GETFL) | O_NONBLOCK);
     return true;
+}
+
+bool ChildProcess::StartWithInput(const std::vector<std::string>& argv, std::string& error) {
+    std::vector<char*> args;
+    for (const std::string& arg : argv) {
+        args.push_back(const_cast<char*>(arg.c_str()));
+    }
+    args.push_back(nullptr);
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0) {
+        error = std::string("cannot make a pipe: ") + std::strerror(errno);
+        return false;
+    }
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(ends[0], 0);
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    close(ends[0]);
+    if (pid < 0) {
+        close(ends[1]);
+        error = std::string("cannot start ") + argv[0] + ": " + std::strerror(errno);
+        return false;
+    }
+    process = pid;
+    inputPipe = ends[1];
+    return true;
+}
+
+bool ChildProcess::WriteInput(const void* bytes, size_t size) {
+    const char* next = static_cast<const char*>(bytes);
+    while (size > 0) {
+        if (inputPipe == kNone) {
+            return false;
+        }
+        const ssize_t written = write(static_cast<int>(inputPipe), next, size);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        next += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+void ChildProcess::CloseInput() {
+    if (inputPipe != kNone) {
+        close(static_cast<int>(inputPipe));
+        inputPipe = kNone;
+    }
 }
 
 void ChildProcess::WaitForText(const std::vector<ChildProcess*>& children, int timeoutMs) {
     std::vector<pollfd> watched;
     for (const ChildProcess* child : children) {
-        if (child->errorPipe >= 0) {
-            watched.push_back(pollfd{child->errorPipe, POLLIN, 0});
+        if (child->errorPipe != kNone) {
+            watched.push_back(pollfd{static_cast<int>(child->errorPipe), POLLIN, 0});
         }
     }
     if (watched.empty()) {
@@ -114,12 +175,12 @@ void ChildProcess::WaitForText(const std::vector<ChildProcess*>& children, int t
 }
 
 bool ChildProcess::ReadLines(std::vector<std::string>& lines) {
-    if (errorPipe < 0) {
+    if (errorPipe == kNone) {
         return false;
     }
     char chunk[4096];
     for (;;) {
-        const ssize_t got = read(errorPipe, chunk, sizeof chunk);
+        const ssize_t got = read(static_cast<int>(errorPipe), chunk, sizeof chunk);
         if (got > 0) {
             for (ssize_t i = 0; i < got; ++i) {
                 // A progress line rewritten in place ends at its carriage return.
@@ -145,38 +206,70 @@ bool ChildProcess::ReadLines(std::vector<std::string>& lines) {
             lines.push_back(partial);
             partial.clear();
         }
-        close(errorPipe);
-        errorPipe = -1;
+        close(static_cast<int>(errorPipe));
+        errorPipe = kNone;
         return false;
     }
 }
 
 void ChildProcess::Stop() {
-    if (pid > 0) {
-        kill(pid, SIGTERM);
+    if (process != kNone) {
+        kill(static_cast<pid_t>(process), SIGTERM);
     }
 }
 
 void ChildProcess::Kill() {
-    if (pid > 0) {
-        kill(pid, SIGKILL);
+    if (process != kNone) {
+        kill(static_cast<pid_t>(process), SIGKILL);
     }
 }
 
 int ChildProcess::Wait() {
-    if (pid <= 0) {
+    if (process == kNone) {
         return -1;
     }
     int status = 0;
     rusage usage{};
-    while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
+    while (wait4(static_cast<pid_t>(process), &status, 0, &usage) < 0 && errno == EINTR) {
     }
     peakKilobytes = usage.ru_maxrss;
-    pid = -1;
+    process = kNone;
     if (WIFSIGNALED(status)) {
         return 128 + WTERMSIG(status);
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int ChildProcess::RunToEnd(const std::vector<std::string>& argv, const std::string& directory, bool discardOutput) {
+    std::vector<char*> args;
+    for (const std::string& arg : argv) {
+        args.push_back(const_cast<char*>(arg.c_str()));
+    }
+    args.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int null = discardOutput ? open("/dev/null", O_WRONLY) : 1;
+        if (null < 0 || dup2(null, 1) < 0 || (!directory.empty() && chdir(directory.c_str()) != 0)) {
+            _exit(127);
+        }
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    if (pid < 0) {
+        return -1;
+    }
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFSIGNALED(status)) {
+        return 128 + WTERMSIG(status);
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string ChildProcess::DisplayServer() {
+    const char* const display = std::getenv("DISPLAY");
+    return display == nullptr || *display == '\0' ? FindProgram("Xvfb") : std::string();
 }
 
 std::string ChildProcess::OwnProgram() {
@@ -194,5 +287,10 @@ void ChildProcess::CatchInterrupts() {
 }
 
 bool ChildProcess::Interrupted() { return interrupted; }
+
+// SIGTERM already reaches the program as a request to quit.
+void ChildProcess::ObeyStopRequests() {}
+
+void ChildProcess::IgnoreBrokenPipes() { std::signal(SIGPIPE, SIG_IGN); }
 
 }  // namespace Platform
