@@ -9,7 +9,8 @@
 // and answers whether all were there.
 //
 // On Linux, stand-ins over GLX. Contract: WglExtensionsString answers the
-// WGL extension names that the window's GLX connection can honour, space-separated with a trailing space:
+// WGL extension names that the window's GLX connection can honour,
+// space-separated with a trailing space:
 // "WGL_ARB_pixel_format WGL_ARB_pbuffer WGL_ARB_render_texture " when both
 // the X server and the client library offer GLX 1.3 or later, whose
 // frame-buffer configs and pbuffers the pixel-buffer stand-in

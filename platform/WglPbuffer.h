@@ -10,8 +10,8 @@
 // window's context leaves it to its owner. Failures answer FALSE or null
 // with the system's own error codes. wglChoosePixelFormatARB answers the
 // driver's formats with those without alpha bits first when the request
-// asks for none: a pbuffer with alpha may be refused outright by a driver
-// (Wine on an X server ends the process) and is never read without it.
+// asks for none: under Wine on an X server, drawing into a pbuffer with
+// alpha ends the process (an X error), and without it none is read.
 // Switching contexts is the driver's: each context keeps its own state, so a
 // framebuffer object and viewport of the window's context are as they were
 // when the window is made current again.
