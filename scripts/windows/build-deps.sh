@@ -89,6 +89,10 @@ fetch() {
   mkdir -p "$prefix/licences/$p"
   cp "$dir/debian/copyright" "$prefix/licences/$p/copyright"
   cd "$dir"
+  # Some sources ship without a generated configure (Debian regenerates it).
+  if [ -f configure.ac ] && [ ! -x configure ]; then
+    run "$p-autoreconf" autoreconf -fi
+  fi
 }
 
 run() { # run LOGNAME command...: the output goes to a log, shown only on failure
