@@ -33,3 +33,5 @@ link_directories(${HALVENOR_WIN_PREFIX}/lib)
 # The programs name no mingw runtime DLL they need not: libgcc and libstdc++
 # would otherwise be two more files beside each program.
 add_link_options(-static-libgcc -static-libstdc++)
+# SDL 1.2's SDL_main.h would rename every main to SDL_main, to be entered from SDLmain: the tools keep their own console main, halvenor its WinMain.
+add_compile_definitions(_SDL_main_h)

@@ -5,9 +5,7 @@
 #ifndef HALVENOR_GLEXT_GLEXTENSIONS_H
 #define HALVENOR_GLEXT_GLEXTENSIONS_H
 
-#include <GL/gl.h>
-#include <GL/glext.h>
-#include <GL/glu.h>
+#include "platform/OpenGl.h"
 
 extern PFNGLACTIVETEXTUREARBPROC halvenorActiveTextureARB;
 extern PFNGLMULTITEXCOORD2FARBPROC halvenorMultiTexCoord2fARB;

@@ -1,7 +1,16 @@
-// Stands in for the WGL extension queries of the Windows OpenGL driver.
+// The WGL extension queries of the OpenGL driver.
 //
-// Contract: WglExtensionsString answers the WGL extension names that the
-// window's GLX connection can honour, space-separated with a trailing space:
+// On Windows: the driver's own answers. WglExtensionsString is
+// wglGetExtensionsStringARB of the current device context ("" with no
+// context current); GetProcAddress is wglGetProcAddress, and for the OpenGL
+// 1.1 functions (which wglGetProcAddress does not answer) opengl32.dll's own
+// exports; ResolvePbufferEntryPoints resolves wglChoosePixelFormatARB, the
+// pbuffer calls and wglGetPixelFormatAttribivARB through wglGetProcAddress
+// and answers whether all were there.
+//
+// On Linux, stand-ins over GLX. Contract: WglExtensionsString answers the
+// WGL extension names that the window's GLX connection can honour,
+// space-separated with a trailing space:
 // "WGL_ARB_pixel_format WGL_ARB_pbuffer WGL_ARB_render_texture " when both
 // the X server and the client library offer GLX 1.3 or later, whose
 // frame-buffer configs and pbuffers the pixel-buffer stand-in

@@ -1,9 +1,23 @@
-// Stands in for the WGL pixel-format, pixel-buffer and context functions of
-// the Windows OpenGL driver (WGL_ARB_pixel_format, WGL_ARB_pbuffer and the
-// wgl context calls), and for GetLastError, over GLX 1.3 on the connection of
-// the window's current context.
+// The WGL pixel-format, pixel-buffer and context functions of the OpenGL
+// driver (WGL_ARB_pixel_format, WGL_ARB_pbuffer and the wgl context calls),
+// and GetLastError / SetLastError, under their Windows names.
 //
-// Contract:
+// On Windows: the driver's own calls (opengl32.dll's wglCreateContext,
+// wglDeleteContext, wglShareLists, wglMakeCurrent, wglGetCurrentDC and
+// wglGetCurrentContext; the ARB calls as wglGetProcAddress answers them) and
+// kernel32's last error. The handles are records around the system's, so
+// the same window always answers the same handle; wglDeleteContext of the
+// window's context leaves it to its owner. Failures answer FALSE or null
+// with the system's own error codes. wglChoosePixelFormatARB answers the
+// driver's formats with those without alpha bits first when the request
+// asks for none: under Wine on an X server, drawing into a pbuffer with
+// alpha ends the process (an X error), and without it none is read.
+// Switching contexts is the driver's: each context keeps its own state, so a
+// framebuffer object and viewport of the window's context are as they were
+// when the window is made current again.
+//
+// On Linux, stand-ins over GLX 1.3 on the connection of the window's current
+// context. Contract:
 // - A device context (HDC) is a GLX drawable pair: wglGetCurrentDC answers
 //   the one of the current window (draw and read drawable as they are), a
 //   pbuffer's comes from wglGetPbufferDCARB. A rendering context (HGLRC) is a

@@ -1,3 +1,5 @@
+// Stands in for a hidden window with a WGL context (contract in
+// OffscreenGl.h): a 1 x 1 GLX pbuffer of the X display and a context on it.
 #include "platform/OffscreenGl.h"
 
 #include <GL/glx.h>
