@@ -15,9 +15,12 @@
 # any failed, 2 when the programs are missing.
 #
 # Usage: scripts/test-windows.sh [CHECK...]   (default: every check)
-# Where things are: see tests/windows/README.md (HALVENOR_WIN_BIN,
-# HALVENOR_LINUX_BUILD, HALVENOR_WINEPREFIX, HALVENOR_WIN_WORK). Every run's
-# files stay in build-windows-test/ for a look after a failure.
+# It builds the Windows release first (scripts/build-windows.sh, quick when
+# nothing changed) and tests its folder, unless HALVENOR_WIN_BIN names a
+# folder of Windows programs to test as they are. Other settings: see
+# tests/windows/README.md (HALVENOR_LINUX_BUILD, HALVENOR_WINEPREFIX,
+# HALVENOR_WIN_WORK). Every run's files stay in build-windows-test/ for a
+# look after a failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 all_checks="play pictures boxes check edit"
@@ -28,6 +31,9 @@ fi
 for name in "$@"; do
   case " $all_checks " in *" $name "*) ;; *) echo "test-windows.sh: no check '$name' ($all_checks)" >&2; exit 2 ;; esac
 done
+if [ -z "${HALVENOR_WIN_BIN:-}" ] && [ -z "${HALVENOR_WIN_XVFB:-}" ]; then
+  ./scripts/build-windows.sh
+fi
 # Everything, Linux and Windows programs alike, draws on one virtual display,
 # which ends with the script.
 if [ -z "${HALVENOR_WIN_XVFB:-}" ]; then

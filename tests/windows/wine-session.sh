@@ -6,9 +6,10 @@
 #
 # Settings (environment):
 #   HALVENOR_WIN_BIN      folder of the Windows programs (halvenor.exe ...) with
-#                         their DLLs beside them (default: the first of
-#                         build-windows/bin, build-windows, build-win/bin,
-#                         build-win that holds halvenor.exe)
+#                         their DLLs beside them (default: the release folder
+#                         scripts/build-windows.sh stages,
+#                         build-windows/halvenor-VERSION-win64, else the first
+#                         of build-win/bin, build-win holding halvenor.exe)
 #   HALVENOR_LINUX_BUILD  the Linux build folder (default: build)
 #   HALVENOR_WINEPREFIX   the Wine prefix (default: ~/.cache/halvenor/wine-prefix)
 #   HALVENOR_WIN_WORK     where the runs leave their files (default:
@@ -32,7 +33,8 @@ win_find_programs() {
     win_bin=$(cd "$HALVENOR_WIN_BIN" && pwd)
   else
     win_bin=
-    for dir in build-windows/bin build-windows build-win/bin build-win; do
+    # The newest staged release first: what a Windows user unpacks.
+    for dir in $(ls -dt build-windows/halvenor-*-win64 2>/dev/null) build-win/bin build-win; do
       if [ -f "$dir/halvenor.exe" ]; then
         win_bin=$(cd "$dir" && pwd)
         break
