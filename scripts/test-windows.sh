@@ -6,7 +6,8 @@
 #             error_log.txt, no message box, and the music's clock in real time
 #   pictures  halvenor-capture.exe's frames at several times against the Linux
 #             capture's, within the reference pictures' tolerance
-#   boxes     failing shows: each message box (recorded and closed by a
+#   boxes     failing shows (a missing or broken scene, missing music, no
+#             sound output): each message box (recorded and closed by a
 #             watchdog) says what the Linux build's stderr says, same exit code
 #   check     halvenor-check.exe prints what the Linux checker prints
 #   edit      halvenor.exe --edit --listen answers halvenor-ctl (both builds'),
@@ -179,6 +180,10 @@ make_failing_show() {
       # The music's box, then the show plays on, silently.
       sed -i 's/^LOAD SOUND musica.flac/LOAD SOUND falta.flac/' "$dir/preconfig.txt"
       echo "1.0 DEMO Sala FX_STOP" >"$dir/guion.txt" ;;
+    no-sound)
+      # Run with no sound output at all: the sound system's box, then the
+      # show plays on the clock alone.
+      echo "1.0 DEMO Sala FX_STOP" >"$dir/guion.txt" ;;
   esac
 }
 
@@ -217,16 +222,19 @@ compare_boxes() {
 }
 
 check_boxes() {
-  local kind linux windows before report
-  for kind in missing-scene broken-scene missing-music; do
+  local kind linux windows before report sound
+  for kind in missing-scene broken-scene missing-music no-sound; do
     linux=$work/boxes-$kind-linux
     windows=$work/boxes-$kind-windows
     make_failing_show "$linux" "$kind"
     make_failing_show "$windows" "$kind"
-    run_in "$linux" 120 "$linux" env SDL_AUDIODRIVER=dummy "$linux_build/halvenor"
+    # An audio driver SDL does not have: no output opens, on either system.
+    sound=()
+    [ "$kind" = no-sound ] && sound=(SDL_AUDIODRIVER=none-here)
+    run_in "$linux" 120 "$linux" env SDL_AUDIODRIVER=dummy "${sound[@]}" "$linux_build/halvenor"
     local linux_status=$run_status
     before=$(box_count)
-    run_in "$windows" 120 "$windows" wine "$win_bin/halvenor.exe"
+    run_in "$windows" 120 "$windows" env "${sound[@]}" wine "$win_bin/halvenor.exe"
     boxes_since "$before" >"$windows.boxes"
     report=$(compare_boxes "$linux.err" "$windows.err" "$windows.boxes")
     if [ "$linux_status" -eq "$run_status" ] && ! grep -q "differs\|expected\|not on Linux" <<<"$report"; then
@@ -334,6 +342,10 @@ echo "Windows programs: $win_bin; Linux build: $linux_build; Wine prefix: $WINEP
 for name in $checks; do
   "check_$name"
 done
+win_watch_stop
+if [ "$watch_status" -ne 0 ]; then
+  fail watchdog "BoxWatch.exe ended with $watch_status before the end: boxes after that were neither recorded nor closed"
+fi
 if [ "$failures" -gt 0 ]; then
   echo "test-windows: $failures failure(s); the runs' files are in $work"
   exit 1

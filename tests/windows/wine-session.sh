@@ -14,6 +14,7 @@
 #   HALVENOR_WINEPREFIX   the Wine prefix (default: ~/.cache/halvenor/wine-prefix)
 #   HALVENOR_WIN_WORK     where the runs leave their files (default:
 #                         build-windows-test; emptied at each start)
+#   HALVENOR_WIN_SOUND    dummy (default), null or device: see win_sound
 
 win_root=$(pwd)
 linux_build=$(cd "${HALVENOR_LINUX_BUILD:-build}" 2>/dev/null && pwd) || {
@@ -47,16 +48,23 @@ win_find_programs() {
   fi
 }
 
-# An ALSA configuration whose default device is the null device: Wine's audio
-# driver then opens an output on a machine without a sound card, and SDL's
-# audio runs (and keeps the music's clock) as it would with speakers.
-win_null_sound() {
+# Sound without a sound card. SDL's dummy output (the default here, as in the
+# Linux tests) consumes the music at its rate, so the music's clock runs as
+# with speakers. HALVENOR_WIN_SOUND=null instead gives Wine an ALSA null
+# device as its default output: the sound opens, but Wine then feeds the null
+# device as fast as it takes the samples, and the music's clock runs several
+# times too fast. HALVENOR_WIN_SOUND=device leaves the machine's own.
+win_sound() {
   local conf=$cache/wine-asound-null.conf
-  mkdir -p "$cache"
-  if [ -f /usr/share/alsa/alsa.conf ]; then
-    printf '%s\n' '</usr/share/alsa/alsa.conf>' 'pcm.!default { type null }' >"$conf"
-    export ALSA_CONFIG_PATH=$conf
-  fi
+  case ${HALVENOR_WIN_SOUND:-dummy} in
+    dummy) export SDL_AUDIODRIVER=dummy ;;
+    null)
+      mkdir -p "$cache"
+      printf '%s\n' '</usr/share/alsa/alsa.conf>' 'pcm.!default { type null }' >"$conf"
+      export ALSA_CONFIG_PATH=$conf ;;
+    device) ;;
+    *) echo "HALVENOR_WIN_SOUND: dummy, null or device" >&2; exit 2 ;;
+  esac
 }
 
 # The first start of a prefix creates it (some seconds); later starts reuse it.
@@ -95,10 +103,12 @@ win_watch_start() {
   watch_pid=$!
 }
 
+# Sets watch_status: 0 when the watchdog ran until asked to stop.
 win_watch_stop() {
+  watch_status=0
   if [ -n "${watch_pid:-}" ]; then
     touch "$work/boxwatch.stop"
-    wait "$watch_pid" 2>/dev/null || true
+    wait "$watch_pid" 2>/dev/null || watch_status=$?
     watch_pid=
   fi
 }
@@ -114,7 +124,7 @@ win_session_start() {
   rm -rf "$work"
   mkdir -p "$work"
   win_find_programs
-  win_null_sound
+  win_sound
   win_prepare_prefix
   win_build_helpers
   trap win_session_end EXIT
