@@ -1,13 +1,18 @@
 # The libraries of the Windows build, cross-built by scripts/windows/build-deps.sh
 # into HALVENOR_WIN_PREFIX (the toolchain file points pkg-config there). The
-# codecs and image libraries are linked in; SDL (sdl12-compat, which loads
-# SDL2.dll), libopenmpt and the compiler's own runtime are DLLs that travel
-# beside the programs.
+# codecs and image libraries are linked in; SDL 1.2, libopenmpt and the
+# threads runtime are DLLs that travel beside the programs.
 if(NOT HALVENOR_WIN_PREFIX)
   message(FATAL_ERROR "HALVENOR_WIN_PREFIX is not set: configure with scripts/windows/toolchain.cmake")
 endif()
 find_package(PkgConfig REQUIRED)
-pkg_check_modules(SDL REQUIRED sdl12_compat)
+# SDL's pkg-config file names SDLmain and -mwindows for every program; the
+# engine enters at its own WinMain and the tools are console programs, so
+# only the library itself is linked.
+find_path(SDL_HEADER_DIR SDL.h PATH_SUFFIXES SDL REQUIRED)
+find_library(SDL_DLL_LIBRARY SDL REQUIRED)
+set(SDL_INCLUDE_DIRS ${SDL_HEADER_DIR} ${HALVENOR_WIN_PREFIX}/include)
+set(SDL_LINK_LIBRARIES ${SDL_DLL_LIBRARY})
 pkg_check_modules(SNDFILE REQUIRED sndfile)
 pkg_check_modules(OPENMPT REQUIRED libopenmpt)
 pkg_check_modules(PNG REQUIRED libpng)

@@ -1,16 +1,8 @@
-// The sync editor's connection (contract in ClientSocket.h).
+// The sync editor's connection (contract in ClientSocket.h), the same on
+// every port; the socket calls themselves are TcpSocket's.
 #include "platform/ClientSocket.h"
 
-#include <arpa/inet.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
+#include "platform/TcpSocket.h"
 
 namespace {
 
@@ -19,28 +11,21 @@ constexpr size_t kReadChunk = 4096;
 
 }  // namespace
 
-ClientSocket::ClientSocket() : socketFd(-1), status(Status::Closed), address(0), port(0) {}
+ClientSocket::ClientSocket()
+    : socket(TcpSocket::kNone), status(Status::Closed), address(0), port(0), peerClosed(false) {}
 
 ClientSocket::~ClientSocket() { Close(); }
 
 bool ClientSocket::SetPeer(const std::string& host, int port_, std::string* error) {
     const std::string name = host.empty() ? kDefaultHost : host;
-    in_addr found{};
-    if (inet_pton(AF_INET, name.c_str(), &found) != 1) {
-        addrinfo hints{};
-        hints.ai_family = AF_INET;
-        hints.ai_socktype = SOCK_STREAM;
-        addrinfo* list = nullptr;
-        if (getaddrinfo(name.c_str(), nullptr, &hints, &list) != 0 || list == nullptr) {
-            if (error != nullptr) {
-                *error = "unknown host '" + name + "' (write an IPv4 address or a name)";
-            }
-            return false;
+    std::uint32_t found = 0;
+    if (!TcpSocket::Resolve(name, found)) {
+        if (error != nullptr) {
+            *error = "unknown host '" + name + "' (write an IPv4 address or a name)";
         }
-        found = reinterpret_cast<const sockaddr_in*>(list->ai_addr)->sin_addr;
-        freeaddrinfo(list);
+        return false;
     }
-    address = found.s_addr;
+    address = found;
     port = port_;
     peerText = name + ":" + std::to_string(port_);
     return true;
@@ -51,25 +36,27 @@ void ClientSocket::Fail(const std::string& why) {
     Close();
 }
 
+void ClientSocket::FailFromSystem(const std::string& doing, int code) {
+    cause = TcpSocket::ErrorText(code);
+    Fail(doing + cause);
+}
+
 bool ClientSocket::Connect() {
     Close();
     failure.clear();
-    socketFd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (socketFd < 0) {
-        failure = std::string("cannot open a socket: ") + std::strerror(errno);
+    cause.clear();
+    peerClosed = false;
+    socket = TcpSocket::Open();
+    if (socket == TcpSocket::kNone) {
+        FailFromSystem("cannot open a socket: ", TcpSocket::LastError());
         return false;
     }
-    const int on = 1;
-    setsockopt(socketFd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    sockaddr_in peer{};
-    peer.sin_family = AF_INET;
-    peer.sin_port = htons(static_cast<uint16_t>(port));
-    peer.sin_addr.s_addr = static_cast<in_addr_t>(address);
     status = Status::Connecting;
-    if (connect(socketFd, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0) {
+    const TcpSocket::Result result = TcpSocket::Connect(socket, address, port);
+    if (result == TcpSocket::Result::Done) {
         status = Status::Connected;
-    } else if (errno != EINPROGRESS && errno != EINTR) {
-        Fail(std::strerror(errno));
+    } else if (result == TcpSocket::Result::Failed) {
+        FailFromSystem("", TcpSocket::LastError());
         return false;
     }
     return true;
@@ -82,18 +69,11 @@ ClientSocket::Status ClientSocket::State() {
     if (status != Status::Connecting) {
         return status;
     }
-    pollfd waiting{socketFd, POLLOUT, 0};
-    if (poll(&waiting, 1, 0) <= 0) {
-        return status;
-    }
-    int cause = 0;
-    socklen_t length = sizeof cause;
-    if (getsockopt(socketFd, SOL_SOCKET, SO_ERROR, &cause, &length) != 0) {
-        cause = errno;
-    }
-    if (cause != 0) {
-        Fail(std::strerror(cause));
-    } else {
+    int code = 0;
+    const TcpSocket::Result result = TcpSocket::Connected(socket, &code);
+    if (result == TcpSocket::Result::Failed) {
+        FailFromSystem("", code);
+    } else if (result == TcpSocket::Result::Done) {
         status = Status::Connected;
         Flush();
     }
@@ -108,19 +88,19 @@ bool ClientSocket::Receive(std::string& into, size_t maxBytes) {
     size_t taken = 0;
     while (taken < maxBytes) {
         const size_t want = maxBytes - taken < sizeof chunk ? maxBytes - taken : sizeof chunk;
-        const ssize_t got = recv(socketFd, chunk, want, MSG_DONTWAIT);
-        if (got > 0) {
-            into.append(chunk, static_cast<size_t>(got));
-            taken += static_cast<size_t>(got);
-        } else if (got == 0) {
+        size_t got = 0;
+        const TcpSocket::Result result = TcpSocket::Receive(socket, chunk, want, &got);
+        if (result == TcpSocket::Result::Done) {
+            into.append(chunk, got);
+            taken += got;
+        } else if (result == TcpSocket::Result::WouldBlock) {
+            break;
+        } else if (result == TcpSocket::Result::Closed) {
+            peerClosed = true;
             Fail("the editor closed the connection");
             return false;
-        } else if (errno == EINTR) {
-            continue;
-        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            break;
         } else {
-            Fail(std::strerror(errno));
+            FailFromSystem("", TcpSocket::LastError());
             return false;
         }
     }
@@ -144,25 +124,30 @@ bool ClientSocket::Send(const std::string& bytes) {
 
 void ClientSocket::Flush() {
     while (!outbox.empty()) {
-        const ssize_t sent = send(socketFd, outbox.data(), outbox.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
-        if (sent > 0) {
-            outbox.erase(0, static_cast<size_t>(sent));
-        } else if (sent < 0 && errno == EINTR) {
-            continue;
+        size_t sent = 0;
+        const TcpSocket::Result result = TcpSocket::Send(socket, outbox.data(), outbox.size(), &sent);
+        if (result == TcpSocket::Result::Done) {
+            outbox.erase(0, sent);
         } else {
-            if (sent < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-                Fail(std::strerror(errno));
+            if (result == TcpSocket::Result::Failed) {
+                FailFromSystem("", TcpSocket::LastError());
             }
             return;
         }
     }
 }
 
-void ClientSocket::Close() {
-    if (socketFd >= 0) {
-        close(socketFd);
-        socketFd = -1;
+bool ClientSocket::Wait(int milliseconds) {
+    if (status == Status::Closed) {
+        return true;  // nothing to wait for: State says so at once
     }
+    const bool forSending = status == Status::Connecting || !outbox.empty();
+    return TcpSocket::Wait(socket, forSending, milliseconds);
+}
+
+void ClientSocket::Close() {
+    TcpSocket::Close(socket);
+    socket = TcpSocket::kNone;
     status = Status::Closed;
     outbox.clear();
 }

@@ -1,7 +1,9 @@
 // The author-mode player's outgoing connection to a sync editor (the Rocket
-// editor listens; the player is its client). No Windows interface of the
-// engine stands behind it; the socket calls live here so that the engine code
-// knows nothing of them.
+// editor listens; the player is its client), and halvenor-ctl's call to a
+// player. No Windows interface of the engine stands behind it; the socket
+// calls live in platform/ so that the engine code knows nothing of them.
+// Every port shares this class; its socket calls are TcpSocket's (BSD
+// sockets on Linux, Winsock 2 on Windows), which word failures alike.
 //
 // Contract: SetPeer(host, port) finds the address once (an IPv4 address, or
 // a name looked up there and then, never while the show plays; 127.0.0.1
@@ -14,10 +16,14 @@
 // not read, and close the connection. The peer closing, a failed read or
 // send, close it too. Writing to a closed connection never raises SIGPIPE.
 // Close() ends the connection at once; Connect may be called again.
+// Wait(milliseconds) is for tools, never the frame loop: it waits for the
+// connection to be made or refused, for bytes to send to go, or else for
+// bytes to arrive, and answers false when the time is up.
 #ifndef HALVENOR_PLATFORM_CLIENTSOCKET_H
 #define HALVENOR_PLATFORM_CLIENTSOCKET_H
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 class ClientSocket {
@@ -42,19 +48,31 @@ public:
     bool Receive(std::string& into, size_t maxBytes);
     bool Send(const std::string& bytes);
     void Close();
+    bool Wait(int milliseconds);
+    // Bytes Send has queued that have not gone yet.
+    size_t Unsent() const { return outbox.size(); }
     const std::string& Failure() const { return failure; }
+    // The operating system's own words for the last failure, when it was
+    // one of its calls that failed (Failure may say more).
+    const std::string& Cause() const { return cause; }
+    // The last connection ended because the peer closed it.
+    bool PeerClosed() const { return peerClosed; }
 
 private:
     void Fail(const std::string& why);
+    void FailFromSystem(const std::string& doing, int code);
     void Flush();
 
-    int socketFd;
+    // As TcpSocket holds it: -1 is none.
+    std::intptr_t socket;
     Status status;
-    unsigned long address;
+    std::uint32_t address;
     int port;
     std::string peerText;
     std::string outbox;
     std::string failure;
+    std::string cause;
+    bool peerClosed;
 };
 
 #endif

@@ -1,17 +1,12 @@
-// The remote control's listening socket (contract in ControlServer.h).
+// The remote control's listening socket (contract in ControlServer.h): the
+// lines, their bounds and who is refused, the same on every port; the socket
+// calls themselves are TcpSocket's.
 #include "platform/ControlServer.h"
 
-#include <arpa/inet.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
+
+#include "platform/TcpSocket.h"
 
 namespace {
 
@@ -36,23 +31,14 @@ bool ParsePort(const std::string& text, int& port) {
     return port >= 1 && port <= 65535;
 }
 
-bool Resolve(const std::string& host, in_addr& address, std::string* error) {
-    if (inet_pton(AF_INET, host.c_str(), &address) == 1) {
+bool Resolve(const std::string& host, std::uint32_t& address, std::string* error) {
+    if (TcpSocket::Resolve(host, address)) {
         return true;
     }
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
-        if (error != nullptr) {
-            *error = "unknown host '" + host + "' (write an IPv4 address or a name of this machine)";
-        }
-        return false;
+    if (error != nullptr) {
+        *error = "unknown host '" + host + "' (write an IPv4 address or a name of this machine)";
     }
-    address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
-    freeaddrinfo(found);
-    return true;
+    return false;
 }
 
 }  // namespace
@@ -71,47 +57,37 @@ bool ControlServer::ParseAddress(const std::string& text, std::string& host, int
     return true;
 }
 
-ControlServer::ControlServer() : listener(-1), boundPort(0) {}
+ControlServer::ControlServer() : listener(TcpSocket::kNone), boundPort(0) {}
 
 ControlServer::~ControlServer() { Close(); }
 
 bool ControlServer::Listen(const std::string& host, int port, std::string* error) {
     Close();
     const std::string name = host.empty() ? kDefaultHost : host;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    if (!Resolve(name, address.sin_addr, error)) {
+    std::uint32_t address = 0;
+    if (!Resolve(name, address, error)) {
         return false;
     }
-    const int socketFd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (socketFd < 0) {
+    const TcpSocket::Handle socket = TcpSocket::Open();
+    if (socket == TcpSocket::kNone) {
         if (error != nullptr) {
-            *error = std::string("cannot open a socket: ") + std::strerror(errno);
+            *error = "cannot open a socket: " + TcpSocket::ErrorText(TcpSocket::LastError());
         }
         return false;
     }
-    // A player started again at once finds its port free although the last
-    // one's connections still linger; a port another program listens on is
-    // still refused.
-    const int on = 1;
-    setsockopt(socketFd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    if (bind(socketFd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        listen(socketFd, kMaxClients * 2) != 0) {
-        const int cause = errno;
-        close(socketFd);
+    if (!TcpSocket::Listen(socket, address, port, kMaxClients * 2)) {
+        const int cause = TcpSocket::LastError();
+        TcpSocket::Close(socket);
         if (error != nullptr) {
             const std::string where = name + ":" + std::to_string(port);
-            *error = cause == EADDRINUSE ? "cannot listen on " + where + ": the port is in use by another program"
-                                         : "cannot listen on " + where + ": " + std::strerror(cause);
+            *error = TcpSocket::IsAddressInUse(cause)
+                         ? "cannot listen on " + where + ": the port is in use by another program"
+                         : "cannot listen on " + where + ": " + TcpSocket::ErrorText(cause);
         }
         return false;
     }
-    sockaddr_in bound{};
-    socklen_t length = sizeof bound;
-    getsockname(socketFd, reinterpret_cast<sockaddr*>(&bound), &length);
-    listener = socketFd;
-    boundPort = ntohs(bound.sin_port);
+    listener = socket;
+    boundPort = TcpSocket::LocalPort(socket);
     return true;
 }
 
@@ -123,13 +99,11 @@ int ControlServer::ClientCount() const {
 void ControlServer::Close() {
     for (Client& client : clients) {
         Send(client);
-        close(client.socket);
+        TcpSocket::Close(client.socket);
     }
     clients.clear();
-    if (listener >= 0) {
-        close(listener);
-        listener = -1;
-    }
+    TcpSocket::Close(listener);
+    listener = TcpSocket::kNone;
     boundPort = 0;
 }
 
@@ -161,40 +135,35 @@ void ControlServer::Poll(const LineHandler& handler) {
 
 void ControlServer::Accept() {
     for (int accepted = 0; accepted < kMaxClients * 2; ++accepted) {
-        const int socketFd = accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (socketFd < 0) {
-            if (errno == EINTR || errno == ECONNABORTED) {
-                continue;
-            }
-            return;  // nothing more waits, or no descriptor is left for now
+        const TcpSocket::Handle socket = TcpSocket::Accept(listener);
+        if (socket == TcpSocket::kNone) {
+            return;
         }
-        const int on = 1;
-        setsockopt(socketFd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         if (ClientCount() >= kMaxClients) {
-            Refuse(socketFd);
+            Refuse(socket);
             continue;
         }
         Client client;
-        client.socket = socketFd;
+        client.socket = socket;
         clients.push_back(std::move(client));
     }
 }
 
-void ControlServer::Refuse(int socketFd) {
+void ControlServer::Refuse(std::intptr_t socket) {
     const auto refusedCount = std::count_if(clients.begin(), clients.end(), [](const Client& c) { return c.refused; });
     if (refusedCount >= kMaxClients) {
-        close(socketFd);  // a flood of connections: no line for this one
+        TcpSocket::Close(socket);  // a flood of connections: no line for this one
         return;
     }
     Client client;
-    client.socket = socketFd;
+    client.socket = socket;
     client.refused = true;
     client.refusedAt = std::chrono::steady_clock::now();
     client.outbox = "error: too many connections (at most " + std::to_string(kMaxClients) + "): closing\n";
     Send(client);
     // Closing at once could reset the connection before the line is read, if
     // the client has sent something already: it hangs up, or has its time.
-    shutdown(socketFd, SHUT_WR);
+    TcpSocket::EndSending(socket);
     clients.push_back(std::move(client));
 }
 
@@ -206,20 +175,15 @@ void ControlServer::Read(Client& client) {
     client.inboxRead = 0;
     char chunk[kReadChunk];
     while (client.inbox.size() < kReadPerPoll) {
-        const ssize_t got = recv(client.socket, chunk, sizeof chunk, MSG_DONTWAIT);
-        if (got > 0) {
-            client.inbox.append(chunk, static_cast<size_t>(got));
-        } else if (got == 0) {
-            client.peerClosed = true;
-            return;
-        } else if (errno == EINTR) {
+        size_t got = 0;
+        const TcpSocket::Result result = TcpSocket::Receive(client.socket, chunk, sizeof chunk, &got);
+        if (result == TcpSocket::Result::Done) {
+            client.inbox.append(chunk, got);
             continue;
-        } else {
-            if (errno != EAGAIN && errno != EWOULDBLOCK) {
-                client.dropped = true;
-            }
-            return;
         }
+        client.peerClosed = result == TcpSocket::Result::Closed;
+        client.dropped = result == TcpSocket::Result::Failed;
+        return;
     }
 }
 
@@ -275,24 +239,20 @@ void ControlServer::Queue(Client& client, const std::string& answer) {
 
 void ControlServer::Send(Client& client) {
     while (!client.dropped && !client.outbox.empty()) {
-        const ssize_t sent = send(client.socket, client.outbox.data(), client.outbox.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
-        if (sent > 0) {
-            client.outbox.erase(0, static_cast<size_t>(sent));
-        } else if (sent < 0 && errno == EINTR) {
-            continue;
-        } else {
-            if (sent < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-                client.dropped = true;
-            }
+        size_t sent = 0;
+        const TcpSocket::Result result = TcpSocket::Send(client.socket, client.outbox.data(), client.outbox.size(), &sent);
+        if (result != TcpSocket::Result::Done) {
+            client.dropped = result == TcpSocket::Result::Failed;
             return;
         }
+        client.outbox.erase(0, sent);
     }
 }
 
 void ControlServer::RemoveDropped() {
     for (Client& client : clients) {
         if (client.dropped) {
-            close(client.socket);
+            TcpSocket::Close(client.socket);
         }
     }
     clients.erase(std::remove_if(clients.begin(), clients.end(), [](const Client& client) { return client.dropped; }),

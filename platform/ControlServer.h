@@ -1,6 +1,8 @@
 // The author-mode player's listening socket for the remote control. No
 // Windows interface of the engine stands behind it; the socket calls live
-// here so that the engine code knows nothing of them.
+// in platform/ so that the engine code knows nothing of them. Every port
+// shares this class; its socket calls are TcpSocket's (BSD sockets on Linux,
+// Winsock 2 on Windows), which keep the messages below the same.
 //
 // Contract: Listen(host, port) opens a TCP socket on host (an IPv4 address or
 // a name; 127.0.0.1 when empty) and port (0 takes a free one; Port() says
@@ -30,6 +32,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -55,7 +58,7 @@ public:
     ControlServer& operator=(const ControlServer&) = delete;
 
     bool Listen(const std::string& host, int port, std::string* error);
-    bool Listening() const { return listener >= 0; }
+    bool Listening() const { return listener != -1; }
     int Port() const { return boundPort; }
     void Poll(const LineHandler& handler);
     // Connections being served, the refused ones on their way out left aside.
@@ -65,8 +68,9 @@ public:
     void Close();
 
 private:
+    // A socket as TcpSocket holds it: -1 is none.
     struct Client {
-        int socket = -1;
+        std::intptr_t socket = -1;
         // Received, not yet split into lines.
         std::string inbox;
         size_t inboxRead = 0;
@@ -83,7 +87,7 @@ private:
     };
 
     void Accept();
-    void Refuse(int socket);
+    void Refuse(std::intptr_t socket);
     void Read(Client& client);
     void Split(Client& client, const LineHandler& handler);
     void EndLine(Client& client, const LineHandler& handler);
@@ -91,7 +95,7 @@ private:
     void Send(Client& client);
     void RemoveDropped();
 
-    int listener;
+    std::intptr_t listener;
     int boundPort;
     std::vector<Client> clients;
 };

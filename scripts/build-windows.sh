@@ -58,10 +58,10 @@ for p in "${programs[@]}"; do
   cp "build-windows/$p.exe" "$stage/"
 done
 x86_64-w64-mingw32-strip "$stage"/*.exe
-# The DLLs the programs load: SDL 1.2's API over SDL2, libopenmpt, and the
-# compiler runtime libopenmpt and the threads need.
+# The DLLs the programs load: SDL 1.2, libopenmpt, and the compiler runtime
+# libopenmpt and the threads need.
 gcc_dir=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")
-for dll in "$prefix/bin/SDL.dll" "$prefix/bin/SDL2.dll" "$prefix"/bin/libopenmpt-*.dll \
+for dll in "$prefix/bin/SDL.dll" "$prefix"/bin/libopenmpt-*.dll \
            "$gcc_dir/libstdc++-6.dll" "$gcc_dir/libgcc_s_seh-1.dll" \
            /usr/x86_64-w64-mingw32/lib/libwinpthread-1.dll; do
   [ -f "$dll" ] || { echo "build-windows: missing $dll" >&2; exit 1; }

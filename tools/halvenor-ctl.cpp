@@ -6,21 +6,13 @@
 // The words of the command are joined by spaces into one line. Exit status:
 // 0 for an "ok" answer, 1 for an "error:" answer, 2 when no player answers
 // (nothing listens, or no answer in time) or for wrong arguments.
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "core/Version.h"
+#include "platform/ClientSocket.h"
 #include "platform/ControlServer.h"
 
 namespace {
@@ -76,103 +68,54 @@ int MillisecondsLeft(std::chrono::steady_clock::time_point deadline) {
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
-// Waits for the socket to be ready for events; false when the time is up.
-bool WaitFor(int socketFd, short events, std::chrono::steady_clock::time_point deadline) {
-    for (;;) {
-        pollfd entry{socketFd, events, 0};
-        const int ready = poll(&entry, 1, MillisecondsLeft(deadline));
-        if (ready > 0) {
-            return true;
-        }
-        if (ready == 0 || errno != EINTR) {
-            return false;
-        }
-    }
-}
-
-bool Resolve(const std::string& host, in_addr& address) {
-    if (inet_pton(AF_INET, host.c_str(), &address) == 1) {
-        return true;
-    }
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
-        return false;
-    }
-    address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
-    freeaddrinfo(found);
-    return true;
-}
-
 // Connects, sends the line, and reads the answer line into *answer.
 int Call(const std::string& host, int port, const std::string& line, std::string& answer) {
     const std::string where = host + ":" + std::to_string(port);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kTimeoutMs);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    if (!Resolve(host, address.sin_addr)) {
+    ClientSocket socket;
+    // An empty host is no machine here, not the socket's default one.
+    if (host.empty() || !socket.SetPeer(host, port, nullptr)) {
         return NoPlayer(where, "unknown host");
     }
-    const int socketFd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (socketFd < 0) {
-        return NoPlayer(where, std::strerror(errno));
+    if (!socket.Connect()) {
+        return NoPlayer(where, socket.Cause());
     }
-    int status = 0;
-    if (connect(socketFd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        if (errno != EINPROGRESS || !WaitFor(socketFd, POLLOUT, deadline)) {
-            const std::string why = errno == EINPROGRESS ? "no connection in time" : std::strerror(errno);
-            close(socketFd);
-            return NoPlayer(where, why);
-        }
-        socklen_t length = sizeof status;
-        getsockopt(socketFd, SOL_SOCKET, SO_ERROR, &status, &length);
-        if (status != 0) {
-            close(socketFd);
-            return NoPlayer(where, std::strerror(status));
+    while (socket.State() == ClientSocket::Status::Connecting) {
+        if (!socket.Wait(MillisecondsLeft(deadline))) {
+            return NoPlayer(where, "no connection in time");
         }
     }
-    const std::string message = line + "\n";
-    size_t sent = 0;
-    while (sent < message.size()) {
-        const ssize_t done = send(socketFd, message.data() + sent, message.size() - sent, MSG_NOSIGNAL);
-        if (done > 0) {
-            sent += static_cast<size_t>(done);
-        } else if (done < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) &&
-                   WaitFor(socketFd, POLLOUT, deadline)) {
-            continue;
-        } else {
-            close(socketFd);
+    if (socket.State() == ClientSocket::Status::Closed) {
+        return NoPlayer(where, socket.Cause());
+    }
+    if (!socket.Send(line + "\n")) {
+        return NoPlayer(where, "the connection broke while sending");
+    }
+    while (socket.Unsent() > 0) {
+        if (!socket.Wait(MillisecondsLeft(deadline)) || socket.State() == ClientSocket::Status::Closed) {
             return NoPlayer(where, "the connection broke while sending");
         }
     }
     answer.clear();
     for (;;) {
-        char chunk[1024];
-        const ssize_t got = recv(socketFd, chunk, sizeof chunk, 0);
-        if (got > 0) {
-            answer.append(chunk, static_cast<size_t>(got));
-            const size_t end = answer.find('\n');
-            if (end != std::string::npos) {
-                answer.resize(end);
-                break;
-            }
-            // A player answers far less; anything longer is not one.
-            if (answer.size() > 64 * 1024) {
-                close(socketFd);
-                return NoPlayer(where, "the answer is no line");
-            }
-        } else if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) &&
-                   WaitFor(socketFd, POLLIN, deadline)) {
-            continue;
-        } else {
-            close(socketFd);
-            return NoPlayer(where, got == 0 ? "it closed the connection without an answer" : "no answer in time");
+        const bool open = socket.Receive(answer, 1024);
+        const size_t end = answer.find('\n');
+        if (end != std::string::npos) {
+            answer.resize(end);
+            break;
+        }
+        // A player answers far less; anything longer is not one.
+        if (answer.size() > 64 * 1024) {
+            return NoPlayer(where, "the answer is no line");
+        }
+        if (!open) {
+            return NoPlayer(where, socket.PeerClosed() ? "it closed the connection without an answer"
+                                                       : "no answer in time");
+        }
+        if (!socket.Wait(MillisecondsLeft(deadline))) {
+            return NoPlayer(where, "no answer in time");
         }
     }
-    close(socketFd);
     if (!answer.empty() && answer.back() == '\r') {
         answer.pop_back();
     }

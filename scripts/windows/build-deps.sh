@@ -14,8 +14,7 @@ cache=${HALVENOR_WIN_CACHE:-$HOME/.cache/halvenor/win64}
 jobs=$(nproc)
 
 # Source packages in build order: each needs only those before it.
-packages=(zlib libjpeg-turbo libpng1.6 freetype libsdl2 sdl12-compat libogg libvorbis flac opus mpg123 lame
-          libsndfile libopenmpt)
+packages=(zlib libjpeg-turbo libpng1.6 freetype libsdl1.2 libogg libvorbis flac opus mpg123 lame libsndfile libopenmpt)
 
 log() { echo "windows-deps: $*" >&2; }
 
@@ -57,20 +56,36 @@ cmake_cross=(-G "Unix Makefiles" -DCMAKE_TOOLCHAIN_FILE="$here/toolchain.cmake" 
              -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH="$prefix")
 autotools_cross=(--host=$host --prefix="$prefix" --disable-dependency-tracking)
 
+# Downloads the source package's files at the addresses apt knows, checks each
+# against the hash of the machine's signed source index, and unpacks it with
+# Debian's patches applied. Some mirrors lack the upstream signature files
+# (.asc) that a few packages list: those are left out, since the tarball they
+# sign is checked by the index's hash already.
 fetch() {
-  local p=$1 v
+  local p=$1 v uris url name size hash
   v=$(source_version "$p")
-  cd "$prefix/src"
   log "fetching $p $v"
-  local before
-  before=$(ls "$prefix/src")
-  apt-get source -q "$p=$v" > "$prefix/src/$p.fetch.log" 2>&1 || { cat "$prefix/src/$p.fetch.log" >&2; exit 1; }
-  dir=""
-  for d in "$prefix"/src/*/; do
-    d=${d%/}
-    grep -qx "$(basename "$d")" <<< "$before" || dir=$d
+  mkdir -p "$prefix/src/$p" && cd "$prefix/src/$p"
+  uris=$(apt-get source --print-uris -qq "$p=$v" 2>/dev/null | grep "^'") || { log "apt knows no files of $p $v"; exit 1; }
+  while read -r url name size hash; do
+    url=${url//\'/}
+    if ! curl -sfL --retry 3 -m 300 -o "$name" "$url"; then
+      case $name in
+        *.asc) log "$name is missing on the mirror; the tarball's own hash checks it"
+               sed -i "/ $name\$/d" ./*.dsc 2>/dev/null || true
+               rm -f "$name"; continue ;;
+        *) log "cannot download $url"; exit 1 ;;
+      esac
+    fi
+    [ "$(sha256sum "$name" | cut -d' ' -f1)" = "${hash#SHA256:}" ] || { log "$name does not match the index's hash"; exit 1; }
+  done <<< "$uris"
+  # Any .asc dropped after the .dsc was written is taken out of it now.
+  for asc in $(sed -n 's/.* \([^ ]*\.asc\)$/\1/p' ./*.dsc | sort -u); do
+    [ -f "$asc" ] || sed -i "/ $asc\$/d" ./*.dsc
   done
-  [ -n "$dir" ] && [ -f "$dir/debian/copyright" ] || { log "no source folder for $p"; exit 1; }
+  dpkg-source --no-check -x ./*.dsc source > "$prefix/src/$p.fetch.log" 2>&1 \
+    || { cat "$prefix/src/$p.fetch.log" >&2; log "cannot unpack $p"; exit 1; }
+  dir=$prefix/src/$p/source
   mkdir -p "$prefix/licences/$p"
   cp "$dir/debian/copyright" "$prefix/licences/$p/copyright"
   cd "$dir"
@@ -118,16 +133,14 @@ for p in "${packages[@]}"; do
         -DZLIB_LIBRARY="$prefix/lib/libz.a" -DZLIB_INCLUDE_DIR="$prefix/include"
       run freetype-make cmake --build _w -j"$jobs" --target install
       ;;
-    libsdl2)
-      # sdl12-compat loads SDL2.dll when the program starts, so SDL2 is a DLL.
-      run sdl2-configure ./configure "${autotools_cross[@]}" --disable-static --enable-shared
-      run sdl2-make make -j"$jobs"
-      run sdl2-install make install
-      ;;
-    sdl12-compat)
-      run sdl12-cmake cmake -S . -B _w "${cmake_cross[@]}" -DSDL2_INCLUDE_DIR="$prefix/include/SDL2" \
-        -DSDL12TESTS=OFF -DSDL12DEVEL=ON -DSTATICDEVEL=OFF
-      run sdl12-make cmake --build _w -j"$jobs" --target install
+    libsdl1.2)
+      # SDL 1.2 itself, whose Windows port opens the window through WGL as the
+      # engine's pixel buffers expect; a DLL, as its licence suits. The engine
+      # enters at its own WinMain, so nothing redirects the standard streams.
+      run sdl-configure ./configure "${autotools_cross[@]}" --disable-static --enable-shared \
+        --disable-stdio-redirect --enable-video-opengl --disable-video-directx --disable-nasm
+      run sdl-make make -j"$jobs"
+      run sdl-install make install
       ;;
     libogg|libvorbis|opus)
       run "$p-configure" ./configure "${autotools_cross[@]}" --disable-shared --enable-static --disable-docs \
@@ -173,7 +186,7 @@ for p in "${packages[@]}"; do
   esac
   log "$p built in $((SECONDS - t)) s"
   cd "$prefix/src"
-  rm -rf "$dir"
+  rm -rf "$prefix/src/$p"
 done
 rm -rf "$prefix/src"
 touch "$prefix/.complete"

@@ -1,6 +1,7 @@
 // The remote control's socket over real loopback connections: answers to
 // every kind of line, many clients, clients that vanish or never read, the
-// connection past the limit, and a port already taken.
+// connection past the limit, and a port already taken; and the outgoing
+// socket halvenor-ctl calls a player with, waiting as a tool does.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -19,6 +20,7 @@
 
 #include "author/AuthorControl.h"
 #include "author/RemoteControl.h"
+#include "platform/ClientSocket.h"
 #include "platform/ControlServer.h"
 
 namespace {
@@ -294,6 +296,57 @@ TEST(ControlServer, APortInUseAndBadAddressesAreReportedCleanly) {
     }
     EXPECT_FALSE(second.Listen("no.such.host.invalid", 0, &error));
     EXPECT_NE(error.find("unknown host 'no.such.host.invalid'"), std::string::npos) << error;
+}
+
+// How halvenor-ctl calls: wait for the connection, the line to go and the
+// answer to come; then tell a peer that hung up from one never there.
+TEST(ClientSocket, WaitsForItsAnswerAndTellsAHangUpFromARefusal) {
+    ServedPlayer player;
+    ClientSocket socket;
+    ASSERT_TRUE(socket.SetPeer("", player.port, nullptr));
+    ASSERT_TRUE(socket.Connect()) << socket.Failure();
+    while (socket.State() == ClientSocket::Status::Connecting) {
+        ASSERT_TRUE(socket.Wait(20000));
+    }
+    ASSERT_TRUE(socket.Send("seek 2\n"));
+    while (socket.Unsent() > 0) {
+        ASSERT_TRUE(socket.Wait(20000));
+        ASSERT_NE(socket.State(), ClientSocket::Status::Closed) << socket.Failure();
+    }
+    std::string answer;
+    while (socket.Receive(answer, 1024) && answer.find('\n') == std::string::npos) {
+        ASSERT_TRUE(socket.Wait(20000));
+    }
+    EXPECT_EQ(answer.substr(0, 2), "ok") << answer;
+
+    ControlServer closing;
+    ASSERT_TRUE(closing.Listen("", 0, nullptr));
+    const int port = closing.Port();
+    ClientSocket hungUp;
+    ASSERT_TRUE(hungUp.SetPeer("127.0.0.1", port, nullptr));
+    ASSERT_TRUE(hungUp.Connect());
+    while (hungUp.State() == ClientSocket::Status::Connecting) {
+        ASSERT_TRUE(hungUp.Wait(20000));
+    }
+    closing.Poll([](const std::string&) { return std::string("ok"); });
+    closing.Close();
+    std::string nothing;
+    while (hungUp.Receive(nothing, 1024)) {
+        ASSERT_TRUE(hungUp.Wait(20000));
+    }
+    EXPECT_TRUE(hungUp.PeerClosed()) << hungUp.Failure();
+    EXPECT_TRUE(nothing.empty());
+
+    ClientSocket refused;
+    ASSERT_TRUE(refused.SetPeer("", port, nullptr));
+    refused.Connect();  // Linux refuses a loopback call at once, Windows a little later
+    while (refused.State() == ClientSocket::Status::Connecting) {
+        ASSERT_TRUE(refused.Wait(20000));
+    }
+    EXPECT_EQ(refused.State(), ClientSocket::Status::Closed);
+    EXPECT_FALSE(refused.PeerClosed());
+    EXPECT_EQ(refused.Cause(), "Connection refused");
+    EXPECT_EQ(refused.Failure(), refused.Cause());
 }
 
 }  // namespace
