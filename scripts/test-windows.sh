@@ -74,7 +74,7 @@ line_ends_note() {
 stop_time() { awk '$2 == "DEMO" && $4 == "FX_STOP" { print $1; exit }' "$1/guion.txt"; }
 
 check_play() {
-  local linux=$work/play-linux windows=$work/play-windows before end lines result
+  local linux=$work/play-linux windows=$work/play-windows before end lines result failed=$failures
   copy_sample "$linux"
   copy_sample "$windows"
   end=$(stop_time "$windows")
@@ -110,7 +110,7 @@ check_play() {
   if [ "$result" = differ ]; then
     fail play "error_log.txt differs from the Linux player's (< Linux, > Windows):"
     diff <(tr -d '\r' <"$linux/error_log.txt") <(tr -d '\r' <"$windows/error_log.txt") | detail || true
-  elif [ "$run_status" -eq 0 ] && [ ! -s "$work/play-windows.boxes" ]; then
+  elif [ "$failures" -eq "$failed" ]; then
     pass play "exit 0 after $run_seconds s (script stops at $end s; Linux: $linux_seconds s), no box, error_log.txt's $lines lines as Linux's$(line_ends_note "$result")"
   fi
 }
