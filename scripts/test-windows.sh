@@ -346,6 +346,10 @@ win_watch_stop
 if [ "$watch_status" -ne 0 ]; then
   fail watchdog "BoxWatch.exe ended with $watch_status before the end: boxes after that were neither recorded nor closed"
 fi
+if grep -q . "$work/wine.err"; then
+  echo "note: Wine's own processes wrote to stderr ($work/wine.err):"
+  detail <"$work/wine.err"
+fi
 if [ "$failures" -gt 0 ]; then
   echo "test-windows: $failures failure(s); the runs' files are in $work"
   exit 1

@@ -99,7 +99,9 @@ win_watch_start() {
   boxes=$work/boxes.txt
   : >"$boxes"
   rm -f "$work/boxwatch.stop"
-  (cd "$work" && exec timeout 3600 wine "$tools/BoxWatch.exe" boxes.txt boxwatch.stop 3600) &
+  # The first Wine program of a session starts Wine's own background
+  # processes, which keep its stderr: their complaints go to a file.
+  (cd "$work" && exec timeout 3600 wine "$tools/BoxWatch.exe" boxes.txt boxwatch.stop 3600) 2>"$work/wine.err" &
   watch_pid=$!
 }
 
