@@ -19,6 +19,7 @@
 #include "fx2d/PBuffer.h"
 #include "fx2d/ParticleSystem.h"
 #include "glext/GlExtensions.h"
+#include "platform/MessageBox.h"
 #include "platform/FileSystem.h"
 #include "platform/Process.h"
 #include "scene/Scene.h"
@@ -57,8 +58,8 @@ void OpenDisplay(Engine& engine, const PreconfigLine& line) {
     engine.display->SetRunningState();
     if (!InitExtensions(kRequiredExtensions)) {
         Log::Write("Error al inicializar las extensiones GL\n");
-        std::fprintf(stderr, "halvenor: el driver OpenGL no ofrece las extensiones necesarias: %s\n",
-                     MissingExtensions());
+        Platform::ReportFatal(std::string("el driver OpenGL no ofrece las extensiones necesarias: ") +
+                              MissingExtensions());
         std::exit(-1);
     }
 }

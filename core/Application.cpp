@@ -9,6 +9,7 @@
 #include "core/Log.h"
 #include "fx2d/Console.h"
 #include "glext/GlExtensions.h"
+#include "platform/MessageBox.h"
 #include "scene/Scene.h"
 
 namespace {
@@ -154,12 +155,12 @@ int Application::Run() {
 int Application::Run(FrameSink& sink) {
     Log::Start();
     if (!engine.ReadPreconfiguration(kPreconfigFile)) {
-        std::fprintf(stderr, "halvenor: no se puede abrir %s en el directorio de trabajo\n", kPreconfigFile);
+        Platform::ReportFatal(std::string("no se puede abrir ") + kPreconfigFile + " en el directorio de trabajo");
         Log::Write("-> ERROR: no se puede abrir preconfig.txt\n");
         return 1;
     }
     if (engine.display == nullptr) {
-        std::fprintf(stderr, "halvenor: %s no tiene linea LOAD DISPLAY\n", kPreconfigFile);
+        Platform::ReportFatal(std::string(kPreconfigFile) + " no tiene linea LOAD DISPLAY");
         Log::Write("-> ERROR: preconfig.txt no tiene linea LOAD DISPLAY\n");
         return 1;
     }

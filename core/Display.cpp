@@ -7,6 +7,7 @@
 #include <string>
 
 #include "glext/GlExtensions.h"
+#include "platform/MessageBox.h"
 #include "platform/WindowSystem.h"
 #include "scene/TextureCache.h"
 #include "scene/TextureLoader.h"
@@ -24,7 +25,7 @@ constexpr double kPenAdvance = 10.0;
 // Without a screen for the window the show cannot play: say why on the
 // terminal and end as a failed start does.
 void RefuseWindow(const std::string& reason) {
-    std::fprintf(stderr, "halvenor: %s\n", reason.c_str());
+    Platform::ReportFatal(reason);
     SDL_Quit();
     std::exit(1);
 }
@@ -51,14 +52,15 @@ void Display::Open(uint32_t newWidth, uint32_t newHeight, int32_t newBitsPerPixe
     // A window of no pixels would stay black; a negative size read from the
     // file arrives here as a huge one.
     if (width == 0 || height == 0 || width > 0x7FFFFFFFu || height > 0x7FFFFFFFu) {
-        std::fprintf(stderr, "halvenor: la linea LOAD DISPLAY pide una ventana de %d x %d: ancho y alto deben ser "
-                             "mayores que 0\n", static_cast<int>(width), static_cast<int>(height));
+        Platform::ReportFatal("la linea LOAD DISPLAY pide una ventana de " + std::to_string(static_cast<int>(width)) +
+                              " x " + std::to_string(static_cast<int>(height)) +
+                              ": ancho y alto deben ser mayores que 0");
         std::exit(1);
     }
     if (SDL_Init(SDL_INIT_VIDEO) < 0) {
         std::fprintf(stderr, "Error inicializando SDL: %s\n", SDL_GetError());
         // SDL's own words do not say how to play without a screen.
-        std::fprintf(stderr, "halvenor: %s\n", Platform::VideoStartProblem().c_str());
+        Platform::ReportFatal(Platform::VideoStartProblem());
         std::exit(1);
     }
     const std::string noScreen = Platform::WindowSystemProblem(false);

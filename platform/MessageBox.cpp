@@ -19,6 +19,7 @@ std::vector<Platform::ShownMessageBox>& ShownBoxes() {
 }
 
 void (*boxListener)(void* context) = nullptr;
+bool boxesOnScreen = true;
 void* boxListenerContext = nullptr;
 
 // Keeps the stderr record on one line whatever the text holds.
@@ -43,7 +44,7 @@ int MessageBoxA(void* /*owner*/, const char* text, const char* caption, unsigned
     std::fflush(stderr);
     // A listener reads boxes as findings (the checker): none goes on screen
     // then, or a check would wait for a click on every damaged line.
-    if (boxListener == nullptr) {
+    if (boxListener == nullptr && boxesOnScreen) {
         Platform::ShowSystemMessageBox(safeText, safeCaption);
     }
     std::vector<Platform::ShownMessageBox>& boxes = ShownBoxes();
@@ -69,5 +70,15 @@ void ListenToMessageBoxes(void (*listener)(void* context), void* context) {
     boxListener = listener;
     boxListenerContext = context;
 }
+
+void ReportFatal(const std::string& text) {
+    std::fprintf(stderr, "halvenor: %s\n", text.c_str());
+    std::fflush(stderr);
+    if (boxListener == nullptr && boxesOnScreen) {
+        ShowSystemMessageBox(text.c_str(), "halvenor");
+    }
+}
+
+void KeepBoxesOffScreen() { boxesOnScreen = false; }
 
 }  // namespace Platform

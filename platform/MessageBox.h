@@ -43,6 +43,17 @@ void ClearMessageBoxes();
 // points a box a reader shows at the line the reader was reading.
 void ListenToMessageBoxes(void (*listener)(void* context), void* context);
 
+// The line a program prints before it ends because the show cannot play
+// ("halvenor: " and the text, on stderr, on every port). On Windows the text
+// also goes on screen in a box captioned "halvenor": the player is a program
+// without a console, and started from the desktop it has no stderr anyone
+// reads. The box is not recorded in the list: it is not one of the engine's.
+void ReportFatal(const std::string& text);
+
+// For programs run unattended (a capture): from now on no box goes on
+// screen, on any port; the stderr lines and the list stay as they are.
+void KeepBoxesOffScreen();
+
 }  // namespace Platform
 
 #endif

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/Log.h"
+#include "platform/MessageBox.h"
 #include "platform/Process.h"
 #include "scene/AseCameraLightReader.h"
 #include "scene/AseMaterialReader.h"
@@ -29,7 +30,7 @@ void AseReader::Read(const char* fileName, Scene& scene) {
     Log::Format("]> LEYENDO FICHERO ASE: [ %s ]\n", name);
     if (!LoadText(name)) {
         Log::Format("]> ** ERROR ** El fichero [ %s ] no se encuentra. **\n", name);
-        std::fprintf(stderr, "halvenor: no se encuentra el fichero de escena [ %s ]\n", name);
+        Platform::ReportFatal(std::string("no se encuentra el fichero de escena [ ") + name + " ]");
         ExitProcess(1);
     }
     CreateArraysFromCounts(scene);

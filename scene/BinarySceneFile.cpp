@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "core/Log.h"
+#include "platform/MessageBox.h"
 #include "platform/FileSystem.h"
 #include "platform/Process.h"
 #include "scene/Camera.h"
@@ -123,7 +124,7 @@ bool BinarySceneFile::Read(const char* name, Scene& scene) {
     file = Platform::OpenFile(fileName, "rb");
     if (file == nullptr) {
         Log::Format("%s - ** ERROR ** El fichero [ %s ] no se puede abrir. **\n", kPrefix, fileName);
-        std::fprintf(stderr, "halvenor: no se puede abrir el fichero de escena [ %s ]\n", fileName);
+        Platform::ReportFatal(std::string("no se puede abrir el fichero de escena [ ") + fileName + " ]");
         ExitProcess(1);
     }
     fileSize = static_cast<long>(Platform::SizeOfOpenFile(file));

@@ -15,6 +15,7 @@
 #include "core/Application.h"
 #include "core/Version.h"
 #include "platform/ChildProcess.h"
+#include "platform/MessageBox.h"
 
 namespace {
 
@@ -56,6 +57,8 @@ int main(int argc, char** argv) {
     }
     // A dead ffmpeg must surface as a failed write, not end the process.
     Platform::ChildProcess::IgnoreBrokenPipes();
+    // Nobody watches a capture to close a box: its boxes are stderr lines only.
+    Platform::KeepBoxesOffScreen();
     // A part that the capture running it stops quits as on Ctrl-C, keeping what it has.
     Platform::ChildProcess::ObeyStopRequests();
     if (options.jobs > 1) {
