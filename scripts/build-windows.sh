@@ -15,7 +15,7 @@ started=$SECONDS
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 dpkg-dev
-          cmake make pkg-config autoconf automake libtool nasm zip)
+          cmake make pkg-config autoconf automake libtool nasm zip curl fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -64,6 +64,11 @@ for dll in "$prefix/bin/SDL.dll" /usr/x86_64-w64-mingw32/lib/libwinpthread-1.dll
   cp "$dll" "$stage/"
 done
 x86_64-w64-mingw32-strip --strip-unneeded "$stage"/*.dll
+# The author overlay and halvenor-font look for DejaVu Sans Mono beside the
+# programs first: Windows has no copy of its own.
+cp /usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf "$stage/"
+mkdir -p "$stage/licences/fonts-dejavu-core"
+cp /usr/share/doc/fonts-dejavu-core/copyright "$stage/licences/fonts-dejavu-core/copyright"
 for show in sample tracker; do
   cp -r "build/shows/$show" "$stage/shows/$show"
   rm -f "$stage/shows/$show/error_log.txt"

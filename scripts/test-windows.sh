@@ -32,6 +32,21 @@ fi
 for name in "$@"; do
   case " $all_checks " in *" $name "*) ;; *) echo "test-windows.sh: no check '$name' ($all_checks)" >&2; exit 2 ;; esac
 done
+# Debian's Wine runs the programs; Xvfb and libpng (the frame comparer) come
+# with the Linux build's packages.
+if [ -z "${HALVENOR_WIN_XVFB:-}" ]; then
+  missing=()
+  for p in wine wine64 xvfb xauth libpng-dev; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    export DEBIAN_FRONTEND=noninteractive
+    $sudo apt-get update -qq
+    $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  fi
+fi
 if [ -z "${HALVENOR_WIN_BIN:-}" ] && [ -z "${HALVENOR_WIN_XVFB:-}" ]; then
   ./scripts/build-windows.sh
 fi
