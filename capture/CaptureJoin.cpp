@@ -252,7 +252,8 @@ void CaptureJoin::RemoveDescriptionsIn(const std::string& directory) const {
 bool CaptureJoin::JoinVideos(std::string& error) const {
     const std::string ffmpeg = VideoOutput::FindFfmpeg();
     if (ffmpeg.empty()) {
-        error = "the ffmpeg program is needed to join videos and is not installed (Debian: apt-get install ffmpeg)";
+        error = "the ffmpeg program is needed to join videos and is not installed (" + Platform::InstallHint("ffmpeg") +
+                ")";
         return false;
     }
     const std::string list = output + ".concat.txt";

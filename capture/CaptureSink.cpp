@@ -45,8 +45,8 @@ bool LooksLikeAFile(const std::string& path) {
 
 bool CheckVideoOutput(const std::string& path, std::string& error) {
     if (VideoOutput::FindFfmpeg().empty()) {
-        error = "the ffmpeg program is needed to write " + path + " and is not installed "
-                "(Debian: apt-get install ffmpeg); a directory as output gets PNG files instead";
+        error = "the ffmpeg program is needed to write " + path + " and is not installed (" +
+                Platform::InstallHint("ffmpeg") + "); a directory as output gets PNG files instead";
         return false;
     }
     const std::string parent = ParentOf(path);

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/FileSystem.h"
+
 namespace {
 
 // What the encoder says is kept for a failure's message, up to a bound.
@@ -33,7 +35,7 @@ std::vector<std::string> SoundTrack::Arguments(const std::string& ffmpeg, const 
 bool SoundTrack::Start(const VideoOutput::Music& music, const std::string& videoPath, std::string& error) {
     const std::string ffmpeg = VideoOutput::FindFfmpeg();
     if (ffmpeg.empty()) {
-        error = "the ffmpeg program is not installed (Debian: apt-get install ffmpeg)";
+        error = "the ffmpeg program is not installed (" + Platform::InstallHint("ffmpeg") + ")";
         return false;
     }
     path = PathFor(videoPath);

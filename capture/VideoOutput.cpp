@@ -81,7 +81,7 @@ std::vector<std::string> VideoOutput::Arguments(int width, int height) const {
 bool VideoOutput::Open(int width, int height) {
     const std::string program = FindFfmpeg();
     if (program.empty()) {
-        error = "the ffmpeg program is not installed (Debian: apt-get install ffmpeg)";
+        error = "the ffmpeg program is not installed (" + Platform::InstallHint("ffmpeg") + ")";
         return false;
     }
     frameBytes = static_cast<size_t>(width) * static_cast<size_t>(height) * 3;

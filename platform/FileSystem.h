@@ -150,6 +150,11 @@ std::string FindProgram(const std::string& name);
 // name + ".exe" on Windows.
 std::string ProgramFileName(const std::string& name);
 
+// How a user gets a missing program that the system's packages provide (the
+// package is named as the program): "Debian: apt-get install NAME" on Linux,
+// "put NAME.exe in a folder on the PATH or beside this program" on Windows.
+std::string InstallHint(const std::string& name);
+
 }  // namespace Platform
 
 #endif

@@ -229,4 +229,6 @@ std::string FindProgram(const std::string& name) {
 
 std::string ProgramFileName(const std::string& name) { return name; }
 
+std::string InstallHint(const std::string& name) { return "Debian: apt-get install " + name; }
+
 }  // namespace Platform

@@ -294,4 +294,8 @@ std::string ProgramFileName(const std::string& name) {
     return hasExtension ? name : name + ".exe";
 }
 
+std::string InstallHint(const std::string& name) {
+    return "put " + ProgramFileName(name) + " in a folder on the PATH or beside this program";
+}
+
 }  // namespace Platform
