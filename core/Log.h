@@ -7,12 +7,24 @@
 
 #include <string>
 
+// The formats are checked as the C library the engine links reads them: GCC's
+// plain "printf" means Microsoft's runtime when building for Windows, which
+// knows no %zu, while the programs format through the C99 printf that the
+// GNU toolchain links there too. Clang knows only the plain name.
+#if defined(__clang__)
+#define HALVENOR_PRINTF_FORMAT(formatIndex, firstArgument) \
+    __attribute__((__format__(__printf__, formatIndex, firstArgument)))
+#else
+#define HALVENOR_PRINTF_FORMAT(formatIndex, firstArgument) \
+    __attribute__((__format__(gnu_printf, formatIndex, firstArgument)))
+#endif
+
 class Log {
 public:
     static void Start();
     static void Write(const char* text);
     // Formats printf-style, whatever the length, and writes the result.
-    static void Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+    static void Format(const char* format, ...) HALVENOR_PRINTF_FORMAT(1, 2);
 
     // While a sink is set, texts are appended to it instead of the file:
     // tools that read a show with the engine's readers keep the show's
