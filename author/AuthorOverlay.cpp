@@ -392,7 +392,7 @@ bool AuthorOverlay::Init(const std::string& fontFile, std::string* error) {
     Font* loaded = new Font();
     bool ok = false;
     if (path.empty()) {
-        reason = "no monospaced font found (Debian: apt-get install fonts-dejavu-core); looked for";
+        reason = "no monospaced font found (" + Platform::DefaultFontHint() + "); looked for";
         for (const std::string& place : Platform::DefaultFontPlaces()) {
             reason += " " + place;
         }
