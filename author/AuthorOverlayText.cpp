@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/Log.h"
+
 namespace {
 
 constexpr const char* kTimes = "\xC3\x97";      // ×
@@ -13,7 +15,7 @@ constexpr const char* kEllipsis = "\xE2\x80\xA6";  // …
 // Beyond about 30 000 years of music a millisecond count no longer fits.
 constexpr double kLongestTime = 1.0e12;
 
-std::string Printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Printf(const char* format, ...) HALVENOR_PRINTF_FORMAT(1, 2);
 
 std::string Printf(const char* format, ...) {
     char buffer[256];

@@ -35,3 +35,6 @@ link_directories(${HALVENOR_WIN_PREFIX}/lib)
 add_link_options(-static-libgcc -static-libstdc++)
 # SDL 1.2's SDL_main.h would rename every main to SDL_main, to be entered from SDLmain: the tools keep their own console main, halvenor its WinMain.
 add_compile_definitions(_SDL_main_h)
+# The Windows port's files include <windows.h> without its rarely used parts
+# and without the min/max macros that would break std::min and std::max.
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX)

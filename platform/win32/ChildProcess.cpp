@@ -7,12 +7,6 @@
 // handler catches Ctrl-C, Ctrl-Break and the console's closing.
 #include "platform/ChildProcess.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 #include <psapi.h>
 

@@ -4,10 +4,6 @@
 // without waiting, so the frame loop never blocks on a watch.
 #include "platform/DirectoryWatches.h"
 
-#define WIN32_LEAN_AND_MEAN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <cstdio>

@@ -4,10 +4,6 @@
 // their blocks from these heaps, whichever runtime each was built with.
 #include "platform/HeapUse.h"
 
-#define WIN32_LEAN_AND_MEAN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 namespace {

@@ -4,12 +4,6 @@
 // wglMakeCurrent on it.
 #include "platform/OffscreenGl.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 namespace {

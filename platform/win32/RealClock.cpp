@@ -3,10 +3,6 @@
 // Clock.h, whose stand-ins carry the same names as these calls.
 #include "platform/RealClock.h"
 
-#define WIN32_LEAN_AND_MEAN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 #include <mmsystem.h>
 

@@ -3,10 +3,6 @@
 // GetFileAttributesA to see which font files are there.
 #include "platform/SystemFont.h"
 
-#define WIN32_LEAN_AND_MEAN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 namespace {

@@ -3,10 +3,6 @@
 // MessageBox.h, whose stand-in carries the same name as this call.
 #include "platform/SystemMessageBox.h"
 
-#define WIN32_LEAN_AND_MEAN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 namespace Platform {

@@ -5,8 +5,6 @@
 // closesocket, shutdown(SD_SEND), select for waiting, and WSAGetLastError's
 // codes worded as Linux's C library words them, so that the player and
 // halvenor-ctl print the same lines on both.
-#define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <windows.h>

@@ -3,12 +3,6 @@
 // called with the system's own types; see WglDriver.h.
 #include "platform/win32/WglDriver.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <GL/gl.h>

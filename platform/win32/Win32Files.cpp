@@ -1,12 +1,6 @@
 // The Win32 calls of the Windows file system port (see Win32Files.h).
 #include "platform/win32/Win32Files.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 namespace {

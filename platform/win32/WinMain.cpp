@@ -9,12 +9,6 @@
 // program started from a Unix shell), it attaches to the parent's console
 // and reopens there just the ones that are not. This is the one file of
 // platform/win32/ that calls up into the program.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <cstdio>
