@@ -9,72 +9,16 @@
 // pictures could be compared, 2 when one cannot be read or their sizes differ.
 //
 // Usage: PngDiff A.png B.png [BLOCK]   (BLOCK default 4)
-#include <png.h>
-
-#include <algorithm>
-#include <cstdint>
+// Built with the Linux tests, on their own picture reading and comparing.
 #include <cstdio>
 #include <cstdlib>
-#include <string>
-#include <vector>
 
-namespace {
+#include "tests/support/CaptureRun.h"
 
-struct Picture {
-    int width = 0;
-    int height = 0;
-    std::vector<uint8_t> rgb;
-};
-
-bool Read(const char* path, Picture& picture) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (png_image_begin_read_from_file(&image, path) == 0) {
-        return false;
-    }
-    image.format = PNG_FORMAT_RGB;
-    picture.width = static_cast<int>(image.width);
-    picture.height = static_cast<int>(image.height);
-    picture.rgb.assign(PNG_IMAGE_SIZE(image), 0);
-    const bool read = png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr) != 0;
-    png_image_free(&image);
-    return read;
-}
-
-Picture Blocks(const Picture& picture, int block) {
-    Picture small;
-    small.width = picture.width / block;
-    small.height = picture.height / block;
-    small.rgb.assign(static_cast<size_t>(small.width) * small.height * 3, 0);
-    const long area = static_cast<long>(block) * block;
-    for (int y = 0; y < small.height; ++y) {
-        for (int x = 0; x < small.width; ++x) {
-            for (int channel = 0; channel < 3; ++channel) {
-                long sum = 0;
-                for (int dy = 0; dy < block; ++dy) {
-                    for (int dx = 0; dx < block; ++dx) {
-                        const size_t at =
-                            (static_cast<size_t>(y * block + dy) * picture.width + x * block + dx) * 3 + channel;
-                        sum += picture.rgb[at];
-                    }
-                }
-                small.rgb[(static_cast<size_t>(y) * small.width + x) * 3 + channel] =
-                    static_cast<uint8_t>((sum + area / 2) / area);
-            }
-        }
-    }
-    return small;
-}
-
-int Largest(const Picture& a, const Picture& b) {
-    int worst = 0;
-    for (size_t i = 0; i < a.rgb.size(); ++i) {
-        worst = std::max(worst, std::abs(static_cast<int>(a.rgb[i]) - static_cast<int>(b.rgb[i])));
-    }
-    return worst;
-}
-
-}  // namespace
+using TestSupport::Downsample;
+using TestSupport::Picture;
+using TestSupport::PictureDifference;
+using TestSupport::ReadPng;
 
 int main(int argc, char** argv) {
     if (argc < 3 || argc > 4) {
@@ -84,7 +28,7 @@ int main(int argc, char** argv) {
     const int block = argc == 4 ? std::atoi(argv[3]) : 4;
     Picture a;
     Picture b;
-    if (block < 1 || !Read(argv[1], a) || !Read(argv[2], b)) {
+    if (block < 1 || !ReadPng(argv[1], a) || !ReadPng(argv[2], b)) {
         std::fprintf(stderr, "PngDiff: cannot read %s or %s\n", argv[1], argv[2]);
         return 2;
     }
@@ -92,6 +36,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "PngDiff: sizes differ: %dx%d and %dx%d\n", a.width, a.height, b.width, b.height);
         return 2;
     }
-    std::printf("full=%d blocks=%d\n", Largest(a, b), Largest(Blocks(a, block), Blocks(b, block)));
+    std::printf("full=%d blocks=%d\n", PictureDifference(a, b),
+                PictureDifference(Downsample(a, block), Downsample(b, block)));
     return 0;
 }

@@ -88,7 +88,9 @@ win_build_helpers() {
   mkdir -p "$tools"
   x86_64-w64-mingw32-g++-posix -std=c++17 -O2 -static -Wall -Wextra \
     tests/windows/BoxWatch.cpp -o "$tools/BoxWatch.exe"
-  g++ -std=c++17 -O2 -Wall -Wextra tests/windows/PngDiff.cpp -o "$tools/PngDiff" -lpng
+  # The frame comparer is built with the Linux tests, on their picture measure.
+  cmake --build "$linux_build" --target PngDiff >/dev/null
+  cp "$linux_build/PngDiff" "$tools/PngDiff"
 }
 
 # One watchdog for the whole session: every box any program shows is appended
